@@ -1,0 +1,27 @@
+# SQLite from the amalgamation that the setup step unpacks into the build tree.
+set(SQLITE_DIR ${CMAKE_BINARY_DIR}/deps/sqlite3)
+if(NOT EXISTS ${SQLITE_DIR}/sqlite3.c)
+  message(FATAL_ERROR "The SQLite amalgamation is missing from ${SQLITE_DIR}: run `make` at the repository root.")
+endif()
+add_library(sqlite3 STATIC ${SQLITE_DIR}/sqlite3.c)
+target_include_directories(sqlite3 SYSTEM PUBLIC ${SQLITE_DIR})
+target_compile_definitions(sqlite3
+  PUBLIC
+    SQLITE_DEFAULT_PAGE_SIZE=4096
+    # Temporary tables and indices never reach the disk, so nothing of an
+    # enciphered database can leak into a plain temporary file.
+    SQLITE_TEMP_STORE=3
+    SQLITE_OMIT_LOAD_EXTENSION
+    # Memory-mapped reads would bypass the page layer underneath the engine.
+    SQLITE_DEFAULT_MMAP_SIZE=0
+    SQLITE_MAX_MMAP_SIZE=0
+  PRIVATE
+    SQLITE_OMIT_DEPRECATED
+    SQLITE_DEFAULT_WAL_SYNCHRONOUS=1)
+target_compile_options(sqlite3 PRIVATE -w)
+
+# GoogleTest from Debian's sources, built by the cross compiler.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
