@@ -157,9 +157,10 @@ TEST(ZipDirectory, ReadsEntryFieldsAndTheFileItself) {
     FILETIME utc;
     ASSERT_TRUE(SystemTimeToFileTime(&wall, &local) && LocalFileTimeToFileTime(&local, &utc));
     const int64_t wallAsUtc = 1626270330;  // 2021-07-14 13:45:30 UTC
-    const int64_t localBias = static_cast<int64_t>(
-        ((static_cast<uint64_t>(local.dwHighDateTime) << 32 | local.dwLowDateTime) -
-         (static_cast<uint64_t>(utc.dwHighDateTime) << 32 | utc.dwLowDateTime)) / 10000000);
+    auto ticks = [](const FILETIME& t) {
+        return static_cast<int64_t>(static_cast<uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime);
+    };
+    const int64_t localBias = (ticks(local) - ticks(utc)) / 10000000;
     EXPECT_EQ(wallAsUtc - localBias, item.modificationTime);
 
     EXPECT_EQ(bytes.size(), archive.reader.GetSize());
@@ -168,8 +169,7 @@ TEST(ZipDirectory, ReadsEntryFieldsAndTheFileItself) {
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     GetFileTime(h, nullptr, nullptr, &written);
     CloseHandle(h);
-    const uint64_t ticks = static_cast<uint64_t>(written.dwHighDateTime) << 32 | written.dwLowDateTime;
-    EXPECT_EQ(static_cast<int64_t>(ticks / 10000000) - 11644473600, archive.reader.GetTime());
+    EXPECT_EQ(ticks(written) / 10000000 - 11644473600, archive.reader.GetTime());
 }
 
 TEST(ZipDirectory, OpenFailsForAMissingFile) {
