@@ -17,7 +17,6 @@ public:
 
     // For functions that hand out a new reference through an out parameter.
     void** ReceiveVoid() { return reinterpret_cast<void**>(&pointer); }
-    T** Receive() { return &pointer; }
     // Takes over a reference the caller already holds.
     void Attach(T* owned) { pointer = owned; }
 
