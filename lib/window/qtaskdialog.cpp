@@ -58,7 +58,26 @@ void QTaskDialog::AddRadioButton(const QTaskDialogButton& button) {
 }
 
 int QTaskDialog::Show() {
-    TASKDIALOGCONFIG config = {};
+    Config built;
+    BuildConfig(built);
+    int button = 0;
+    int radioButton = 0;
+    BOOL verified = FALSE;
+    const HRESULT shown = TaskDialogIndirect(&built.config, &button, &radioButton, &verified);
+    {
+        std::lock_guard<std::mutex> lock(stateLock);
+        closeRequested = false;
+    }
+    if (FAILED(shown)) return -1;
+    selectedButton = button;
+    selectedRadioButton = radioButton;
+    verificationChecked = verified == 1;
+    return button;
+}
+
+void QTaskDialog::BuildConfig(Config& built) {
+    TASKDIALOGCONFIG& config = built.config;
+    config = TASKDIALOGCONFIG{};
     config.cbSize = sizeof(config);
     config.hwndParent = owner ? owner : GetActiveWindow();
     config.hInstance = GetModuleHandleW(nullptr);
@@ -70,7 +89,7 @@ int QTaskDialog::Show() {
     config.lpCallbackData = reinterpret_cast<LONG_PTR>(this);
 
     // Copies keep the texts alive while another thread replaces the fields.
-    QString texts[4];
+    QString* texts = built.texts;
     DWORD dialogFlags;
     {
         std::lock_guard<std::mutex> lock(stateLock);
@@ -99,28 +118,12 @@ int QTaskDialog::Show() {
     if (dialogFlags & TDF_USE_HICON_FOOTER) config.hFooterIcon = footerIcon;
     config.dwFlags = dialogFlags;
 
-    qstd::QArray<TASKDIALOG_BUTTON> configButtons;
-    qstd::QArray<TASKDIALOG_BUTTON> configRadioButtons;
-    AddConfigButtons(buttons, configButtons);
-    AddConfigButtons(radioButtons, configRadioButtons);
-    config.cButtons = configButtons.GetCount();
-    config.pButtons = configButtons.GetData();
-    config.cRadioButtons = configRadioButtons.GetCount();
-    config.pRadioButtons = configRadioButtons.GetData();
-
-    int button = 0;
-    int radioButton = 0;
-    BOOL verified = FALSE;
-    const HRESULT shown = TaskDialogIndirect(&config, &button, &radioButton, &verified);
-    {
-        std::lock_guard<std::mutex> lock(stateLock);
-        closeRequested = false;
-    }
-    if (FAILED(shown)) return -1;
-    selectedButton = button;
-    selectedRadioButton = radioButton;
-    verificationChecked = verified == 1;
-    return button;
+    AddConfigButtons(buttons, built.buttons);
+    AddConfigButtons(radioButtons, built.radioButtons);
+    config.cButtons = built.buttons.GetCount();
+    config.pButtons = built.buttons.GetData();
+    config.cRadioButtons = built.radioButtons.GetCount();
+    config.pRadioButtons = built.radioButtons.GetData();
 }
 
 HRESULT CALLBACK QTaskDialog::Notify(HWND window, UINT notification, WPARAM wParam, LPARAM lParam,

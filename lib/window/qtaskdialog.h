@@ -32,6 +32,15 @@ public:
         DWORD flags;
     };
 
+    // The platform's configuration for one Show, with the texts and button
+    // arrays it points into.
+    struct Config {
+        TASKDIALOGCONFIG config;
+        QString texts[4];
+        qstd::QArray<TASKDIALOG_BUTTON> buttons;
+        qstd::QArray<TASKDIALOG_BUTTON> radioButtons;
+    };
+
     QTaskDialog(HWND owner, const wchar_t* content, const wchar_t* mainInstruction, const wchar_t* windowTitle,
                 const wchar_t* footer, DWORD commonButtons, DWORD flags);
 
@@ -101,6 +110,7 @@ public:
     int selectedButton = 0;
 
 protected:
+    void BuildConfig(Config& built);
     static HRESULT CALLBACK Notify(HWND window, UINT notification, WPARAM wParam, LPARAM lParam, LONG_PTR self);
     static LRESULT CALLBACK CloseProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                       DWORD_PTR self);
