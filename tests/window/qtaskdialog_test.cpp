@@ -270,6 +270,40 @@ TEST(TaskDialog, AnErrorInAHandlerIsShownAndTheDialogGoesOn) {
     EXPECT_EQ(result, 100);
 }
 
+// Timer ticks and help requests reach the handlers of the window layer.
+class TickingDialog : public QTaskDialog {
+public:
+    TickingDialog()
+        : QTaskDialog(nullptr, L"Waiting", L"", L"Ticking", L"", TDCBF_OK_BUTTON, TDF_CALLBACK_TIMER) {}
+    bool OnTimer(UINT_PTR milliseconds) override {
+        elapsed = static_cast<int>(milliseconds);
+        if (++ticks == 2) SendMessageW(GetHandle(), TDM_CLICK_BUTTON, IDOK, 0);
+        return false;
+    }
+    bool OnHelp() override {
+        ++helpRequests;
+        return true;
+    }
+    int ticks = 0;
+    int elapsed = 0;
+    int helpRequests = 0;
+};
+
+TEST(TaskDialog, TimerAndHelpNotificationsReachTheirHandlers) {
+    TickingDialog dialog;
+    bool fired = false;
+    const int result = ShowScripted(dialog, L"Ticking", [&](HWND window) {
+        HELPINFO help = {};
+        help.cbSize = sizeof(help);
+        guitest::SendWithTimeout(window, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+    }, &fired);
+    ASSERT_FALSE(fired);
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(dialog.ticks, 2);
+    EXPECT_GT(dialog.elapsed, 0);
+    EXPECT_EQ(dialog.helpRequests, 1);
+}
+
 TEST(TaskDialog, ShowReturnsMinusOneWhenTheDialogCannotBeShown) {
     HWND gone = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     DestroyWindow(gone);

@@ -123,6 +123,27 @@ TEST(WindowCreation, CreateExLetsRegistrationErrorsReachTheCaller) {
     EXPECT_EQ(window.GetHandle(), nullptr);
 }
 
+class AnsweringWindow : public QWindow {
+public:
+    bool OnUserMessage(UINT, WPARAM, LPARAM, LRESULT* result) override {
+        *result = 5;
+        return true;
+    }
+};
+
+TEST(WindowCreation, CreateExGivesAWindowThatReachesItsObjectOnlyWhenSubclassed) {
+    AnsweringWindow window;
+    ASSERT_TRUE(window.CreateEx(0, L"VorlenTestCreateEx", L"explicit", WS_POPUP, RECT{1, 2, 31, 42}, nullptr, 0,
+                                GetModuleHandleW(nullptr)));
+    RECT rect;
+    GetWindowRect(window.GetHandle(), &rect);
+    EXPECT_EQ(rect.left, 1);
+    EXPECT_EQ(rect.bottom, 42);
+    EXPECT_EQ(SendMessageW(window.GetHandle(), WM_USER, 0, 0), 0);
+    ASSERT_TRUE(window.Subclass());
+    EXPECT_EQ(SendMessageW(window.GetHandle(), WM_USER, 0, 0), 5);
+}
+
 TEST(WindowCreation, TextRoundTrips) {
     NamedWindow window(L"VorlenTestText");
     ASSERT_TRUE(window.Create(nullptr, 0, 0));
