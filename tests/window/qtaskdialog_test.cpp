@@ -77,6 +77,18 @@ int ShowScripted(QTaskDialog& dialog, const wchar_t* title, const std::function<
     return result;
 }
 
+// Clicks the link control whose markup is text, as the control reports a click.
+void ClickLink(HWND dialog, const wchar_t* text) {
+    HWND link = guitest::FindDescendant(dialog, L"SysLink", text);
+    NMLINK click = {};
+    click.item.mask = LIF_ITEMINDEX | LIF_URL;
+    if (!link || !guitest::SendWithTimeout(link, LM_GETITEM, 0, reinterpret_cast<LPARAM>(&click.item))) return;
+    click.hdr.hwndFrom = link;
+    click.hdr.idFrom = GetDlgCtrlID(link);
+    click.hdr.code = NM_CLICK;
+    guitest::SendWithTimeout(dialog, WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
+}
+
 RecordingDialog* MakeDeleteConfirmation(const wchar_t* cardTitle) {
     auto* dialog = new RecordingDialog(nullptr, cardTitle, L"Do you really want to delete the following card ?",
                                        L"Delete", kDeleteFooter, TDCBF_CANCEL_BUTTON,
@@ -147,16 +159,7 @@ TEST(TaskDialog, AnAboutBoxExpandsAndReportsItsLink) {
         if (expando) guitest::SendWithTimeout(expando, BM_CLICK, 0, 0);
         expandoAfterClick = guitest::WindowText(expando);
 
-        // A click on the footer's link, as the link control reports it.
-        HWND link = guitest::FindDescendant(window, L"SysLink", kAboutFooter);
-        NMLINK click = {};
-        click.item.mask = LIF_ITEMINDEX | LIF_URL;
-        if (link && guitest::SendWithTimeout(link, LM_GETITEM, 0, reinterpret_cast<LPARAM>(&click.item))) {
-            click.hdr.hwndFrom = link;
-            click.hdr.idFrom = GetDlgCtrlID(link);
-            click.hdr.code = NM_CLICK;
-            guitest::SendWithTimeout(window, WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
-        }
+        ClickLink(window, kAboutFooter);
         guitest::ClickButton(window, L"OK");
     }, &fired);
     ASSERT_FALSE(fired);
@@ -164,6 +167,36 @@ TEST(TaskDialog, AnAboutBoxExpandsAndReportsItsLink) {
     EXPECT_EQ(expandoAfterClick, L"Hide");
     EXPECT_EQ(dialog.calls, (std::vector<std::wstring>{L"created", L"expanded", L"link https://vorlen.example/update",
                                                         L"button 1", L"destroyed"}));
+}
+
+// The link's address goes to the shell: here a batch file that leaves a mark.
+TEST(TaskDialog, AClickedLinkIsOpenedWithTheShell) {
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring script = std::wstring(folder) + L"vorlen_link_test.bat";
+    const std::wstring mark = std::wstring(folder) + L"vorlen_link_test.txt";
+    DeleteFileW(mark.c_str());
+    HANDLE file = CreateFileW(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    const char body[] = "@echo opened> \"%~dp0vorlen_link_test.txt\"\r\n";
+    DWORD written = 0;
+    WriteFile(file, body, sizeof(body) - 1, &written, nullptr);
+    CloseHandle(file);
+
+    const std::wstring footer = L"<a href=\"" + script + L"\">Run</a>";
+    QTaskDialog dialog(nullptr, L"", L"", L"Link", footer.c_str(), TDCBF_OK_BUTTON, TDF_ENABLE_HYPERLINKS);
+    bool marked = false;
+    bool fired = false;
+    ShowScripted(dialog, L"Link", [&](HWND window) {
+        ClickLink(window, footer.c_str());
+        marked = guitest::WaitUntil([&] { return GetFileAttributesW(mark.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                                    10000);
+        guitest::ClickButton(window, L"OK");
+    }, &fired);
+    ASSERT_FALSE(fired);
+    EXPECT_TRUE(marked);
+    DeleteFileW(mark.c_str());
+    DeleteFileW(script.c_str());
 }
 
 TEST(TaskDialog, RadioButtonsAndTheVerificationBoxReportTheirState) {
@@ -330,7 +363,8 @@ TEST(TaskDialogConfig, TheConfigurationFollowsTheFieldsWithItsRules) {
     EXPECT_STREQ(built.config.pszContent, L"c");
     EXPECT_EQ(built.config.cButtons, 0u);
 
-    RecordingDialog full(nullptr, L"c", L"m", L"t", L"f", 0, TDF_USE_COMMAND_LINKS_NO_ICON | TDF_VERIFICATION_FLAG_CHECKED);
+    RecordingDialog full(nullptr, L"c", L"m", L"t", L"f", 0,
+                         TDF_USE_COMMAND_LINKS_NO_ICON | TDF_VERIFICATION_FLAG_CHECKED);
     full.verificationText = L"Again";
     full.AddButton(Button{100, L"Go", Button::ENABLED});
     full.AddRadioButton(Button{7, L"A", Button::ENABLED});

@@ -306,7 +306,8 @@ TEST(RoutingErrors, AnExceptionInAHandlerIsShownAndStopsThere) {
         ASSERT_TRUE(script.Join());
         EXPECT_FALSE(watchdog.Fired());
         EXPECT_TRUE(closed);
-        EXPECT_NE(shown.find(c.expectedText), std::wstring::npos) << "shown: " << std::string(shown.begin(), shown.end());
+        EXPECT_NE(shown.find(c.expectedText), std::wstring::npos)
+            << "shown: " << std::string(shown.begin(), shown.end());
         EXPECT_EQ(result, 77);
         EXPECT_TRUE(IsWindow(window.GetHandle()));
     }
