@@ -227,6 +227,21 @@ bool ScriptThread::Join(DWORD timeoutMs) {
     return true;
 }
 
+ModalOutcome DriveModal(const std::function<INT_PTR()>& show, const wchar_t* title,
+                        const std::function<void(HWND)>& script, DWORD timeoutMs) {
+    ModalOutcome outcome = {0, false, false};
+    ModalWatchdog watchdog(timeoutMs);
+    ScriptThread thread([&] {
+        HWND window = WaitForTopWindow(title, timeoutMs, L"#32770");
+        outcome.windowFound = window != nullptr;
+        if (window) script(window);
+    });
+    outcome.result = show();
+    const bool joined = thread.Join(timeoutMs);
+    outcome.inTime = joined && !watchdog.Fired();
+    return outcome;
+}
+
 ModalWatchdog::ModalWatchdog(DWORD timeoutMs)
     : guardedThread(GetCurrentThreadId()),
       timeoutMs(timeoutMs),

@@ -103,6 +103,20 @@ private:
     HANDLE thread;
 };
 
+struct ModalOutcome {
+    INT_PTR result;
+    // The window titled as asked appeared (its script ran).
+    bool windowFound;
+    // Everything ended without the watchdog's help.
+    bool inTime;
+};
+
+// Calls show, which enters a modal loop (a dialog's DoModal or Show, a call
+// that shows a message box), while script drives the top-level window of
+// this title (of class "#32770", a dialog) from a helper thread.
+ModalOutcome DriveModal(const std::function<INT_PTR()>& show, const wchar_t* title,
+                        const std::function<void(HWND)>& script, DWORD timeoutMs = kDefaultTimeoutMs);
+
 // Ends a modal loop that nobody closes: once the time is up it posts WM_QUIT
 // to the thread that made it, which ends dialogs and message boxes, and
 // remembers that it had to. The destructor removes the quit it left behind.

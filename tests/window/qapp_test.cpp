@@ -57,16 +57,12 @@ TEST(App, AnEscapingErrorIsShownAndRunEndsWithZero) {
     ScriptedApp app;
     app.failInit = true;
     std::wstring shown;
-    guitest::ModalWatchdog watchdog;
-    guitest::ScriptThread script([&] {
-        HWND box = guitest::WaitForTopWindow(L"Error", guitest::kDefaultTimeoutMs, L"#32770");
-        if (!box) return;
+    const guitest::ModalOutcome outcome = guitest::DriveModal([&] { return app.Run(); }, L"Error", [&](HWND box) {
         shown = guitest::DescendantTexts(box);
         guitest::ClickButton(box, L"OK");
     });
-    EXPECT_EQ(app.Run(), 0);
-    ASSERT_TRUE(script.Join());
-    ASSERT_FALSE(watchdog.Fired());
+    ASSERT_TRUE(outcome.windowFound && outcome.inTime);
+    EXPECT_EQ(outcome.result, 0);
     EXPECT_NE(shown.find(L"Cannot start."), std::wstring::npos);
     EXPECT_FALSE(app.exited);
 }

@@ -67,14 +67,9 @@ public:
 // Shows the dialog while script drives it from a helper thread.
 int ShowScripted(QTaskDialog& dialog, const wchar_t* title, const std::function<void(HWND)>& script,
                  bool* watchdogFired) {
-    guitest::ModalWatchdog watchdog;
-    guitest::ScriptThread thread([&] {
-        HWND window = guitest::WaitForTopWindow(title, guitest::kDefaultTimeoutMs, L"#32770");
-        if (window) script(window);
-    });
-    const int result = dialog.Show();
-    *watchdogFired = !thread.Join() || watchdog.Fired();
-    return result;
+    const guitest::ModalOutcome outcome = guitest::DriveModal([&] { return dialog.Show(); }, title, script);
+    *watchdogFired = !outcome.inTime || !outcome.windowFound;
+    return static_cast<int>(outcome.result);
 }
 
 // Clicks the link control whose markup is text, as the control reports a click.

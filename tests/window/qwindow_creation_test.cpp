@@ -36,16 +36,13 @@ public:
 // Creating a window of an invalid class shows "REG" and leaves no window.
 void ExpectRegistrationErrorShown(QWindow& window) {
     std::wstring shown;
-    guitest::ModalWatchdog watchdog;
-    guitest::ScriptThread script([&] {
-        HWND box = guitest::WaitForTopWindow(L"Error", guitest::kDefaultTimeoutMs, L"#32770");
-        if (!box) return;
-        shown = guitest::DescendantTexts(box);
-        guitest::ClickButton(box, L"OK");
-    });
-    EXPECT_TRUE(window.Create(nullptr, 0, 0));
-    ASSERT_TRUE(script.Join());
-    EXPECT_FALSE(watchdog.Fired());
+    const guitest::ModalOutcome outcome = guitest::DriveModal(
+        [&] { return static_cast<INT_PTR>(window.Create(nullptr, 0, 0)); }, L"Error", [&](HWND box) {
+            shown = guitest::DescendantTexts(box);
+            guitest::ClickButton(box, L"OK");
+        });
+    EXPECT_TRUE(outcome.windowFound && outcome.inTime);
+    EXPECT_EQ(outcome.result, TRUE);
     EXPECT_NE(shown.find(L"REG"), std::wstring::npos);
     EXPECT_EQ(window.GetHandle(), nullptr);
 }

@@ -295,20 +295,16 @@ TEST(RoutingErrors, AnExceptionInAHandlerIsShownAndStopsThere) {
     for (const Case& c : cases) {
         std::wstring shown;
         bool closed = false;
-        guitest::ModalWatchdog watchdog;
-        guitest::ScriptThread script([&] {
-            HWND box = guitest::WaitForTopWindow(L"Error", guitest::kDefaultTimeoutMs, L"#32770");
-            if (!box) return;
-            shown = guitest::DescendantTexts(box);
-            closed = guitest::ClickButton(box, L"OK");
-        });
-        const LRESULT result = SendMessageW(window.GetHandle(), c.msg, 0, 0);
-        ASSERT_TRUE(script.Join());
-        EXPECT_FALSE(watchdog.Fired());
+        const guitest::ModalOutcome outcome = guitest::DriveModal(
+            [&] { return SendMessageW(window.GetHandle(), c.msg, 0, 0); }, L"Error", [&](HWND box) {
+                shown = guitest::DescendantTexts(box);
+                closed = guitest::ClickButton(box, L"OK");
+            });
+        ASSERT_TRUE(outcome.windowFound && outcome.inTime);
         EXPECT_TRUE(closed);
         EXPECT_NE(shown.find(c.expectedText), std::wstring::npos)
             << "shown: " << std::string(shown.begin(), shown.end());
-        EXPECT_EQ(result, 77);
+        EXPECT_EQ(outcome.result, 77);
         EXPECT_TRUE(IsWindow(window.GetHandle()));
     }
 }
