@@ -126,6 +126,7 @@ protected:
     // shows, the window handle and the close request.
     std::mutex stateLock;
     bool closeRequested = false;
+    bool textsChanged = false;
 };
 
 }  // namespace qwin
