@@ -206,6 +206,7 @@ void QTaskDialog::OnConstructed(HWND window) {
 
     if (currentFlags & TDF_SHOW_PROGRESS_BAR) {
         const bool marquee = (currentFlags & TDF_SHOW_MARQUEE_PROGRESS_BAR) != 0;
+        // The kind of bar may have been switched since Show built the dialog.
         SendMessageW(window, TDM_SET_MARQUEE_PROGRESS_BAR, marquee, 0);
         if (marquee) {
             SendMessageW(window, TDM_SET_PROGRESS_BAR_MARQUEE, state, position);

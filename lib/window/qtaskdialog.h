@@ -80,6 +80,7 @@ public:
     virtual HRESULT OnHyperlinkClicked(const wchar_t* href);
     virtual HRESULT OnNavigated();
 
+    // Set before Show. While the dialog shows, other threads use Set... and Close.
     DWORD commonButtons;
     DWORD disabledCommonButtons = 0;
     DWORD elevatedCommonButtons = 0;
