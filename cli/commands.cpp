@@ -3,12 +3,15 @@
 #include <cwchar>
 
 #include "cli/open_database.h"
+#include "core/qerror.h"
+#include "documents/office_text.h"
 #include "store/card_operations.h"
 #include "store/card_search.h"
 #include "store/card_tree.h"
 #include "store/transaction.h"
 
 using kiln::qstd::QBuffer;
+using kiln::qstd::QError;
 using kiln::qstd::QObArray;
 using kiln::qstd::QString;
 
@@ -116,6 +119,12 @@ void runShow(const Invocation& invocation) {
     }
 }
 
+void runOfficeText(const Invocation& invocation) {
+    QString text;
+    if (!ExtractOfficeText(invocation.arguments.positional(0), text)) throw QError(L"Document load error!");
+    invocation.out.writeText(text);
+}
+
 const OptionSpec kAddOptions[] = {{L"--parent", true}, {L"--title", true}};
 const OptionSpec kShowOptions[] = {{L"--rtf", false}, {L"--text", false}};
 
@@ -133,6 +142,8 @@ const Command kCommands[] = {
      nullptr, 0, runSearch},
     {L"show", L"DB ID --rtf|--text", L"write a card's stored RTF, or its plain text, to standard output", 2,
      kShowOptions, 2, runShow},
+    {L"office-text", L"FILE", L"write the text of a Word, Excel or PowerPoint file to standard output", 1,
+     nullptr, 0, runOfficeText},
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli_process.h"
+#include "zip_builder.h"
 #include "core/qbuffer.h"
 #include "store/card_database.h"
 #include "store/card_operations.h"
@@ -214,6 +215,30 @@ TEST(CommandLineQuoting, KeepsEveryWordIntact) {
     ASSERT_EQ(static_cast<int>(words.size()) + 1, count);
     for (size_t i = 0; i < words.size(); ++i) EXPECT_EQ(words[i], parsed[i + 1]);
     LocalFree(parsed);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CompanionOfficeText, PrintsADocumentsTextOrRefusesWhatIsNoDocument) {
+    ziptest::ZipBuilder package;
+    package.AddStored("[Content_Types].xml", "<Types/>");
+    package.AddDeflated("word/document.xml",
+                        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
+                        "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+                        "<w:body><w:p><w:r><w:t>Grüße</w:t></w:r></w:p>"
+                        "<w:p><w:r><w:t>a &amp; b</w:t></w:r></w:p></w:body></w:document>");
+    const ziptest::TempFile document(package.Build(), L".docx");
+    const CliRun extracted = runCli({L"office-text", document.Path()});
+    EXPECT_EQ(0u, extracted.exitCode) << extracted.err;
+    EXPECT_EQ(utf8(L"Grüße\na & b\n"), extracted.out);
+
+    const ziptest::TempFile notADocument("plain words, no archive", L".docx");
+    const CliRun refused = runCli({L"office-text", notADocument.Path()});
+    EXPECT_EQ(1u, refused.exitCode);
+    EXPECT_EQ("", refused.out);
+    EXPECT_EQ("Document load error!\n", refused.err);
 }
 
 }  // namespace
