@@ -6,4 +6,10 @@ function(vorlen_add_test name)
   target_compile_options(${name} PRIVATE ${VORLEN_WARNINGS})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest_main)
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  # Wine has been seen to report a crashed program as a success, so the exit
+  # status alone is not trusted: a run passes only when GoogleTest printed its
+  # closing summary and nothing failed or crashed.
+  set_tests_properties(${name} PROPERTIES
+    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [0-9]+ tests?\\."
+    FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\];wine: Unhandled;Unhandled exception")
 endfunction()

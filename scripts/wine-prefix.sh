@@ -1,17 +1,29 @@
 #!/usr/bin/env bash
 # Creates the Wine prefix on first use: fonts copied in, and the null display
 # driver so that windows can be created and tested without any X server.
+# A prefix made by an older version of this script is brought up to date.
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
 
-[ -f "$WINEPREFIX/.vorlen-ready" ] && exit 0
+PREFIX_VERSION=2
+marker="$WINEPREFIX/.vorlen-ready"
+[ "$(cat "$marker" 2>/dev/null)" = "$PREFIX_VERSION" ] && exit 0
 
-echo "wine-prefix: creating $WINEPREFIX"
-mkdir -p "$WINEPREFIX"
-env -u DISPLAY wineboot -i </dev/null >/dev/null 2>&1
+reg_add() {
+  wine reg add "$@" /f </dev/null >/dev/null 2>&1
+}
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "wine-prefix: creating $WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  env -u DISPLAY wineboot -i </dev/null >/dev/null 2>&1
+fi
 fonts="$WINEPREFIX/drive_c/windows/Fonts"
 mkdir -p "$fonts"
 cp -f /usr/share/wine/fonts/* "$fonts/" 2>/dev/null || true
-wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+reg_add 'HKCU\Software\Wine\Drivers' /v Graphics /d null
+# A crashing program must end with a failing exit status at once; the crash
+# dialog would wait for a click that never comes under the null driver.
+reg_add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
 wineserver -w
-touch "$WINEPREFIX/.vorlen-ready"
+echo "$PREFIX_VERSION" > "$marker"
