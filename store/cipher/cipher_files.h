@@ -79,7 +79,7 @@ public:
 
 private:
     int admit();
-    int setKey(const class CipherKey* key);
+    int setKey(const CipherKey* key);
     int interceptPragma(char** arguments);
 
     sqlite3_vfs* base;

@@ -6,10 +6,11 @@
 #include "core/qbuffer.h"
 #include "store/cipher/page_codec.h"
 
+namespace {
+
+// The first bytes of page 1 of every SQLite database, in plain.
 const unsigned char kSqliteHeaderMagic[16] = {'S', 'Q', 'L', 'i', 't', 'e', ' ', 'f',
                                               'o', 'r', 'm', 'a', 't', ' ', '3', 0};
-
-namespace {
 
 const unsigned char kJournalMagic[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
 constexpr uint32_t kJournalHeaderFields = 28;

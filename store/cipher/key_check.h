@@ -17,6 +17,3 @@ class PageCodec;
 bool databaseReadsUnder(sqlite3_vfs* base, sqlite3_file* database, const std::string& journalName, PageCodec* codec);
 
 bool journalExists(sqlite3_vfs* base, const std::string& journalName);
-
-// The first bytes of page 1 of every SQLite database, in plain.
-extern const unsigned char kSqliteHeaderMagic[16];
