@@ -2,6 +2,12 @@
 
 using kiln::files::QFile;
 
+namespace {
+
+constexpr int kReplaceAttempts = 8;
+
+}  // namespace
+
 bool FileOperations::open(QFile& file, const wchar_t* path, UINT mode) {
     return file.Open(path, mode);
 }
@@ -31,7 +37,16 @@ bool FileOperations::flush(QFile& file) {
 }
 
 bool FileOperations::replace(const wchar_t* from, const wchar_t* to) {
-    return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    // A virus scanner or an indexer may hold the file for a moment after it
+    // was closed; such a hold passes, a real refusal does not.
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD error = GetLastError();
+        const bool transient =
+            error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+        if (!transient || attempt == kReplaceAttempts) return false;
+        Sleep(25 * attempt);
+    }
 }
 
 bool FileOperations::remove(const wchar_t* path) {
