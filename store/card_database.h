@@ -1,0 +1,57 @@
+#pragma once
+
+#include <sqlite3.h>
+
+#include "core/qbuffer.h"
+#include "core/qstring.h"
+#include "store/card_statement.h"
+
+// Owner of the one SQLite connection of a card database; every statement of
+// the program runs through it. Failures raise QError with the engine's message
+// and extended result code.
+class CardDatabase {
+public:
+    // How long a statement waits for another process's lock before failing.
+    static constexpr int kBusyTimeoutMs = 60000;
+
+    CardDatabase() = default;
+    CardDatabase(const CardDatabase&) = delete;
+    CardDatabase& operator=(const CardDatabase&) = delete;
+    ~CardDatabase();
+
+    // The new connection replaces the installed one only once it is open (and,
+    // when creating, marked); a failed open leaves the previous one in place.
+    bool openUtf8(const char* path, bool create);
+    bool openFile(const kiln::qstd::QString& path);
+    // Replaces whatever file is at path with a new, marked database; the
+    // table is made by the caller.
+    bool createFile(const kiln::qstd::QString& path);
+    void close();
+
+    bool isOpen() const { return connection != nullptr; }
+    sqlite3* getConnection() const { return connection; }
+
+    void execute(const char* sql);
+    void execute16(const wchar_t* sql);
+    void executeWithId(const char* sql, int id);
+    void executeWithText(const char* sql, const kiln::qstd::QString& text);
+
+    CardStatement prepare(const char* sql);
+    CardStatement prepare16(const wchar_t* sql);
+    CardStatement prepareWithId(const char* sql, int id);
+
+    void saveCardContent(const kiln::qstd::QString& txt, const kiln::qstd::QBuffer& rtf, int id);
+    void rename(const kiln::qstd::QString& title, int id);
+    // Stepped once by the caller.
+    CardStatement prepareMove(int newParentId, int id);
+    CardStatement prepareInsert(const kiln::qstd::QString& title, sqlite3_int64 parentId,
+                                const kiln::qstd::QString& txt, const kiln::qstd::QBuffer& rtf);
+
+    // The id of the card inserted last on this connection, taken as 32 bits.
+    int lastInsertId() const;
+    // Rows changed by the last finished statement.
+    int changedRows() const;
+
+private:
+    sqlite3* connection = nullptr;
+};

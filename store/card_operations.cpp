@@ -1,0 +1,157 @@
+#include "store/card_operations.h"
+
+#include "core/qerror.h"
+#include "store/card_statements.h"
+#include "store/card_tree.h"
+#include "store/transaction.h"
+
+using kiln::qstd::QArray;
+using kiln::qstd::QBuffer;
+using kiln::qstd::QError;
+using kiln::qstd::QString;
+
+namespace store {
+
+namespace {
+
+// The card's own row: its parent, or nothing when it does not exist.
+bool readParent(CardDatabase& database, int id, int& parent) {
+    CardStatement statement = database.prepareWithId(kCardRowSql, id);
+    if (statement.step() != SQLITE_ROW) return false;
+    parent = statement.getInt(1);
+    return true;
+}
+
+// The ids below the card, each after all of its own descendants, children in
+// the order the tree shows them; the same order the tree would delete them in.
+QArray<int> descendantsLeafFirst(CardDatabase& database, int id) {
+    QArray<int> order;
+    if (id == 0) return order;
+    const kiln::qstd::QObArray<CardRow> rows = readCardRows(database);
+    CardHierarchy hierarchy(rows);
+
+    QArray<int> cursors;
+    cursors.Add(hierarchy.firstChild(id));
+    while (!cursors.IsEmpty()) {
+        const unsigned level = cursors.GetCount() - 1;
+        const int row = cursors[level];
+        if (row < 0) {
+            cursors.RemoveAt(level, 1);
+            if (level > 0) {
+                const int finished = cursors[level - 1];
+                order.Add(hierarchy.idOfRow(finished));
+                cursors[level - 1] = hierarchy.nextSibling(finished);
+            }
+            continue;
+        }
+        // The card itself is met below itself when it lies in a cycle.
+        if (hierarchy.idOfRow(row) == id || !hierarchy.claim(row)) {
+            cursors[level] = hierarchy.nextSibling(row);
+            continue;
+        }
+        cursors.Add(hierarchy.firstChildOfRow(row));
+    }
+    return order;
+}
+
+QError missingCardError(int id) {
+    QString message;
+    message.Format(L"There is no card with the id %d.", id);
+    return QError(message);
+}
+
+int countCards(CardDatabase& database) {
+    CardStatement statement = database.prepare(kCountCardsSql);
+    statement.step();
+    return statement.getInt(0);
+}
+
+}  // namespace
+
+void createCardDatabase(CardDatabase& database, const QString& path) {
+    database.createFile(path);
+    database.execute16(kCreateTableSql);
+}
+
+void checkCardTable(CardDatabase& database) {
+    database.prepare(kCardTableCheckSql);
+}
+
+bool cardExists(CardDatabase& database, int id) {
+    int parent = 0;
+    return readParent(database, id, parent);
+}
+
+void requireCard(CardDatabase& database, int id) {
+    if (!cardExists(database, id)) throw missingCardError(id);
+}
+
+int addCard(CardDatabase& database, int parentId) {
+    if (parentId == 0) {
+        database.execute(kInsertTopLevelSql);
+    } else {
+        requireCard(database, parentId);
+        database.executeWithId(kInsertChildSql, parentId);
+    }
+    return database.lastInsertId();
+}
+
+QString renameCard(CardDatabase& database, int id, const QString& title) {
+    requireCard(database, id);
+    QString trimmed = title;
+    trimmed.Trim();
+    database.rename(trimmed, id);
+    return trimmed;
+}
+
+bool isMoveAllowed(CardDatabase& database, int id, int newParentId) {
+    // Climb from the new parent towards the top; meeting the card on the way
+    // means it would sit inside its own subtree. A climb longer than the
+    // table has cards has gone round a cycle of parents that lies above the
+    // new parent and does not hold the card.
+    const int cards = countCards(database);
+    int ancestor = newParentId;
+    for (int climbed = 0; ancestor != 0 && climbed <= cards; ++climbed) {
+        if (ancestor == id) return false;
+        if (!readParent(database, ancestor, ancestor)) return true;
+    }
+    return true;
+}
+
+void moveCard(CardDatabase& database, int id, int newParentId) {
+    requireCard(database, id);
+    if (newParentId != 0) requireCard(database, newParentId);
+    if (!isMoveAllowed(database, id, newParentId)) throw QError(kMoveRefusedMessage);
+    database.prepareMove(newParentId, id).step();
+}
+
+QArray<int> deleteCard(CardDatabase& database, int id) {
+    Transaction transaction(database);
+    requireCard(database, id);
+    QArray<int> order = descendantsLeafFirst(database, id);
+    order.Add(id);
+    for (unsigned i = 0; i < order.GetCount(); ++i) database.executeWithId(kDeleteOneSql, order[i]);
+    transaction.commit();
+    return order;
+}
+
+void deleteAllCards(CardDatabase& database) {
+    Transaction transaction(database);
+    database.execute16(kDeleteAllSql);
+    database.execute16(kResetSequenceSql);
+    transaction.commit();
+}
+
+QBuffer loadCardContent(CardDatabase& database, int id) {
+    CardStatement statement = database.prepareWithId(kLoadContentSql, id);
+    if (statement.step() != SQLITE_ROW) throw missingCardError(id);
+    return statement.getBuffer(0);
+}
+
+QString loadCardText(CardDatabase& database, int id) {
+    CardStatement statement = database.prepareWithId(kLoadTextSql, id);
+    if (statement.step() != SQLITE_ROW) throw missingCardError(id);
+    return statement.getText(0);
+}
+
+}  // namespace store

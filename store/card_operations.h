@@ -1,0 +1,47 @@
+#pragma once
+
+#include "core/qarray.h"
+#include "core/qbuffer.h"
+#include "core/qstring.h"
+#include "store/card_database.h"
+
+// The changes a user makes to cards, over an open card database. The main
+// window joins them to the tree and the tabs; the companion program calls
+// them directly. Every failure raises QError.
+namespace store {
+
+// Shown when a card would become a descendant of itself.
+inline constexpr const wchar_t* kMoveRefusedMessage = L"You can't put parent node into it's childs!";
+
+// Replaces any file at path with an empty card database and leaves it open.
+void createCardDatabase(CardDatabase& database, const kiln::qstd::QString& path);
+// Raises the engine's error when the open file holds no card table (not a
+// database at all, or a database of something else). Reads only.
+void checkCardTable(CardDatabase& database);
+
+bool cardExists(CardDatabase& database, int id);
+// Raises "There is no card with the id N." for a card that does not exist.
+void requireCard(CardDatabase& database, int id);
+
+// A new card without title or content, at the top level when parentId is 0;
+// returns its id.
+int addCard(CardDatabase& database, int parentId);
+// Stores the title trimmed of white space at both ends and returns what was stored.
+kiln::qstd::QString renameCard(CardDatabase& database, int id, const kiln::qstd::QString& title);
+// Whether the card may go under newParentId (0: the top level) without
+// becoming its own ancestor.
+bool isMoveAllowed(CardDatabase& database, int id, int newParentId);
+// Changes only the card's own parent; its descendants travel with it.
+void moveCard(CardDatabase& database, int id, int newParentId);
+// Deletes the card and everything below it, leaves first, in one
+// transaction; returns the ids in the order they were deleted. On failure no
+// card is deleted.
+kiln::qstd::QArray<int> deleteCard(CardDatabase& database, int id);
+// Empties the table and forgets the ids handed out, so the next card gets id 1.
+void deleteAllCards(CardDatabase& database);
+// The card's stored RTF bytes (empty for a card never saved).
+kiln::qstd::QBuffer loadCardContent(CardDatabase& database, int id);
+// The card's plain text, as the search sees it.
+kiln::qstd::QString loadCardText(CardDatabase& database, int id);
+
+}  // namespace store

@@ -1,0 +1,68 @@
+#include "store/card_tree.h"
+
+#include <utility>
+
+#include "store/card_statements.h"
+
+using kiln::qstd::QArray;
+using kiln::qstd::QObArray;
+
+QObArray<CardRow> readCardRows(CardDatabase& database) {
+    QObArray<CardRow> rows;
+    CardStatement statement = database.prepare(kTreeRowsSql);
+    while (statement.step() == SQLITE_ROW) {
+        rows.Add(new CardRow{statement.getInt(0), statement.getText(1), statement.getInt(2)});
+    }
+    return rows;
+}
+
+CardHierarchy::CardHierarchy(const QObArray<CardRow>& rows) : firstChildOf(rows.GetCount()) {
+    const unsigned count = rows.GetCount();
+    links.SetCapacity(count);
+    for (unsigned i = 0; i < count; ++i) links.Add(Link{rows[i]->id, -1, -1, false});
+    // Walking the rows backwards and putting each in front of its siblings
+    // leaves every list of children in the order of the rows.
+    for (unsigned i = count; i-- > 0;) {
+        const int parent = rows[i]->parent;
+        links[i].nextSibling = firstChildOf.find(parent);
+        firstChildOf.set(parent, static_cast<int>(i));
+    }
+    // Looked up here in one pass over the rows, where the lookups do not
+    // wait on each other, rather than one by one while walking the tree.
+    for (unsigned i = 0; i < count; ++i) {
+        if (links[i].id != 0) links[i].firstChild = firstChildOf.find(links[i].id);
+    }
+}
+
+QArray<PlacedCard> placeCards(const QObArray<CardRow>& rows) {
+    CardHierarchy hierarchy(rows);
+    QArray<PlacedCard> placed;
+    placed.SetCapacity(rows.GetCount());
+
+    // One cursor per level: the row of that level being visited, or -1 once
+    // the level's list of children is used up.
+    QArray<int> cursors;
+    cursors.Add(hierarchy.firstChild(0));
+    while (!cursors.IsEmpty()) {
+        const unsigned level = cursors.GetCount() - 1;
+        const int row = cursors[level];
+        if (row < 0) {
+            cursors.RemoveAt(level, 1);
+            if (level > 0) cursors[level - 1] = hierarchy.nextSibling(cursors[level - 1]);
+            continue;
+        }
+        if (!hierarchy.claim(row)) {
+            cursors[level] = hierarchy.nextSibling(row);
+            continue;
+        }
+        placed.Add(PlacedCard{static_cast<unsigned>(row), static_cast<int>(level)});
+        cursors.Add(hierarchy.firstChildOfRow(row));
+    }
+    return placed;
+}
+
+CardTree::CardTree(QObArray<CardRow>&& readRows) : rows(std::move(readRows)), placed(placeCards(rows)) {}
+
+CardTree loadCardTree(CardDatabase& database) {
+    return CardTree(readCardRows(database));
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "core/qarray.h"
+#include "core/qobarray.h"
+#include "core/qstring.h"
+#include "store/card_database.h"
+#include "store/id_map.h"
+
+// One row of the hierarchy query: what the tree shows of a card.
+struct CardRow {
+    int id;
+    kiln::qstd::QString title;
+    int parent;
+};
+
+// A card placed in the tree: its row and how deep it sits (0 at the top level).
+struct PlacedCard {
+    unsigned row;
+    int depth;
+};
+
+// Every row of the table in the order the hierarchy query returns them:
+// sorted by parent, rows of equal parent in the engine's order.
+kiln::qstd::QObArray<CardRow> readCardRows(CardDatabase& database);
+
+// Which rows are whose children, in the order of the rows. A parent id of 0
+// means the top level, so a card whose own id is 0 never has children.
+class CardHierarchy {
+public:
+    explicit CardHierarchy(const kiln::qstd::QObArray<CardRow>& rows);
+
+    // Index of the first row whose parent is parentId, or -1.
+    int firstChild(int parentId) const { return firstChildOf.find(parentId); }
+    // The same for the card of a row, without a lookup.
+    int firstChildOfRow(unsigned row) const { return links[row].firstChild; }
+    // Index of the row after row with the same parent, or -1.
+    int nextSibling(unsigned row) const { return links[row].nextSibling; }
+    int idOfRow(unsigned row) const { return links[row].id; }
+    // True the first time a row is claimed: a walk that claims every row it
+    // enters cannot enter one twice, even where the parent links of the
+    // table go round in a cycle or two cards share an id cut to 32 bits.
+    bool claim(unsigned row) {
+        if (links[row].claimed) return false;
+        links[row].claimed = true;
+        return true;
+    }
+
+private:
+    // What walking the tree needs of a row, packed together so that a visit
+    // touches one place in memory.
+    struct Link {
+        int id;
+        int firstChild;
+        int nextSibling;
+        bool claimed;
+    };
+
+    IdMap firstChildOf;
+    kiln::qstd::QArray<Link> links;
+};
+
+// The rows in the order the tree shows them: depth first, children in the
+// order of the rows. Rows whose parent is missing and rows in a cycle of
+// parents are never reached and so left out.
+kiln::qstd::QArray<PlacedCard> placeCards(const kiln::qstd::QObArray<CardRow>& rows);
+
+// The rows of a database together with their placement, for whoever fills a
+// tree with them.
+class CardTree {
+public:
+    explicit CardTree(kiln::qstd::QObArray<CardRow>&& readRows);
+
+    unsigned getCount() const { return placed.GetCount(); }
+    const CardRow& getCard(unsigned index) const { return *rows[placed[index].row]; }
+    int getDepth(unsigned index) const { return placed[index].depth; }
+
+private:
+    kiln::qstd::QObArray<CardRow> rows;
+    kiln::qstd::QArray<PlacedCard> placed;
+};
+
+CardTree loadCardTree(CardDatabase& database);
