@@ -3,6 +3,7 @@
 #include "store/cipher/cipher_files.h"
 
 int setDatabaseKey(sqlite3* db, const CipherKey& key) {
+    if (!db) return SQLITE_MISUSE;
     const int rc = sqlite3_file_control(db, "main", kSetKeyControl, const_cast<CipherKey*>(&key));
     if (rc == SQLITE_NOTFOUND) return SQLITE_MISUSE;
     if (rc == SQLITE_OK) {
@@ -14,6 +15,6 @@ int setDatabaseKey(sqlite3* db, const CipherKey& key) {
 
 CipherKey databaseKey(sqlite3* db) {
     CipherKey key;
-    if (sqlite3_file_control(db, "main", kGetKeyControl, &key) != SQLITE_OK) return CipherKey();
+    if (!db || sqlite3_file_control(db, "main", kGetKeyControl, &key) != SQLITE_OK) return CipherKey();
     return key;
 }

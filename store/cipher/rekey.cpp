@@ -190,6 +190,7 @@ void rebuildWithStandardPages(sqlite3* db, FileOperations& files, const QString&
 }  // namespace
 
 void rekeyDatabase(sqlite3*& db, const CipherKey& newKey, FileOperations& files) {
+    if (!db) fail(kRekeyError);
     const CipherKey oldKey = databaseKey(db);
     if (oldKey.isEmpty() && newKey.isEmpty()) return;
 
