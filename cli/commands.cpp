@@ -1,0 +1,153 @@
+#include "cli/commands.h"
+
+#include <cwchar>
+
+#include "cli/open_database.h"
+#include "store/card_operations.h"
+#include "store/card_search.h"
+#include "store/card_tree.h"
+#include "store/transaction.h"
+
+using kiln::qstd::QBuffer;
+using kiln::qstd::QObArray;
+using kiln::qstd::QString;
+
+namespace {
+
+const wchar_t* databasePath(const Invocation& invocation) {
+    return invocation.arguments.positional(0);
+}
+
+int idArgument(const Invocation& invocation, unsigned index) {
+    return parseCardId(invocation.arguments.positional(index));
+}
+
+void openExisting(CardDatabase& database, const Invocation& invocation) {
+    openCardFile(database, databasePath(invocation), invocation.options);
+}
+
+QString idAndTitle(int id, const QString& title) {
+    QString line;
+    line.Format(L"%d\t", id);
+    return line + title;
+}
+
+void runCreate(const Invocation& invocation) {
+    CardDatabase database;
+    createCardFile(database, databasePath(invocation));
+}
+
+void runTree(const Invocation& invocation) {
+    CardDatabase database;
+    openExisting(database, invocation);
+    const CardTree tree = loadCardTree(database);
+    for (unsigned i = 0; i < tree.getCount(); ++i) {
+        for (int level = 0; level < tree.getDepth(i); ++level) invocation.out.writeText(L"  ", 2);
+        invocation.out.writeLine(idAndTitle(tree.getCard(i).id, tree.getCard(i).title));
+    }
+}
+
+void runAdd(const Invocation& invocation) {
+    // Parse before opening, so that a wrong id touches no file.
+    const wchar_t* parent = invocation.arguments.option(L"--parent");
+    const int parentId = parent ? parseCardId(parent) : 0;
+    const wchar_t* title = invocation.arguments.option(L"--title");
+    CardDatabase database;
+    openExisting(database, invocation);
+    // The card and its title arrive together or not at all.
+    Transaction transaction(database);
+    const int id = store::addCard(database, parentId);
+    if (title) store::renameCard(database, id, title);
+    transaction.commit();
+    QString line;
+    line.Format(L"%d", id);
+    invocation.out.writeLine(line);
+}
+
+void runRename(const Invocation& invocation) {
+    const int id = idArgument(invocation, 1);
+    CardDatabase database;
+    openExisting(database, invocation);
+    store::renameCard(database, id, invocation.arguments.positional(2));
+}
+
+void runMove(const Invocation& invocation) {
+    const int id = idArgument(invocation, 1);
+    const int newParentId = idArgument(invocation, 2);
+    CardDatabase database;
+    openExisting(database, invocation);
+    store::moveCard(database, id, newParentId);
+}
+
+void runDelete(const Invocation& invocation) {
+    const int id = idArgument(invocation, 1);
+    CardDatabase database;
+    openExisting(database, invocation);
+    store::deleteCard(database, id);
+}
+
+void runDeleteAll(const Invocation& invocation) {
+    CardDatabase database;
+    openExisting(database, invocation);
+    store::deleteAllCards(database);
+}
+
+void runSearch(const Invocation& invocation) {
+    CardDatabase database;
+    openExisting(database, invocation);
+    const QObArray<SearchResult> results = searchCards(database, invocation.arguments.positional(1));
+    for (unsigned i = 0; i < results.GetCount(); ++i) {
+        invocation.out.writeLine(idAndTitle(results[i]->id, results[i]->title));
+    }
+}
+
+void runShow(const Invocation& invocation) {
+    const int id = idArgument(invocation, 1);
+    const bool rtf = invocation.arguments.option(L"--rtf") != nullptr;
+    const bool text = invocation.arguments.option(L"--text") != nullptr;
+    if (rtf == text) throw UsageError{L"Give either --rtf or --text."};
+    CardDatabase database;
+    openExisting(database, invocation);
+    if (rtf) {
+        const QBuffer content = store::loadCardContent(database, id);
+        invocation.out.writeBytes(content.GetData(), content.GetCount());
+    } else {
+        invocation.out.writeText(store::loadCardText(database, id));
+    }
+}
+
+const OptionSpec kAddOptions[] = {{L"--parent", true}, {L"--title", true}};
+const OptionSpec kShowOptions[] = {{L"--rtf", false}, {L"--text", false}};
+
+const Command kCommands[] = {
+    {L"create", L"DB", L"make a new, empty card database (an existing file is replaced)", 1, nullptr, 0,
+     runCreate},
+    {L"tree", L"DB", L"list every card in tree order, two spaces per level: id, tab, title", 1, nullptr, 0, runTree},
+    {L"add", L"DB [--parent ID] [--title TEXT]", L"add a card and print its id", 1, kAddOptions, 2, runAdd},
+    {L"rename", L"DB ID TITLE", L"give a card a new title", 3, nullptr, 0, runRename},
+    {L"move", L"DB ID NEW_PARENT_ID", L"put a card under another one (0: the top level)", 3, nullptr, 0,
+     runMove},
+    {L"delete", L"DB ID", L"delete a card with all the cards below it", 2, nullptr, 0, runDelete},
+    {L"delete-all", L"DB", L"delete every card", 1, nullptr, 0, runDeleteAll},
+    {L"search", L"DB TEXT", L"list the cards whose text contains TEXT or whose title begins with it", 2,
+     nullptr, 0, runSearch},
+    {L"show", L"DB ID --rtf|--text", L"write a card's stored RTF, or its plain text, to standard output", 2,
+     kShowOptions, 2, runShow},
+};
+
+}  // namespace
+
+const Command* findCommand(const wchar_t* name) {
+    for (const Command& command : kCommands) {
+        if (std::wcscmp(command.name, name) == 0) return &command;
+    }
+    return nullptr;
+}
+
+const Command* commandsBegin() {
+    return kCommands;
+}
+
+const Command* commandsEnd() {
+    return kCommands + sizeof kCommands / sizeof kCommands[0];
+}

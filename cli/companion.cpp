@@ -1,0 +1,60 @@
+#include "cli/companion.h"
+
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "cli/global_options.h"
+#include "core/qerror.h"
+
+using kiln::qstd::QError;
+using kiln::qstd::QString;
+
+namespace {
+
+void writeUsage(ConsoleOutput& stream) {
+    stream.writeText(L"Usage: vorlen-cli [--help] COMMAND ARGUMENTS...\n\nCommands:\n");
+    for (const Command* command = commandsBegin(); command != commandsEnd(); ++command) {
+        stream.writeText(L"  ");
+        stream.writeText(command->name);
+        stream.writeText(L" ");
+        stream.writeLine(command->synopsis);
+        stream.writeText(L"      ");
+        stream.writeLine(command->summary);
+    }
+    stream.writeText(L"\nExit status: 0 done, 1 refused or failed (the reason on standard error), "
+                     L"2 wrong usage.\n");
+}
+
+}  // namespace
+
+int runCompanion(wchar_t** words, unsigned count, ConsoleOutput& out, ConsoleOutput& err) {
+    try {
+        GlobalOptions options;
+        unsigned next = 0;
+        while (next < count && words[next][0] == L'-') {
+            if (!applyGlobalOption(words[next], options)) {
+                throw UsageError{QString(L"Unknown option: ") + words[next]};
+            }
+            ++next;
+        }
+        if (options.help) {
+            writeUsage(out);
+            return kExitSuccess;
+        }
+        if (next == count) throw UsageError{L"No command given."};
+        const Command* command = findCommand(words[next]);
+        if (!command) throw UsageError{QString(L"Unknown command: ") + words[next]};
+        ++next;
+        const ParsedArguments arguments(words + next, count - next, command->options, command->optionCount,
+                                        command->positionalCount);
+        command->run(Invocation{options, arguments, out});
+        return kExitSuccess;
+    } catch (const UsageError& error) {
+        err.writeLine(error.message);
+        err.writeText(L"\n");
+        writeUsage(err);
+        return kExitUsage;
+    } catch (const QError& error) {
+        err.writeLine(error.message);
+        return kExitFailure;
+    }
+}

@@ -1,0 +1,10 @@
+// vorlen-cli: works on card databases from the command line, without the window.
+#include <windows.h>
+
+#include "cli/companion.h"
+
+int wmain(int argc, wchar_t** argv) {
+    ConsoleOutput out(STD_OUTPUT_HANDLE);
+    ConsoleOutput err(STD_ERROR_HANDLE);
+    return runCompanion(argv + 1, static_cast<unsigned>(argc - 1), out, err);
+}

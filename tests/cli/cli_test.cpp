@@ -1,0 +1,219 @@
+// vorlen-cli run as a separate process on real files: what it prints, its
+// exit status, and that a refused command leaves the file as it was.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli_process.h"
+#include "core/qbuffer.h"
+#include "store/card_database.h"
+#include "store/card_operations.h"
+
+using kiln::qstd::QBuffer;
+
+namespace {
+
+std::wstring tempPath(const wchar_t* name) {
+    wchar_t dir[MAX_PATH];
+    const DWORD n = GetTempPathW(MAX_PATH, dir);
+    return std::wstring(dir, n) + name;
+}
+
+std::string readFile(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string bytes;
+    char chunk[4096];
+    DWORD n = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &n, nullptr) && n > 0) bytes.append(chunk, n);
+    CloseHandle(file);
+    return bytes;
+}
+
+void writeFile(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+class Companion : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path = tempPath(L"vorlen-cli-Kärtchen.data");
+        DeleteFileW(path.c_str());
+    }
+    void TearDown() override { DeleteFileW(path.c_str()); }
+
+    // Runs a command that must succeed and returns its standard output.
+    std::string ok(std::vector<std::wstring> arguments) {
+        const CliRun run = runCli(arguments);
+        EXPECT_EQ(0u, run.exitCode) << run.err;
+        EXPECT_EQ("", run.err);
+        return run.out;
+    }
+
+    // A family: 1 "Projects" holding 2 "Vorlen" (holding 4 "Notes"), then 3 "Ideas".
+    void buildFamily() {
+        ok({L"create", path});
+        ok({L"add", path, L"--title", L"Projects"});
+        ok({L"add", path, L"--parent", L"1", L"--title", L"Vorlen"});
+        ok({L"add", path, L"--title", L"Ideas"});
+        ok({L"add", path, L"--parent", L"2", L"--title", L"Notes"});
+    }
+
+    std::wstring path;
+};
+
+TEST_F(Companion, BuildsAndShowsATreeOfCards) {
+    EXPECT_EQ("", ok({L"create", path}));
+    EXPECT_EQ("1\n", ok({L"add", path, L"--title", L"  Projekte  "}));
+    EXPECT_EQ("2\n", ok({L"add", path, L"--parent", L"1", L"--title", L"Карточка «один»"}));
+    EXPECT_EQ("3\n", ok({L"add", path}));
+    EXPECT_EQ("4\n", ok({L"add", path, L"--title", L"卡片", L"--parent", L"2"}));
+
+    EXPECT_EQ(utf8(L"1\tProjekte\n  2\tКарточка «один»\n    4\t卡片\n3\t\n"), ok({L"tree", path}));
+
+    ok({L"rename", path, L"3", L"\tIdeas "});
+    ok({L"move", path, L"4", L"3"});
+    EXPECT_EQ(utf8(L"1\tProjekte\n  2\tКарточка «один»\n3\tIdeas\n  4\t卡片\n"), ok({L"tree", path}));
+
+    ok({L"move", path, L"2", L"0"});
+    ok({L"delete", path, L"3"});
+    EXPECT_EQ(utf8(L"1\tProjekte\n2\tКарточка «один»\n"), ok({L"tree", path}));
+
+    ok({L"delete-all", path});
+    EXPECT_EQ("", ok({L"tree", path}));
+    EXPECT_EQ("1\n", ok({L"add", path}));
+}
+
+TEST_F(Companion, SearchesAndShowsStoredContent) {
+    buildFamily();
+    const std::string rtf("{\\rtf1\\ansi 50% it's\\par\r\n}\0\xff", 28);
+    {
+        CardDatabase database;
+        database.openFile(path.c_str());
+        QBuffer bytes;
+        bytes.Append(rtf.data(), static_cast<unsigned>(rtf.size()));
+        database.saveCardContent(L"50% it's — ä\r\nline two", bytes, 4);
+    }
+
+    EXPECT_EQ(rtf, ok({L"show", path, L"4", L"--rtf"}));
+    EXPECT_EQ(utf8(L"50% it's — ä\r\nline two"), ok({L"show", path, L"--text", L"4"}));
+    EXPECT_EQ("", ok({L"show", path, L"3", L"--rtf"}));
+
+    EXPECT_EQ("4\tNotes\n", ok({L"search", path, L"it's"}));
+    EXPECT_EQ("4\tNotes\n", ok({L"search", path, L"50%"}));
+    EXPECT_EQ("", ok({L"search", path, L"50 %"}));
+    EXPECT_EQ("1\tProjects\n", ok({L"search", path, L"proj"}));
+    EXPECT_EQ("4\tNotes\n", ok({L"search", path, L"— ä"}));
+    EXPECT_EQ("", ok({L"search", path, L"— Ä"}));
+}
+
+TEST_F(Companion, CreateReplacesAnExistingFile) {
+    buildFamily();
+    ok({L"create", path});
+    EXPECT_EQ("", ok({L"tree", path}));
+}
+
+TEST_F(Companion, RefusalsExplainThemselvesAndChangeNothing) {
+    buildFamily();
+    const std::wstring text = tempPath(L"vorlen-cli-notes.txt");
+    writeFile(text, "These are plain notes, not a card database at all.\r\n");
+    const std::wstring plain = tempPath(L"vorlen-cli-plain.db");
+    DeleteFileW(plain.c_str());
+    {
+        CardDatabase other;
+        other.openUtf8(utf8(plain).c_str(), true);
+        other.execute("CREATE TABLE something (x)");
+    }
+    const std::wstring missing = tempPath(L"vorlen-cli-missing.data");
+    DeleteFileW(missing.c_str());
+
+    const struct {
+        std::vector<std::wstring> arguments;
+        std::wstring file;
+        std::string message;
+    } cases[] = {
+        {{L"move", path, L"1", L"4"}, path, "You can't put parent node into it's childs!\n"},
+        {{L"move", path, L"2", L"2"}, path, "You can't put parent node into it's childs!\n"},
+        {{L"move", path, L"2", L"9"}, path, "There is no card with the id 9.\n"},
+        {{L"rename", path, L"9", L"x"}, path, "There is no card with the id 9.\n"},
+        {{L"delete", path, L"9"}, path, "There is no card with the id 9.\n"},
+        {{L"add", path, L"--parent", L"9"}, path, "There is no card with the id 9.\n"},
+        {{L"show", path, L"9", L"--text"}, path, "There is no card with the id 9.\n"},
+        {{L"tree", missing}, missing, "Cannot open \"" + utf8(missing) + "\": the file does not exist.\n"},
+        {{L"delete-all", text}, text,
+         "Cannot open \"" + utf8(text) + "\" as a card database: file is not a database\n"},
+        {{L"add", plain}, plain, "Cannot open \"" + utf8(plain) + "\" as a card database: no such table: tab\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string before = readFile(c.file);
+        const CliRun run = runCli(c.arguments);
+        const std::string command = utf8(c.arguments[0]);
+        EXPECT_EQ(1u, run.exitCode) << command;
+        EXPECT_EQ(c.message, run.err) << command;
+        EXPECT_EQ("", run.out) << command;
+        EXPECT_EQ(before, readFile(c.file)) << command << " changed the file";
+    }
+    DeleteFileW(text.c_str());
+    DeleteFileW(plain.c_str());
+}
+
+TEST_F(Companion, UsageErrorsTouchNoFile) {
+    buildFamily();
+    const struct {
+        std::vector<std::wstring> arguments;
+        std::string message;
+    } cases[] = {
+        {{}, "No command given."},
+        {{L"list", path}, "Unknown command: list"},
+        {{L"--verbose", L"tree", path}, "Unknown option: --verbose"},
+        {{L"tree"}, "Wrong number of arguments."},
+        {{L"rename", path, L"1"}, "Wrong number of arguments."},
+        {{L"delete", path, L"one"}, "Not a card id: one"},
+        {{L"delete", path, L"-1"}, "Not a card id: -1"},
+        {{L"move", path, L"1", L"2147483648"}, "Not a card id: 2147483648"},
+        {{L"add", path, L"--parent"}, "The option --parent needs a value."},
+        {{L"add", path, L"--colour", L"red"}, "Unknown option: --colour"},
+        {{L"show", path, L"1"}, "Give either --rtf or --text."},
+        {{L"show", path, L"1", L"--rtf", L"--text"}, "Give either --rtf or --text."},
+    };
+    const std::string before = readFile(path);
+    for (const auto& c : cases) {
+        const CliRun run = runCli(c.arguments);
+        EXPECT_EQ(2u, run.exitCode) << c.message;
+        EXPECT_EQ(0u, run.err.find(c.message + "\n")) << run.err;
+        EXPECT_NE(std::string::npos, run.err.find("Usage: vorlen-cli")) << c.message;
+    }
+    EXPECT_EQ(before, readFile(path));
+}
+
+TEST_F(Companion, ATitleMayBeginWithDashesAfterTheEndOfOptions) {
+    buildFamily();
+    ok({L"rename", path, L"3", L"--", L"--draft--"});
+    EXPECT_EQ("3\t--draft--\n", ok({L"search", path, L"--", L"--d"}));
+}
+
+TEST_F(Companion, HelpGoesToStandardOutput) {
+    const CliRun run = runCli({L"--help"});
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_NE(std::string::npos, run.out.find("show DB ID --rtf|--text"));
+}
+
+TEST(CommandLineQuoting, KeepsEveryWordIntact) {
+    const std::vector<std::wstring> words{L"plain", L"two words", L"", L"say \"hi\"", L"C:\\dir\\", L"a\\\\\"b"};
+    const std::wstring line = L"program " + quoteArguments(words);
+    int count = 0;
+    wchar_t** parsed = CommandLineToArgvW(line.c_str(), &count);
+    ASSERT_EQ(static_cast<int>(words.size()) + 1, count);
+    for (size_t i = 0; i < words.size(); ++i) EXPECT_EQ(words[i], parsed[i + 1]);
+    LocalFree(parsed);
+}
+
+}  // namespace
