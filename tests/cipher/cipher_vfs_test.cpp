@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "reference_cipher.h"
 #include "store/cipher/database_key.h"
@@ -188,6 +189,41 @@ TEST(PlainDatabase, KeyingNeedsTheLayer) {
     ScratchDirectory scratch;
     Connection db(scratch.path(L"x.data"), nullptr, "win32");
     EXPECT_EQ(setDatabaseKey(db.get(), keyOf(L"pw")), SQLITE_MISUSE);
+}
+
+// Temporary files and journals of no known database would hold pages that
+// nothing could encipher: the layer refuses to open them at all.
+TEST(CipherVfs, RefusesFilesItCouldNotEncipher) {
+    sqlite3_vfs* vfs = sqlite3_vfs_find(kCipherVfsName);
+    ASSERT_NE(vfs, nullptr);
+    EXPECT_EQ(sqlite3_vfs_find(nullptr), vfs);
+    ScratchDirectory scratch;
+    // Laid out as SQLite lays out a database's names: zeros, the database's
+    // name, then its journal's; the database is not open.
+    const std::string database = utf8(scratch.path(L"orphan.data"));
+    std::string names(4, '\0');
+    names += database + '\0' + database + "-journal" + std::string(4, '\0');
+    const char* journal = names.c_str() + 4 + database.size() + 1;
+    const struct {
+        const char* name;
+        int kind;
+    } cases[] = {
+        {nullptr, SQLITE_OPEN_TEMP_JOURNAL | SQLITE_OPEN_DELETEONCLOSE},
+        {nullptr, SQLITE_OPEN_SUBJOURNAL | SQLITE_OPEN_DELETEONCLOSE},
+        {nullptr, SQLITE_OPEN_TEMP_DB | SQLITE_OPEN_DELETEONCLOSE},
+        {nullptr, SQLITE_OPEN_TRANSIENT_DB | SQLITE_OPEN_DELETEONCLOSE},
+        {journal, SQLITE_OPEN_MAIN_JOURNAL},
+    };
+    for (const auto& c : cases) {
+        std::vector<char> storage(size_t(vfs->szOsFile), 0);
+        sqlite3_file* file = reinterpret_cast<sqlite3_file*>(storage.data());
+        int outFlags = 0;
+        EXPECT_EQ(vfs->xOpen(vfs, c.name, file, c.kind | SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &outFlags),
+                  SQLITE_CANTOPEN)
+            << c.kind;
+        EXPECT_EQ(file->pMethods, nullptr);
+    }
+    EXPECT_FALSE(fileExists(scratch.path(L"orphan.data-journal")));
 }
 
 TEST(NewEncipheredDatabase, StartsEmptyUnderItsKey) {
