@@ -47,7 +47,8 @@ Bytes pattern(size_t n) {
     return block;
 }
 
-// Values worked out from the rules alone, outside this program: a change to
+// Values worked out from the rules alone, outside this program
+// (known_answers.py beside this file): a change to
 // any width, shift, order or constant of the cipher breaks one of them.
 TEST(PageCipherKnownAnswers, ShortBlocks) {
     struct Case {
