@@ -1,6 +1,7 @@
 #include "store/cipher/rekey.h"
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "core/qbuffer.h"
@@ -130,16 +131,17 @@ void rewritePages(FileOperations& files, const QString& source, const QString& t
     if (!files.open(out, target.c_str(), QFile::modeCreate | QFile::modeReadWrite | QFile::shareExclusive)) {
         fail(kRekeyError);
     }
-    PageCodec codec;
-    codec.setReadKey(readKey);
-    codec.setWriteKey(writeKey);
+    // Its page buffer is too large for the stack.
+    const auto codec = std::make_unique<PageCodec>();
+    codec->setReadKey(readKey);
+    codec->setWriteKey(writeKey);
     QBuffer pageBuffer;
     pageBuffer.SetCapacity(kPage);
     unsigned char* page = pageBuffer.GetData();
     for (LONGLONG offset = 0; offset < size; offset += kPage) {
         if (!files.read(in, page, kPage)) fail(kPageError);
-        codec.decipherPage(page);
-        if (!files.write(out, codec.pageToWrite(page), kPage)) fail(kPageError);
+        codec->decipherPage(page);
+        if (!files.write(out, codec->pageToWrite(page), kPage)) fail(kPageError);
     }
     if (!files.flush(out)) fail(kCommitError);
 }
