@@ -30,7 +30,9 @@ bool ConsoleInput::readLine(QString& line) {
 
         unsigned length = end - position;
         if (length > 0 && bytes[position + length - 1] == '\r') --length;
-        if (length > 0) line = QString(reinterpret_cast<const char*>(bytes + position), static_cast<int>(length), CP_UTF8);
+        if (length > 0) {
+            line = QString(reinterpret_cast<const char*>(bytes + position), static_cast<int>(length), CP_UTF8);
+        }
         position = complete ? end + 1 : end;
         return true;
     }

@@ -34,7 +34,8 @@ bool headerValid(const unsigned char* page, bool enciphered) {
 // A file of the underlying file system, opened for reading and closed on scope exit.
 class ReadOnlyFile {
 public:
-    ReadOnlyFile(sqlite3_vfs* base, const std::string& name) : storage(std::make_unique<char[]>(static_cast<size_t>(base->szOsFile))) {
+    ReadOnlyFile(sqlite3_vfs* base, const std::string& name)
+        : storage(std::make_unique<char[]>(static_cast<size_t>(base->szOsFile))) {
         // The Windows file system reads URI parameters behind the name's
         // terminator, so the name ends in several.
         nameBuffer = name;

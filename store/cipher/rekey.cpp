@@ -23,7 +23,8 @@ namespace {
 const wchar_t kRekeyError[] = L"Rekey error!";
 const wchar_t kPageError[] = L"Rekeying page error!";
 const wchar_t kCommitError[] = L"Error commit rekey!";
-const wchar_t kPageSizeError[] = L"The database could not be rebuilt with pages of 4096 bytes; its password was not set.";
+const wchar_t kPageSizeError[] =
+    L"The database could not be rebuilt with pages of 4096 bytes; its password was not set.";
 
 constexpr uint32_t kPage = PageCodec::kPageSize;
 const unsigned char kJournalMagic[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};

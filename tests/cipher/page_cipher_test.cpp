@@ -97,7 +97,8 @@ TEST(PageCipherKnownAnswers, WholePages) {
 TEST(PageCipher, DecipheringRestoresEveryBlockLength) {
     std::mt19937 random(7);
     for (uint32_t n : {2u, 3u, 5u, 16u, 26u, 512u, 4096u, 65536u}) {
-        for (const std::wstring& password : {std::wstring(L"a"), std::wstring(L"longer password"), std::wstring(130, L'z')}) {
+        for (const std::wstring& password :
+             {std::wstring(L"a"), std::wstring(L"longer password"), std::wstring(130, L'z')}) {
             Bytes block(n);
             for (auto& b : block) b = uint8_t(random());
             const CipherKey key = keyOf(password);

@@ -23,7 +23,9 @@ ScratchDirectory::~ScratchDirectory() {
     HANDLE search = FindFirstFileW((root + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((root + L"\\" + found.cFileName).c_str());
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                DeleteFileW((root + L"\\" + found.cFileName).c_str());
+            }
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
