@@ -5,6 +5,7 @@
 #include "cli/open_database.h"
 #include "core/qerror.h"
 #include "documents/office_text.h"
+#include "cli/password_commands.h"
 #include "store/card_operations.h"
 #include "store/card_search.h"
 #include "store/card_tree.h"
@@ -140,6 +141,10 @@ const Command kCommands[] = {
     {L"delete-all", L"DB", L"delete every card", 1, nullptr, 0, runDeleteAll},
     {L"search", L"DB TEXT", L"list the cards whose text contains TEXT or whose title begins with it", 2,
      nullptr, 0, runSearch},
+    {L"password", L"set|change|remove DB",
+     L"set, change or remove the password; the passwords come from standard input, one a line (change: old, "
+     L"then new)",
+     2, nullptr, 0, runPassword},
     {L"show", L"DB ID --rtf|--text", L"write a card's stored RTF, or its plain text, to standard output", 2,
      kShowOptions, 2, runShow},
     {L"office-text", L"FILE", L"write the text of a Word, Excel or PowerPoint file to standard output", 1,

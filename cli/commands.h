@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/arguments.h"
+#include "cli/console_input.h"
 #include "cli/console_output.h"
 #include "cli/global_options.h"
 
@@ -8,6 +9,7 @@
 struct Invocation {
     const GlobalOptions& options;
     const ParsedArguments& arguments;
+    ConsoleInput& in;
     ConsoleOutput& out;
 };
 

@@ -11,7 +11,9 @@ using kiln::qstd::QString;
 namespace {
 
 void writeUsage(ConsoleOutput& stream) {
-    stream.writeText(L"Usage: vorlen-cli [--help] COMMAND ARGUMENTS...\n\nCommands:\n");
+    stream.writeText(L"Usage: vorlen-cli [--help] [--password-stdin] COMMAND ARGUMENTS...\n\n"
+                     L"--password-stdin: the password of an enciphered database is the first line of standard "
+                     L"input.\n\nCommands:\n");
     for (const Command* command = commandsBegin(); command != commandsEnd(); ++command) {
         stream.writeText(L"  ");
         stream.writeText(command->name);
@@ -26,7 +28,7 @@ void writeUsage(ConsoleOutput& stream) {
 
 }  // namespace
 
-int runCompanion(wchar_t** words, unsigned count, ConsoleOutput& out, ConsoleOutput& err) {
+int runCompanion(wchar_t** words, unsigned count, ConsoleInput& in, ConsoleOutput& out, ConsoleOutput& err) {
     try {
         GlobalOptions options;
         unsigned next = 0;
@@ -40,13 +42,14 @@ int runCompanion(wchar_t** words, unsigned count, ConsoleOutput& out, ConsoleOut
             writeUsage(out);
             return kExitSuccess;
         }
+        if (options.passwordFromStdin) in.readLine(options.password);
         if (next == count) throw UsageError{L"No command given."};
         const Command* command = findCommand(words[next]);
         if (!command) throw UsageError{QString(L"Unknown command: ") + words[next]};
         ++next;
         const ParsedArguments arguments(words + next, count - next, command->options, command->optionCount,
                                         command->positionalCount);
-        command->run(Invocation{options, arguments, out});
+        command->run(Invocation{options, arguments, in, out});
         return kExitSuccess;
     } catch (const UsageError& error) {
         err.writeLine(error.message);

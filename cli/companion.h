@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/console_input.h"
 #include "cli/console_output.h"
 
 // Exit statuses of the companion.
@@ -9,4 +10,4 @@ constexpr int kExitUsage = 2;
 
 // Runs one command line (the words after the program's name): global
 // options, then a command name, then the command's own words.
-int runCompanion(wchar_t** words, unsigned count, ConsoleOutput& out, ConsoleOutput& err);
+int runCompanion(wchar_t** words, unsigned count, ConsoleInput& in, ConsoleOutput& out, ConsoleOutput& err);

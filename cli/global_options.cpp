@@ -12,6 +12,7 @@ struct GlobalOption {
 const GlobalOption kGlobalOptions[] = {
     {L"--help", [](GlobalOptions& options) { options.help = true; }},
     {L"-h", [](GlobalOptions& options) { options.help = true; }},
+    {L"--password-stdin", [](GlobalOptions& options) { options.passwordFromStdin = true; }},
 };
 
 }  // namespace

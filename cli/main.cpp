@@ -4,7 +4,8 @@
 #include "cli/companion.h"
 
 int wmain(int argc, wchar_t** argv) {
+    ConsoleInput in(STD_INPUT_HANDLE);
     ConsoleOutput out(STD_OUTPUT_HANDLE);
     ConsoleOutput err(STD_ERROR_HANDLE);
-    return runCompanion(argv + 1, static_cast<unsigned>(argc - 1), out, err);
+    return runCompanion(argv + 1, static_cast<unsigned>(argc - 1), in, out, err);
 }

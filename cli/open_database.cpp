@@ -4,11 +4,24 @@
 
 #include "core/qerror.h"
 #include "store/card_operations.h"
+#include "store/cipher/cipher_key.h"
+#include "store/cipher/database_key.h"
+#include "store/cipher/encrypted_file.h"
 
 using kiln::qstd::QError;
 using kiln::qstd::QString;
 
 namespace {
+
+// Whether the file may be an enciphered card database: it does not begin
+// like a plain one and consists of whole 4096-byte pages. Anything else that
+// fails to open is no database, whatever the password.
+bool mayBeEnciphered(const QString& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
+    const ULONGLONG size = (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return size > 0 && size % 4096 == 0 && isEncryptedFile(path);
+}
 
 QError cannot(const wchar_t* what, const QString& path, const wchar_t* how, const QString& reason, int code = 0) {
     return QError(QString(what) + L" \"" + path + L"\"" + how + L": " + reason, code);
@@ -16,15 +29,28 @@ QError cannot(const wchar_t* what, const QString& path, const wchar_t* how, cons
 
 }  // namespace
 
-void openCardFile(CardDatabase& database, const QString& path, const GlobalOptions&) {
+void openCardFile(CardDatabase& database, const QString& path, const GlobalOptions& options) {
+    openCardFileWithPassword(database, path, options.password);
+}
+
+void openCardFileWithPassword(CardDatabase& database, const QString& path, const QString& password) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) throw cannot(L"Cannot open", path, L"", L"the file does not exist.");
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) throw cannot(L"Cannot open", path, L"", L"it is a folder.");
+    const bool enciphered = mayBeEnciphered(path);
     try {
         database.openFile(path);
+        // The key is tested by reading, not by the mark the program writes on
+        // opening, so that looking at cards never writes to the file.
+        if (enciphered && !password.IsEmpty() &&
+            setDatabaseKey(database.getConnection(), CipherKey(password)) != SQLITE_OK) {
+            throw QError(L"Invalid password!");
+        }
         store::checkCardTable(database);
     } catch (const QError& error) {
         database.close();
+        // A wrong or missing password is said as the program says it.
+        if (enciphered && (error.code == 0 || error.code == SQLITE_NOTADB)) throw QError(L"Invalid password!");
         throw cannot(L"Cannot open", path, L" as a card database", error.message, error.code);
     }
 }

@@ -47,6 +47,14 @@ public:
     CardStatement prepareInsert(const kiln::qstd::QString& title, sqlite3_int64 parentId,
                                 const kiln::qstd::QString& txt, const kiln::qstd::QBuffer& rtf);
 
+    // Keys the open connection with the password and marks the file as opened
+    // with one. "Invalid password!" (code 0) when the password does not open
+    // the file; false for any other failure of the mark.
+    bool applyKey(const kiln::qstd::QString& password);
+    // Re-enciphers the open database under the password, or makes it plain
+    // when the password is empty; all or nothing. The connection is replaced.
+    bool changeKey(const kiln::qstd::QString& password);
+
     // The id of the card inserted last on this connection, taken as 32 bits.
     int lastInsertId() const;
     // Rows changed by the last finished statement.

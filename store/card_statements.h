@@ -7,6 +7,7 @@ inline constexpr const wchar_t* kCreateTableSql =
     L"create table IF NOT EXISTS tab (id integer primary key autoincrement, title text, "
     L"parent integer, position integer, txt text, rtf blob )";
 inline constexpr const char* kCreationMarkSql = "PRAGMA application_id = 0x4B524442";
+inline constexpr const char* kPasswordMarkSql = "PRAGMA application_id = 0x42654462";
 
 inline constexpr const char* kInsertTopLevelSql =
     "INSERT into tab (id, title, parent, position, txt, rtf) VALUES (NULL,'',0,'','','')";

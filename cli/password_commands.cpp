@@ -1,0 +1,78 @@
+#include "cli/password_commands.h"
+
+#include <cwchar>
+
+#include "cli/open_database.h"
+#include "core/qerror.h"
+#include "store/card_database.h"
+#include "store/cipher/encrypted_file.h"
+
+using kiln::qstd::QError;
+using kiln::qstd::QString;
+
+namespace {
+
+// Two entries are the same only when both are non-empty and equal unit for unit.
+bool same(const QString& a, const QString& b) {
+    return !a.IsEmpty() && !b.IsEmpty() && std::wcscmp(a.c_str(), b.c_str()) == 0;
+}
+
+QString nextPassword(const Invocation& invocation) {
+    QString password;
+    invocation.in.readLine(password);
+    return password;
+}
+
+void setPassword(const Invocation& invocation, const QString& path) {
+    if (isEncryptedFile(path)) throw QError(L"Database already encrypted!");
+    const QString password = nextPassword(invocation);
+    if (password.IsEmpty()) throw QError(L"You must set a nonempty password!");
+    CardDatabase database;
+    openCardFileWithPassword(database, path, QString());
+    database.changeKey(password);
+}
+
+void changePassword(const Invocation& invocation, const QString& path) {
+    if (!isEncryptedFile(path)) throw QError(L"Database not encrypted!");
+    const QString oldPassword = nextPassword(invocation);
+    const QString newPassword = nextPassword(invocation);
+    CardDatabase database;
+    try {
+        openCardFileWithPassword(database, path, oldPassword);
+    } catch (const QError& error) {
+        if (error.code == 0) throw QError(L"Old password don`t match!");
+        throw;
+    }
+    if (same(newPassword, oldPassword)) throw QError(L"New password is same as the old one!");
+    if (newPassword.IsEmpty()) throw QError(L"You must set a nonempty password!");
+    database.changeKey(newPassword);
+}
+
+void removePassword(const Invocation& invocation, const QString& path) {
+    if (!isEncryptedFile(path)) throw QError(L"Database not encrypted!");
+    CardDatabase database;
+    openCardFileWithPassword(database, path, nextPassword(invocation));
+    database.changeKey(QString());
+    invocation.out.writeLine(L"Password removed!");
+}
+
+}  // namespace
+
+void runPassword(const Invocation& invocation) {
+    const wchar_t* action = invocation.arguments.positional(0);
+    const QString path = invocation.arguments.positional(1);
+    // Standard input carries these commands' own passwords.
+    if (invocation.options.passwordFromStdin) {
+        throw UsageError{L"The password commands read their passwords from standard input; "
+                         L"give them without --password-stdin."};
+    }
+    if (std::wcscmp(action, L"set") == 0) {
+        setPassword(invocation, path);
+    } else if (std::wcscmp(action, L"change") == 0) {
+        changePassword(invocation, path);
+    } else if (std::wcscmp(action, L"remove") == 0) {
+        removePassword(invocation, path);
+    } else {
+        throw UsageError{QString(L"Unknown password action: ") + action + L" (set, change or remove)."};
+    }
+}

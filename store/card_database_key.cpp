@@ -1,0 +1,33 @@
+#include <sqlite3.h>
+
+#include "core/qerror.h"
+#include "store/card_database.h"
+#include "store/card_statements.h"
+#include "store/cipher/cipher_key.h"
+#include "store/cipher/database_key.h"
+#include "store/cipher/rekey.h"
+
+using kiln::qstd::QError;
+using kiln::qstd::QString;
+
+bool CardDatabase::applyKey(const QString& password) {
+    // An empty password keys nothing: an enciphered file then fails the mark
+    // below like a wrong password.
+    if (!password.IsEmpty()) {
+        const int rc = setDatabaseKey(connection, CipherKey(password));
+        if (rc != SQLITE_OK) throw QError(QString(sqlite3_errstr(rc), -1, CP_UTF8), rc);
+    }
+    try {
+        // The first statement to read page 1, and so the test of the key.
+        execute(kPasswordMarkSql);
+    } catch (const QError& error) {
+        if (error.code == SQLITE_NOTADB) throw QError(L"Invalid password!", 0);
+        return false;
+    }
+    return true;
+}
+
+bool CardDatabase::changeKey(const QString& password) {
+    rekeyDatabase(connection, CipherKey(password));
+    return true;
+}

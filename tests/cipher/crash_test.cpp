@@ -1,0 +1,136 @@
+// Processes ended at chosen points, as a kill or a crash would end them.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "child_process.h"
+#include "crash_scenarios.h"
+#include "fault_injection.h"
+#include "reference_cipher.h"
+#include "test_support.h"
+
+namespace {
+
+class Crash : public testing::Test {
+protected:
+    // The cards before and after the update, and the file before it.
+    void prepare(const wchar_t* password) {
+        DeleteFileW(path.c_str());
+        DeleteFileW((path + L"-journal").c_str());
+        {
+            Connection db(path, password);
+            addCards(db, 8, "crash");
+            before = cardDigest(db);
+        }
+        pristine = readFileBytes(path);
+        Connection db(path, password, nullptr, SQLITE_OPEN_READWRITE);
+        ASSERT_EQ(db.exec(kUpdateSql), SQLITE_OK) << db.error();
+        after = cardDigest(db);
+    }
+
+    void restorePristine() {
+        DeleteFileW((path + L"-journal").c_str());
+        writeFileBytes(path, pristine);
+    }
+
+    ScratchDirectory scratch;
+    const std::wstring path = scratch.path(L"cards.data");
+    Bytes pristine;
+    std::string before;
+    std::string after;
+};
+
+// A rekey ended at each of its file operations in turn: the file opens
+// under exactly one of the two keys, with every card.
+TEST_F(Crash, RekeyEndedAnywhereLeavesOneWholeFile) {
+    struct Kind {
+        const wchar_t* from;
+        const wchar_t* to;
+    };
+    for (const Kind& kind : {Kind{L"", L"Secret12"}, Kind{L"Secret12", L"other"}, Kind{L"Secret12", L""}}) {
+        const wchar_t* from = *kind.from ? kind.from : nullptr;
+        const wchar_t* to = *kind.to ? kind.to : nullptr;
+        prepare(from);
+        bool completed = false;
+        for (int nth = 1; !completed && nth < 200; ++nth) {
+            SCOPED_TRACE("operation " + std::to_string(nth));
+            restorePristine();
+            const DWORD exitCode = runChild({L"rekey", path, kind.from, kind.to, std::to_wstring(nth)});
+            ASSERT_TRUE(exitCode == kEndedAtFaultExitCode || exitCode == 0) << exitCode;
+            completed = exitCode == 0;
+
+            Connection underNew(path, to, nullptr, SQLITE_OPEN_READWRITE);
+            Connection underOld(path, from, nullptr, SQLITE_OPEN_READWRITE);
+            const bool newOpens = underNew.exec("SELECT count(*) FROM tab") == SQLITE_OK;
+            const bool oldOpens = underOld.exec("SELECT count(*) FROM tab") == SQLITE_OK;
+            ASSERT_NE(newOpens, oldOpens);
+            EXPECT_EQ(newOpens, completed);
+            Connection& opened = newOpens ? underNew : underOld;
+            EXPECT_EQ(cardDigest(opened), before);
+            EXPECT_EQ(opened.text("PRAGMA integrity_check"), "ok");
+        }
+        EXPECT_TRUE(completed);
+    }
+}
+
+// A transaction on an enciphered database ended before each of its writes,
+// or halfway through one: reopened with the password, the database is whole
+// and holds the cards from before or from after, and no page reached the
+// disk plain.
+TEST_F(Crash, TransactionEndedAnywhereRecoversUnderTheKey) {
+    prepare(L"Secret12");
+    for (const wchar_t* how : {L"end", L"torn"}) {
+        bool completed = false;
+        for (int nth = 1; !completed && nth < 400; ++nth) {
+            SCOPED_TRACE(std::string(how == std::wstring(L"end") ? "before" : "halfway through") + " write " +
+                         std::to_string(nth));
+            restorePristine();
+            const DWORD exitCode = runChild({L"update", path, L"Secret12", std::to_wstring(nth), how});
+            ASSERT_TRUE(exitCode == kEndedAtFaultExitCode || exitCode == 0) << exitCode;
+            completed = exitCode == 0;
+
+            EXPECT_FALSE(contains(readFileBytes(path), kNewMarker));
+            EXPECT_FALSE(contains(readFileBytes(path + L"-journal"), kPlainMarker));
+
+            Connection db(path, L"Secret12", nullptr, SQLITE_OPEN_READWRITE);
+            const std::string digest = cardDigest(db);
+            EXPECT_TRUE(digest == before || digest == after) << digest.substr(0, 80);
+            EXPECT_EQ(digest == after, completed);
+            EXPECT_EQ(db.text("PRAGMA integrity_check"), "ok");
+        }
+        EXPECT_TRUE(completed);
+    }
+}
+
+// A crash leaves a journal to replay: a wrong password must neither replay
+// it nor touch either file; the right one then recovers the cards.
+TEST_F(Crash, HotJournalIsReplayedOnlyUnderTheRightKey) {
+    prepare(L"Secret12");
+    // Halfway through the first write of page 1 itself.
+    for (int nth = 1;; ++nth) {
+        ASSERT_LT(nth, 400);
+        restorePristine();
+        if (runChild({L"update", path, L"Secret12", std::to_wstring(nth), L"torn"}) != kEndedAtFaultExitCode) {
+            FAIL() << "the transaction finished before any page of the database was written";
+        }
+        Bytes journal = readFileBytes(path + L"-journal");
+        Bytes file = readFileBytes(path);
+        // Page 1 torn: the file alone no longer opens, only its journal tells.
+        reference::decipherFile(file, L"Secret12");
+        if (!journal.empty() && std::string(file.begin(), file.begin() + 15) != "SQLite format 3") break;
+    }
+    const Bytes databaseBefore = readFileBytes(path);
+    const Bytes journalBefore = readFileBytes(path + L"-journal");
+    for (const wchar_t* wrong : {L"secret12", L"", static_cast<const wchar_t*>(nullptr)}) {
+        Connection db(path, wrong, nullptr, SQLITE_OPEN_READWRITE);
+        EXPECT_EQ(db.exec("SELECT count(*) FROM tab"), SQLITE_NOTADB);
+    }
+    EXPECT_EQ(readFileBytes(path), databaseBefore);
+    EXPECT_EQ(readFileBytes(path + L"-journal"), journalBefore);
+
+    Connection db(path, L"Secret12", nullptr, SQLITE_OPEN_READWRITE);
+    EXPECT_EQ(cardDigest(db), before);
+    EXPECT_EQ(db.text("PRAGMA integrity_check"), "ok");
+}
+
+}  // namespace

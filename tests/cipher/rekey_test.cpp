@@ -1,0 +1,237 @@
+#include "store/cipher/rekey.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "core/qerror.h"
+#include "fault_injection.h"
+#include "reference_cipher.h"
+#include "store/cipher/database_key.h"
+#include "test_support.h"
+
+namespace {
+
+using kiln::qstd::QError;
+
+struct RekeyKind {
+    const char* name;
+    const wchar_t* from;  // null: plain
+    const wchar_t* to;    // null: plain
+};
+
+const RekeyKind kKinds[] = {
+    {"set", nullptr, L"Secret12"},
+    {"change", L"Secret12", L"other password"},
+    {"change to a shorter one", L"a much longer password than the next", L"s"},
+    {"remove", L"Secret12", nullptr},
+};
+
+std::wstring orEmpty(const wchar_t* password) {
+    return password ? password : L"";
+}
+
+void rekeyOrReport(sqlite3*& db, const CipherKey& key) {
+    try {
+        rekeyDatabase(db, key);
+    } catch (const QError& error) {
+        const std::wstring message = error.message.c_str();
+        ADD_FAILURE() << "rekey failed: " << std::string(message.begin(), message.end()) << " (" << error.code << ")";
+    }
+}
+
+bool beginsPlain(const Bytes& bytes) {
+    return bytes.size() >= 16 && std::memcmp(bytes.data(), "SQLite format 3", 16) == 0;
+}
+
+class Rekey : public testing::Test {
+protected:
+    void makeDatabase(const wchar_t* password, int cards = 10) {
+        Connection db(path, password);
+        ASSERT_EQ(db.exec("PRAGMA application_id = 0x42654462"), SQLITE_OK) << db.error();
+        addCards(db, cards, "rekey");
+        original = cardDigest(db);
+    }
+
+    // Exactly one of the two passwords opens the file, with every card.
+    void expectOpensOnlyWith(const wchar_t* expected, const wchar_t* other) {
+        Connection right(path, expected, nullptr, SQLITE_OPEN_READWRITE);
+        EXPECT_EQ(cardDigest(right), original);
+        EXPECT_EQ(right.text("PRAGMA integrity_check"), "ok");
+        if (orEmpty(other) != orEmpty(expected)) {
+            Connection wrong(path, other, nullptr, SQLITE_OPEN_READWRITE);
+            EXPECT_EQ(wrong.exec("SELECT count(*) FROM tab"), SQLITE_NOTADB);
+        }
+        EXPECT_EQ(beginsPlain(readFileBytes(path)), expected == nullptr);
+        EXPECT_FALSE(fileExists(path + L"-rekey"));
+        EXPECT_FALSE(fileExists(path + L"-rekey-pages"));
+    }
+
+    ScratchDirectory scratch;
+    const std::wstring path = scratch.path(L"cards.data");
+    std::string original;
+};
+
+TEST_F(Rekey, EveryKindLeavesTheCardsUnderTheNewKey) {
+    for (const RekeyKind& kind : kKinds) {
+        SCOPED_TRACE(kind.name);
+        DeleteFileW(path.c_str());
+        makeDatabase(kind.from);
+        {
+            Connection db(path, kind.from, nullptr, SQLITE_OPEN_READWRITE);
+            rekeyOrReport(db.handle(), keyOf(orEmpty(kind.to)));
+            // The connection goes on, under the new key.
+            EXPECT_EQ(cardDigest(db), original);
+            EXPECT_TRUE(databaseKey(db.get()) == keyOf(orEmpty(kind.to)));
+            ASSERT_EQ(db.exec("INSERT INTO tab (title) VALUES ('after')"), SQLITE_OK) << db.error();
+            ASSERT_EQ(db.exec("DELETE FROM tab WHERE title = 'after'"), SQLITE_OK) << db.error();
+        }
+        expectOpensOnlyWith(kind.to, kind.from);
+        // The mark is kept, whatever the password does.
+        Bytes bytes = readFileBytes(path);
+        if (kind.to) reference::decipherFile(bytes, kind.to);
+        EXPECT_EQ(bytes[68], 0x42);
+        EXPECT_EQ(bytes[71], 0x62);
+    }
+}
+
+TEST_F(Rekey, PlainStaysPlainUntouched) {
+    makeDatabase(nullptr);
+    const Bytes before = readFileBytes(path);
+    Connection db(path, nullptr, nullptr, SQLITE_OPEN_READWRITE);
+    rekeyOrReport(db.handle(), CipherKey());
+    EXPECT_EQ(readFileBytes(path), before);
+    EXPECT_EQ(cardDigest(db), original);
+}
+
+// Files made elsewhere: other page sizes are rebuilt with 4096-byte pages,
+// a write-ahead log is turned back into a rollback journal.
+TEST_F(Rekey, SettingAPasswordOnAForeignPlainDatabase) {
+    struct Case {
+        const char* setup;
+        const char* name;
+    };
+    const Case cases[] = {
+        {"PRAGMA page_size = 1024", "1024-byte pages"},
+        {"PRAGMA page_size = 65536", "65536-byte pages"},
+        {"PRAGMA journal_mode = WAL", "write-ahead log"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileW(path.c_str());
+        {
+            Connection made(path, nullptr, "win32");
+            ASSERT_EQ(made.exec(c.setup), SQLITE_OK) << made.error();
+            addCards(made, 7, "foreign");
+            original = cardDigest(made);
+        }
+        {
+            Connection db(path, nullptr, nullptr, SQLITE_OPEN_READWRITE);
+            rekeyOrReport(db.handle(), keyOf(L"pw"));
+            EXPECT_EQ(cardDigest(db), original);
+        }
+        expectOpensOnlyWith(L"pw", nullptr);
+        Connection db(path, L"pw", nullptr, SQLITE_OPEN_READWRITE);
+        EXPECT_EQ(db.number("PRAGMA page_size"), 4096);
+        EXPECT_EQ(db.text("PRAGMA journal_mode"), "delete");
+        EXPECT_EQ(readFileBytes(path).size() % 4096, 0u);
+    }
+}
+
+TEST_F(Rekey, RefusesWhileTheConnectionIsBusyAndStaysUsable) {
+    makeDatabase(L"Secret12");
+    const Bytes before = readFileBytes(path);
+    Connection db(path, L"Secret12", nullptr, SQLITE_OPEN_READWRITE);
+    {
+        sqlite3_stmt* pending = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(db.get(), "SELECT id FROM tab", -1, &pending, nullptr), SQLITE_OK);
+        ASSERT_EQ(sqlite3_step(pending), SQLITE_ROW);
+        try {
+            rekeyDatabase(db.handle(), keyOf(L"new"));
+            ADD_FAILURE() << "rekey with an unfinished statement";
+        } catch (const QError& error) {
+            EXPECT_STREQ(error.message.c_str(), L"Rekey error!");
+            EXPECT_EQ(error.code, 1);
+        }
+        sqlite3_finalize(pending);
+    }
+    ASSERT_EQ(db.exec("BEGIN"), SQLITE_OK);
+    EXPECT_THROW(rekeyDatabase(db.handle(), keyOf(L"new")), QError);
+    ASSERT_EQ(db.exec("COMMIT"), SQLITE_OK);
+
+    // Another connection keeps the file open: it cannot be replaced.
+    {
+        Connection other(path, L"Secret12", nullptr, SQLITE_OPEN_READWRITE);
+        ASSERT_EQ(other.text("SELECT count(*) FROM tab"), "10");
+        EXPECT_THROW(rekeyDatabase(db.handle(), keyOf(L"new")), QError);
+    }
+    EXPECT_EQ(readFileBytes(path), before);
+    EXPECT_EQ(cardDigest(db), original);
+    EXPECT_TRUE(databaseKey(db.get()) == keyOf(L"Secret12"));
+}
+
+TEST_F(Rekey, WrongKeyIsRefused) {
+    makeDatabase(L"Secret12");
+    const Bytes before = readFileBytes(path);
+    Connection db(path, L"wrong", nullptr, SQLITE_OPEN_READWRITE);
+    EXPECT_THROW(rekeyDatabase(db.handle(), keyOf(L"new")), QError);
+    EXPECT_EQ(readFileBytes(path), before);
+}
+
+// Every file operation of every kind of rekey, failed in turn: the old file
+// stays as it was, the connection goes on under the old key, nothing is left
+// beside the file.
+TEST_F(Rekey, AFailureAnywhereLeavesTheOldFile) {
+    for (const RekeyKind& kind : kKinds) {
+        for (Fault fault : {Fault::IoError, Fault::DiskFull}) {
+            DeleteFileW(path.c_str());
+            makeDatabase(kind.from, 6);
+            const Bytes before = readFileBytes(path);
+            int operations = 0;
+            for (int nth = 1;; ++nth) {
+                SCOPED_TRACE(std::string(kind.name) + ", operation " + std::to_string(nth));
+                Connection db(path, kind.from, nullptr, SQLITE_OPEN_READWRITE);
+                ScriptedFileOperations files(nth, fault);
+                try {
+                    rekeyDatabase(db.handle(), keyOf(orEmpty(kind.to)), files);
+                } catch (const QError& error) {
+                    const std::wstring message = error.message.c_str();
+                    EXPECT_TRUE(message == L"Rekey error!" || message == L"Rekeying page error!" ||
+                                message == L"Error commit rekey!")
+                        << std::string(message.begin(), message.end());
+                    EXPECT_EQ(error.code, 1);
+                    EXPECT_EQ(cardDigest(db), original);
+                    EXPECT_TRUE(databaseKey(db.get()) == keyOf(orEmpty(kind.from)));
+                    EXPECT_EQ(readFileBytes(path), before);
+                    EXPECT_FALSE(fileExists(path + L"-rekey"));
+                    continue;
+                }
+                operations = files.seen();
+                break;
+            }
+            // The loop failed each operation once before the one run that passed.
+            EXPECT_GE(operations, 2 * 6 + 3);
+            expectOpensOnlyWith(kind.to, kind.from);
+        }
+    }
+}
+
+// The rename is the commit: failing it alone must not lose the new file's
+// work into the old one, nor the old one.
+TEST_F(Rekey, AFailedReplacementKeepsTheOldFile) {
+    makeDatabase(L"Secret12");
+    const Bytes before = readFileBytes(path);
+    Connection db(path, L"Secret12", nullptr, SQLITE_OPEN_READWRITE);
+    ScriptedFileOperations files(1, Fault::IoError, ScriptedFileOperations::Kind::Replace);
+    try {
+        rekeyDatabase(db.handle(), CipherKey(), files);
+        ADD_FAILURE() << "no failure";
+    } catch (const QError& error) {
+        EXPECT_STREQ(error.message.c_str(), L"Error commit rekey!");
+    }
+    EXPECT_EQ(readFileBytes(path), before);
+    EXPECT_EQ(cardDigest(db), original);
+}
+
+}  // namespace
