@@ -97,7 +97,10 @@ void EditorPage::ApplyLineSpacing(const wchar_t* text) {
     wchar_t* end = nullptr;
     const double lines = std::wcstod(text, &end);
     if (end == text || !(lines > 0.0) || lines > 100.0) return;
-    const int twentieths = static_cast<int>(lines * 20.0);
+    // Rounded to double before truncating, as the x87 unit would otherwise
+    // keep extra precision: 1.15 x 20 is exactly 23 only in double.
+    const volatile double product = lines * 20.0;
+    const int twentieths = static_cast<int>(product);
     if (twentieths <= 0) return;
     editor.SetLineSpacing(twentieths);
     editor.SetSpaceBefore(0);

@@ -9,20 +9,28 @@ namespace qwin {
 
 namespace {
 
-// The encoding of a text file from its first four bytes.
-void DetectTextEncoding(const unsigned char b[4], WPARAM& flags, bool& swapBytes) {
-    if (b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) return;  // UTF-8 with its mark
+// The encoding of a text file from its first four bytes; answers where the
+// text starts. The UTF-8 mark stays: it is how the control knows the bytes
+// are UTF-8. A UTF-16 mark is left out, since the flags already say what it
+// says and a control that kept it would put an invisible character at the
+// start of the card's text.
+LONGLONG DetectTextEncoding(const unsigned char b[4], WPARAM& flags, bool& swapBytes) {
+    if (b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) return 0;
     if (b[0] == 0xFF && b[1] == 0xFE) {
         flags |= SF_UNICODE;
-    } else if (b[1] == 0 && b[3] == 0) {  // little-endian UTF-16 without mark
+        return 2;
+    }
+    if (b[1] == 0 && b[3] == 0) {  // little-endian UTF-16 without mark
         flags |= SF_UNICODE;
     } else if (b[0] == 0xFE && b[1] == 0xFF) {
         flags |= SF_UNICODE;
         swapBytes = true;
+        return 2;
     } else if (b[0] == 0 && b[2] == 0) {  // big-endian UTF-16 without mark
         flags |= SF_UNICODE;
         swapBytes = true;
     }
+    return 0;
 }
 
 }  // namespace
@@ -31,16 +39,16 @@ bool QRichEdit::StreamInFile(files::QFile& file, WPARAM& flags) {
     // Decided afresh for every file: an RTF or 8-bit file after a big-endian
     // one is never swapped.
     swapBytes = false;
+    LONGLONG start = 0;
     if ((flags & SF_RTF) == 0) {
         const LONGLONG size = file.GetSize();
         if (size == 0) return true;
         if (size >= 4) {
             unsigned char first[4] = {};
-            if (file.Read(first, 4) == 4) DetectTextEncoding(first, flags, swapBytes);
+            if (file.Read(first, 4) == 4) start = DetectTextEncoding(first, flags, swapBytes);
         }
     }
-    // A byte-order mark goes to the control with the rest.
-    file.Seek(0, files::QFile::seekBegin);
+    file.Seek(start, files::QFile::seekBegin);
 
     streamedFile = &file;
     EDITSTREAM stream = {};
