@@ -38,6 +38,7 @@ public:
     // when the control took no characters.
     bool StreamInFile(files::QFile& file, WPARAM& flags);
     // The whole content as 8-bit RTF, pictures included, appended to rtf.
+    // False when the control did not write a complete document.
     bool StreamOutRtf(qstd::QBuffer& rtf);
     // The whole content, replaced by rtf: the control's RTF reader takes it
     // when it starts with the RTF signature, else it is read as ANSI text.

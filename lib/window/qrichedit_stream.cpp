@@ -33,6 +33,18 @@ LONGLONG DetectTextEncoding(const unsigned char b[4], WPARAM& flags, bool& swapB
     return 0;
 }
 
+// A writer that gives up halfway (on an object it cannot write) may still
+// report success; a card saved from such a stream would lose everything
+// after the object. Complete RTF ends by closing its outer group.
+bool EndsWithClosedGroup(const qstd::QBuffer& rtf, unsigned start) {
+    for (unsigned i = rtf.GetCount(); i > start; --i) {
+        const unsigned char c = rtf.GetData()[i - 1];
+        if (c == '}') return true;
+        if (c != '\0' && c != '\r' && c != '\n' && c != ' ') return false;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool QRichEdit::StreamInFile(files::QFile& file, WPARAM& flags) {
@@ -86,8 +98,9 @@ bool QRichEdit::StreamOutRtf(qstd::QBuffer& rtf) {
     EDITSTREAM stream = {};
     stream.dwCookie = reinterpret_cast<DWORD_PTR>(&rtf);
     stream.pfnCallback = AppendChunk;
+    const unsigned before = rtf.GetCount();
     SendMessageW(handle, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&stream));
-    return stream.dwError == 0;
+    return stream.dwError == 0 && EndsWithClosedGroup(rtf, before);
 }
 
 DWORD CALLBACK QRichEdit::AppendChunk(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
