@@ -98,6 +98,7 @@ void QTaskDialog::BuildConfig(Config& built) {
         texts[2] = footer;
         texts[3] = expandedInformation;
         dialogFlags = flags;
+        textsChanged = false;
     }
     if ((dialogFlags & kCommandLinkFlags) && buttons.IsEmpty()) dialogFlags &= ~kCommandLinkFlags;
     // A footer icon shows only beside a footer line.
@@ -182,6 +183,7 @@ void QTaskDialog::OnConstructed(HWND window) {
     int minimum, maximum, position, state;
     DWORD currentFlags;
     bool closePending;
+    bool resendTexts;
     QString texts[4];
     {
         std::lock_guard<std::mutex> lock(stateLock);
@@ -192,6 +194,7 @@ void QTaskDialog::OnConstructed(HWND window) {
         state = progressState;
         currentFlags = flags;
         closePending = closeRequested;
+        resendTexts = textsChanged;
         texts[0] = content;
         texts[1] = mainInstruction;
         texts[2] = footer;
@@ -203,6 +206,7 @@ void QTaskDialog::OnConstructed(HWND window) {
 
     if (currentFlags & TDF_SHOW_PROGRESS_BAR) {
         const bool marquee = (currentFlags & TDF_SHOW_MARQUEE_PROGRESS_BAR) != 0;
+        // The kind of bar may have been switched since Show built the dialog.
         SendMessageW(window, TDM_SET_MARQUEE_PROGRESS_BAR, marquee, 0);
         if (marquee) {
             SendMessageW(window, TDM_SET_PROGRESS_BAR_MARQUEE, state, position);
@@ -212,10 +216,10 @@ void QTaskDialog::OnConstructed(HWND window) {
             SendMessageW(window, TDM_SET_PROGRESS_BAR_STATE, state, 0);
         }
     }
-    // Texts set by another thread between Show and now.
+    // Texts set by another thread after Show took them and before the window was known.
     const TASKDIALOG_ELEMENTS elements[4] = {TDE_CONTENT, TDE_MAIN_INSTRUCTION, TDE_FOOTER,
                                              TDE_EXPANDED_INFORMATION};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4 && resendTexts; ++i) {
         if (!texts[i].IsEmpty()) {
             SendMessageW(window, TDM_SET_ELEMENT_TEXT, elements[i], reinterpret_cast<LPARAM>(texts[i].c_str()));
         }
@@ -346,6 +350,7 @@ void QTaskDialog::SetElementText(TASKDIALOG_ELEMENTS element, const QString& tex
         case TDE_FOOTER: footer = text; break;
         case TDE_MAIN_INSTRUCTION: mainInstruction = text; break;
         }
+        textsChanged = true;
         window = handle;
     }
     if (window) SendMessageW(window, TDM_SET_ELEMENT_TEXT, element, reinterpret_cast<LPARAM>(text.c_str()));

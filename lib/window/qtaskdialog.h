@@ -80,6 +80,7 @@ public:
     virtual HRESULT OnHyperlinkClicked(const wchar_t* href);
     virtual HRESULT OnNavigated();
 
+    // Set before Show. While the dialog shows, other threads use Set... and Close.
     DWORD commonButtons;
     DWORD disabledCommonButtons = 0;
     DWORD elevatedCommonButtons = 0;
@@ -126,6 +127,7 @@ protected:
     // shows, the window handle and the close request.
     std::mutex stateLock;
     bool closeRequested = false;
+    bool textsChanged = false;
 };
 
 }  // namespace qwin

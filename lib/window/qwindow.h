@@ -21,6 +21,9 @@ using qstd::QString;
 
 // An object bound to one native window. The object exists before its window
 // and may outlive it; deleting the object destroys a window that still exists.
+// A derived class whose members are child windows destroys its own window
+// first thing in its destructor, so that no message (WM_PARENTNOTIFY from a
+// child being destroyed) reaches an object whose members are already gone.
 // Each window message becomes one call of a virtual handler with decoded
 // arguments; a handler answers whether it handled the message, and a message
 // nobody handled goes to the default window procedure.

@@ -117,8 +117,12 @@ HWND FindTopWindow(const wchar_t* title, const wchar_t* className) {
 
 HWND WaitForTopWindow(const wchar_t* title, DWORD timeoutMs, const wchar_t* className) {
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindTopWindow(title, className)) != nullptr; }, timeoutMs);
-    return found;
+    // A dialog exists before its controls do; it is shown once they are built.
+    WaitUntil([&] {
+        found = FindTopWindow(title, className);
+        return found && IsWindowVisible(found);
+    }, timeoutMs);
+    return found && IsWindowVisible(found) ? found : nullptr;
 }
 
 bool WaitForWindowGone(HWND window, DWORD timeoutMs) {

@@ -41,6 +41,7 @@ bool DrainQuit();
 
 // A top-level window of this process with exactly this title (and class, if given).
 HWND FindTopWindow(const wchar_t* title, const wchar_t* className = nullptr);
+// The same, once it is visible: a dialog is shown after its controls exist.
 HWND WaitForTopWindow(const wchar_t* title, DWORD timeoutMs = kDefaultTimeoutMs,
                       const wchar_t* className = nullptr);
 bool WaitForWindowGone(HWND window, DWORD timeoutMs = kDefaultTimeoutMs);
