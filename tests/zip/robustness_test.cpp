@@ -12,72 +12,19 @@
 #include "test_data.h"
 #include "zip/qinflater.h"
 #include "zip/qzipreader.h"
+#include "mutation.h"
 #include "zip_builder.h"
 
 using kiln::qstd::QBuffer;
 using kiln::qzip::QZFileItem;
 using kiln::qzip::QZipReader;
 using kiln::qzip::QZTree;
+using ziptest::Random;
 using ziptest::ZipBuilder;
 
 namespace {
 
 const uint32_t Seed = 0x5EED2026;
-
-class Random {
-public:
-    explicit Random(uint32_t seed) : state(seed | 1) {}
-
-    uint32_t Next() {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return state;
-    }
-    // A value below n (n > 0).
-    size_t Below(size_t n) { return Next() % n; }
-
-private:
-    uint32_t state;
-};
-
-// Damage of the kinds files suffer and attackers choose: changed bytes,
-// fields set to their extremes, cut-off ends, lost or repeated ranges.
-// Half the changes land in `focus` onwards (the directory of an archive).
-std::string Mutate(const std::string& original, size_t focus, Random& random) {
-    std::string s = original;
-    const size_t changes = 1 + random.Below(4);
-    for (size_t n = 0; n < changes && !s.empty(); ++n) {
-        const size_t from = random.Below(2) && focus < s.size() ? focus : 0;
-        const size_t at = from + random.Below(s.size() - from);
-        switch (random.Below(6)) {
-            case 0:
-                s[at] = static_cast<char>(random.Next());
-                break;
-            case 1: {
-                static const uint32_t extremes[] = {0, 1, 0x7F, 0x80, 0xFF, 0xFFFF, 0x7FFFFFFF, 0xFFFFFFFF};
-                const uint32_t value = extremes[random.Below(8)];
-                for (size_t i = 0; i < 4 && at + i < s.size(); ++i) {
-                    s[at + i] = static_cast<char>(value >> (8 * i));
-                }
-                break;
-            }
-            case 2:
-                s.resize(at);
-                break;
-            case 3:
-                s.erase(at, 1 + random.Below(64));
-                break;
-            case 4:
-                s.insert(at, s.substr(at, 1 + random.Below(64)));
-                break;
-            default:
-                s[at] = static_cast<char>(s[at] ^ (1 << random.Below(8)));
-                break;
-        }
-    }
-    return s;
-}
 
 std::string OfficeLikeArchive(bool zip64) {
     const std::string document = "<?xml version=\"1.0\"?><w:document xmlns:w=\"x\"><w:body>" +
@@ -123,7 +70,7 @@ TEST(Robustness, DamagedArchivesAreReadOrRefusedCleanly) {
         SCOPED_TRACE(testing::Message() << "round " << round << " of seed " << Seed);
         const std::string& original = originals[round % 2];
         const size_t directory = original.find("PK\x01\x02");
-        file.Rewrite(Mutate(original, directory, random));
+        file.Rewrite(ziptest::Mutate(original, directory, random));
 
         QZipReader reader;
         ASSERT_TRUE(reader.Open(file.Path()));
@@ -176,7 +123,7 @@ TEST(Robustness, DamagedStreamsDecodeOrFailInsideTheirBuffers) {
         if (round % 10 == 9) {
             stream = ziptest::NoiseBytes(1 + random.Below(300), random.Next());
         } else {
-            stream = Mutate(original.stream, 0, random);
+            stream = ziptest::Mutate(original.stream, 0, random);
         }
         // Room as the directory would claim it, sometimes too little.
         const size_t room = random.Below(4) ? original.data.size() : random.Below(original.data.size() + 1);
