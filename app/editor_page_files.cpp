@@ -58,5 +58,8 @@ FileInsertion EditorPage::InsertFile(const QString& path) {
     case FileKind::Database:
     case FileKind::Other: return FileInsertion::Unsupported;
     }
-    return inserted ? FileInsertion::Inserted : FileInsertion::Failed;
+    if (!inserted) return FileInsertion::Failed;
+    // The card takes the file at its next save.
+    editor.SetModified(true);
+    return FileInsertion::Inserted;
 }

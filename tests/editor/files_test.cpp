@@ -121,13 +121,18 @@ TEST_F(EditorTest, DroppedFilesAreInsertedByTheirExtension) {
     ziptest::TempFile document(WordPackage("<w:p><w:r><w:t>DOC</w:t></w:r></w:p>"), L".docx");
     ziptest::TempFile broken("no archive", L".pptx");
     SetText(L"");
-    ENDROPFILES drop = {};
-    drop.nmhdr.hwndFrom = Edit();
-    drop.nmhdr.idFrom = EditorPage::kEditorId;
-    drop.nmhdr.code = EN_DROPFILES;
-    drop.hDrop = MakeDrop({text.Path(), unknown.Path(), rtf.Path(), broken.Path(), document.Path(),
-                           picture.Path()});
-    SendMessageW(page.GetHandle(), WM_NOTIFY, EditorPage::kEditorId, reinterpret_cast<LPARAM>(&drop));
+    page.GetEditor().SetModified(false);
+    auto dropOnEditor = [this](const std::vector<std::wstring>& paths) {
+        ENDROPFILES drop = {};
+        drop.nmhdr.hwndFrom = Edit();
+        drop.nmhdr.idFrom = EditorPage::kEditorId;
+        drop.nmhdr.code = EN_DROPFILES;
+        drop.hDrop = MakeDrop(paths);
+        SendMessageW(page.GetHandle(), WM_NOTIFY, EditorPage::kEditorId, reinterpret_cast<LPARAM>(&drop));
+    };
+    dropOnEditor({text.Path()});
+    EXPECT_TRUE(page.IsModified());
+    dropOnEditor({unknown.Path(), rtf.Path(), broken.Path(), document.Path(), picture.Path()});
 
     EXPECT_EQ(Text().substr(0, 11), L"TXTRTFDOC\r\n");
     EXPECT_EQ(ObjectCount(Edit()), 1);
