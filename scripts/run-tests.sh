@@ -6,7 +6,8 @@ set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
 "$(dirname "$0")/wine-prefix.sh"
 
-wineserver -p </dev/null >/dev/null 2>&1
+# A server left running (by a wine-run by hand, say) is simply reused.
+wineserver -p </dev/null >/dev/null 2>&1 || true
 wine wineboot </dev/null >/dev/null 2>&1
 trap 'wineserver -k </dev/null >/dev/null 2>&1 || true' EXIT
 

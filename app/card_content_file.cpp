@@ -1,0 +1,66 @@
+#include "app/card_content_file.h"
+
+#include <ole2.h>
+#include <shlwapi.h>
+
+#include "app/editor_page.h"
+#include "app/file_kinds.h"
+#include "core/qerror.h"
+
+#include <utility>
+
+using kiln::qstd::QBuffer;
+using kiln::qstd::QError;
+using kiln::qstd::QString;
+
+namespace {
+
+// OLE for the calling thread, for as long as the call needs it: the editor
+// embeds pictures as OLE objects. An earlier initialisation (S_FALSE) is
+// counted too and balanced the same way.
+class OleSession {
+public:
+    OleSession() : initialised(SUCCEEDED(OleInitialize(nullptr))) {}
+    OleSession(const OleSession&) = delete;
+    OleSession& operator=(const OleSession&) = delete;
+    ~OleSession() {
+        if (initialised) OleUninitialize();
+    }
+
+private:
+    bool initialised;
+};
+
+QString Quoted(const QString& path) {
+    return QString(L"\"") + PathFindFileNameW(path.c_str()) + L"\"";
+}
+
+QString FailureMessage(FileKind kind, const QString& path) {
+    switch (kind) {
+    case FileKind::Office: return L"Document load error!";
+    case FileKind::Picture: return Quoted(path) + L" could not be decoded as a picture.";
+    default: return Quoted(path) + L" could not be read into the card.";
+    }
+}
+
+}  // namespace
+
+void ReadCardContentFromFile(const QString& path, CardContent& content) {
+    const FileKind kind = KindOfFile(path);
+    if (kind == FileKind::Database || kind == FileKind::Other) {
+        throw QError(Quoted(path) + L" is not a kind of file a card can hold: use an RTF, text, picture, "
+                                    L"Word, Excel or PowerPoint file.");
+    }
+    OleSession ole;
+    kiln::qwin::QWindow host;
+    host.Create(nullptr, 0, WS_POPUP);
+    EditorPage page;
+    if (!host.GetHandle() || !page.Create(&host, 1, 0)) throw QError::FromLastError();
+    page.ApplyDatabaseState(true);
+    if (page.InsertFile(path) != FileInsertion::Inserted) throw QError(FailureMessage(kind, path));
+
+    QBuffer rtf;
+    if (!page.GetRtf(rtf)) throw QError(L"The card's content could not be written as RTF.");
+    content.txt = page.GetPlainText();
+    content.rtf = std::move(rtf);
+}

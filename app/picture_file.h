@@ -1,0 +1,10 @@
+#pragma once
+
+#include <windows.h>
+
+#include "core/qstring.h"
+
+// A picture file (BMP, GIF, JPEG, PNG, TIFF, ICO: its first frame) decoded
+// into a top-down 32-bit premultiplied BGRA section the caller deletes; null
+// when the file cannot be decoded. COM must be initialised on the thread.
+HBITMAP DecodePictureFile(const kiln::qstd::QString& path);

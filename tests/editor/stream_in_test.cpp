@@ -1,0 +1,86 @@
+// Files streamed into the editor: the text encoding is told from the first
+// bytes, afresh for every file.
+
+#include "core/qfile.h"
+#include "editor_fixture.h"
+
+namespace editortest {
+namespace {
+
+using kiln::files::QFile;
+
+struct Streamed {
+    bool result;
+    WPARAM flags;
+};
+
+class StreamInTest : public EditorTest {
+protected:
+    Streamed Stream(const std::string& bytes, WPARAM flags, const wchar_t* extension = L".txt") {
+        ScratchFile scratch(bytes, extension);
+        QFile file(scratch.Path(), QFile::modeRead);
+        const bool result = page.GetEditor().StreamInFile(file, flags);
+        return {result, flags};
+    }
+};
+
+struct EncodingCase {
+    const char* name;
+    std::string bytes;
+    std::wstring text;
+    bool unicode;
+};
+
+TEST_F(StreamInTest, TextEncodingIsDetectedFromTheFirstBytes) {
+    const EncodingCase cases[] = {
+        {"three bytes, too short to detect", "a\0b", L"a", false},
+        {"8-bit text", "plain text", L"plain text", false},
+        {"UTF-16 LE without mark", std::string("A\0B\0", 4), L"AB", true},
+        {"UTF-16 BE without mark", std::string("\0A\0B", 4), L"AB", true},
+        {"UTF-16 LE with mark", std::string("\xFF\xFE" "A\0B\0", 6), L"AB", true},
+        {"UTF-16 BE with mark", std::string("\xFE\xFF\0A\0B", 6), L"AB", true},
+        {"UTF-8 with mark", "\xEF\xBB\xBFgr\xC3\xBC\xC3\x9F", L"gr\u00FC\u00DF", false},
+    };
+    for (const EncodingCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetText(L"");
+        const Streamed streamed = Stream(c.bytes, SF_TEXT | SFF_SELECTION);
+        EXPECT_TRUE(streamed.result);
+        EXPECT_EQ((streamed.flags & SF_UNICODE) != 0, c.unicode);
+        EXPECT_EQ(streamed.flags & (SF_TEXT | SFF_SELECTION), static_cast<WPARAM>(SF_TEXT | SFF_SELECTION));
+        EXPECT_EQ(Text(), c.text);
+    }
+}
+
+TEST_F(StreamInTest, AnEmptyFileLeavesTheControlAloneAndSucceeds) {
+    SetText(L"kept");
+    Select(0, 4);
+    const Streamed streamed = Stream("", SF_TEXT | SFF_SELECTION);
+    EXPECT_TRUE(streamed.result);
+    EXPECT_EQ(streamed.flags, static_cast<WPARAM>(SF_TEXT | SFF_SELECTION));
+    EXPECT_EQ(Text(), L"kept");
+}
+
+TEST_F(StreamInTest, ByteSwappingIsDecidedAfreshForEveryFile) {
+    SetText(L"");
+    Stream(std::string("\0A\0B", 4), SF_TEXT | SFF_SELECTION);
+    Stream(std::string("C\0D\0", 4), SF_TEXT | SFF_SELECTION);
+    Stream("{\\rtf1\\ansi EF}", SF_RTF | SFF_SELECTION);
+    Stream("GH", SF_TEXT | SFF_SELECTION);
+    EXPECT_EQ(Text(), L"ABCDEFGH");
+}
+
+TEST_F(StreamInTest, TextGoesInAtTheSelection) {
+    SetText(L"one three");
+    Select(4, 4);
+    Stream("two ", SF_TEXT | SFF_SELECTION);
+    EXPECT_EQ(Text(), L"one two three");
+}
+
+TEST_F(StreamInTest, AnRtfFileTheControlCannotReadReportsFalse) {
+    SetText(L"");
+    EXPECT_FALSE(Stream("", SF_RTF | SFF_SELECTION, L".rtf").result);
+}
+
+}  // namespace
+}  // namespace editortest
