@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "app/card_content_file.h"
 #include "cli/open_database.h"
 #include "core/qerror.h"
 #include "documents/office_text.h"
@@ -120,6 +121,18 @@ void runShow(const Invocation& invocation) {
     }
 }
 
+void runPut(const Invocation& invocation) {
+    const int id = idArgument(invocation, 1);
+    CardDatabase database;
+    openExisting(database, invocation);
+    store::requireCard(database, id);
+    // The file is read completely before the card is touched, so a file that
+    // cannot be read leaves the card as it was.
+    CardContent content;
+    ReadCardContentFromFile(invocation.arguments.positional(2), content);
+    database.saveCardContent(content.txt, content.rtf, id);
+}
+
 void runOfficeText(const Invocation& invocation) {
     QString text;
     if (!ExtractOfficeText(invocation.arguments.positional(0), text)) throw QError(L"Document load error!");
@@ -147,6 +160,9 @@ const Command kCommands[] = {
      2, nullptr, 0, runPassword},
     {L"show", L"DB ID --rtf|--text", L"write a card's stored RTF, or its plain text, to standard output", 2,
      kShowOptions, 2, runShow},
+    {L"put", L"DB ID FILE",
+     L"replace a card's content with a file's: RTF, text, a picture, or a Word, Excel or PowerPoint file", 3,
+     nullptr, 0, runPut},
     {L"office-text", L"FILE", L"write the text of a Word, Excel or PowerPoint file to standard output", 1,
      nullptr, 0, runOfficeText},
 };

@@ -242,3 +242,28 @@ TEST(CompanionOfficeText, PrintsADocumentsTextOrRefusesWhatIsNoDocument) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Companion, PutReplacesACardsContentWithAFilesOrRefusesAnUnknownKind) {
+    buildFamily();
+    const ziptest::TempFile text("Grocery list: apples", L".txt");
+    EXPECT_EQ("", ok({L"put", path, L"2", text.Path()}));
+    EXPECT_EQ("Grocery list: apples", ok({L"show", path, L"2", L"--text"}));
+    const std::string rtf = ok({L"show", path, L"2", L"--rtf"});
+    EXPECT_EQ(0u, rtf.rfind("{\\rtf", 0)) << rtf;
+    EXPECT_NE(std::string::npos, rtf.find("Grocery list: apples"));
+
+    const std::string before = readFile(path);
+    const ziptest::TempFile unknown("binary", L".xyz");
+    const CliRun refused = runCli({L"put", path, L"2", unknown.Path()});
+    EXPECT_EQ(1u, refused.exitCode);
+    EXPECT_NE(std::string::npos, refused.err.find("is not a kind of file a card can hold")) << refused.err;
+    EXPECT_EQ(before, readFile(path));
+
+    const CliRun missingCard = runCli({L"put", path, L"99", text.Path()});
+    EXPECT_EQ(1u, missingCard.exitCode);
+    EXPECT_EQ(before, readFile(path));
+}
+
+}  // namespace
