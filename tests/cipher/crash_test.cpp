@@ -8,36 +8,13 @@
 #include "fault_injection.h"
 #include "reference_cipher.h"
 #include "test_support.h"
+#include "updated_cards_fixture.h"
 
 namespace {
 
-class Crash : public testing::Test {
+class Crash : public UpdatedCardsTest {
 protected:
-    // The cards before and after the update, and the file before it.
-    void prepare(const wchar_t* password) {
-        DeleteFileW(path.c_str());
-        DeleteFileW((path + L"-journal").c_str());
-        {
-            Connection db(path, password);
-            addCards(db, 8, "crash");
-            before = cardDigest(db);
-        }
-        pristine = readFileBytes(path);
-        Connection db(path, password, nullptr, SQLITE_OPEN_READWRITE);
-        ASSERT_EQ(db.exec(kUpdateSql), SQLITE_OK) << db.error();
-        after = cardDigest(db);
-    }
-
-    void restorePristine() {
-        DeleteFileW((path + L"-journal").c_str());
-        writeFileBytes(path, pristine);
-    }
-
-    ScratchDirectory scratch;
-    const std::wstring path = scratch.path(L"cards.data");
-    Bytes pristine;
-    std::string before;
-    std::string after;
+    void prepare(const wchar_t* password) { UpdatedCardsTest::prepare(password, "crash"); }
 };
 
 // A rekey ended at each of its file operations in turn: the file opens

@@ -8,36 +8,18 @@
 #include "crash_scenarios.h"
 #include "fault_injection.h"
 #include "test_support.h"
+#include "updated_cards_fixture.h"
 
 namespace {
 
-class WriteFailure : public testing::Test {
+class WriteFailure : public UpdatedCardsTest {
 protected:
     void SetUp() override {
         registerFaultyVfs();
-        {
-            Connection db(path, L"Secret12");
-            addCards(db, 8, "failing");
-            before = cardDigest(db);
-        }
-        pristine = readFileBytes(path);
-        Connection db(path, L"Secret12", nullptr, SQLITE_OPEN_READWRITE);
-        ASSERT_EQ(db.exec(kUpdateSql), SQLITE_OK) << db.error();
-        after = cardDigest(db);
+        prepare(L"Secret12", "failing");
     }
 
     void TearDown() override { disarmFaultyVfs(); }
-
-    void restorePristine() {
-        DeleteFileW((path + L"-journal").c_str());
-        writeFileBytes(path, pristine);
-    }
-
-    ScratchDirectory scratch;
-    const std::wstring path = scratch.path(L"cards.data");
-    Bytes pristine;
-    std::string before;
-    std::string after;
 };
 
 TEST_F(WriteFailure, EachFailedWriteOrSyncLeavesBeforeOrAfter) {
