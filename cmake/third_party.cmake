@@ -1,5 +1,6 @@
-# SQLite from the amalgamation that the setup step unpacks into the build tree.
-set(SQLITE_DIR ${CMAKE_BINARY_DIR}/deps/sqlite3)
+# SQLite from the amalgamation that the setup step unpacks once for both targets.
+set(VORLEN_DEPS ${CMAKE_BINARY_DIR}/deps CACHE PATH "Folder holding sqlite3/sqlite3.c")
+set(SQLITE_DIR ${VORLEN_DEPS}/sqlite3)
 if(NOT EXISTS ${SQLITE_DIR}/sqlite3.c)
   message(FATAL_ERROR "The SQLite amalgamation is missing from ${SQLITE_DIR}: run `make` at the repository root.")
 endif()

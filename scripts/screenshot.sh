@@ -9,7 +9,7 @@
 #   -w  how long to wait for it (default 60 seconds)
 #   -s  size of the virtual desktop (default 1280x800)
 #
-# It uses a Wine prefix of its own (build/wine-desktop, with a virtual desktop
+# It runs the x86-64 build in a Wine prefix of its own (build/x64/wine-desktop, with a virtual desktop
 # and the X11 driver), so it neither disturbs nor is disturbed by the test
 # suite's prefix, whose null display driver shows nothing. Exit status 0 means
 # the window appeared, the picture was written and the window closed again.
@@ -38,7 +38,8 @@ program=$2
 [ -e "$program" ] && program=$(realpath "$program")
 shift 2
 
-export VORLEN_BUILD=${VORLEN_BUILD:-$root/build}
+export VORLEN_ARCH=x64
+export VORLEN_BUILD=${VORLEN_BUILD:-$root/build/x64}
 export WINEPREFIX=$VORLEN_BUILD/wine-desktop
 source "$root/scripts/wine-env.sh"
 
@@ -51,11 +52,11 @@ fi
 if [ ! -f "$WINEPREFIX/.vorlen-ready" ]; then
   echo "screenshot: creating $WINEPREFIX"
   mkdir -p "$WINEPREFIX"
-  env -u DISPLAY wineboot -i </dev/null >/dev/null 2>&1
+  env -u DISPLAY "$WINELOADER" wineboot -i </dev/null >/dev/null 2>&1
   mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
   cp -f /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   # Every program of this prefix runs on the one virtual desktop "Vorlen".
-  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Vorlen /f </dev/null >/dev/null 2>&1
+  "$WINELOADER" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Vorlen /f </dev/null >/dev/null 2>&1
   wineserver -w
   touch "$WINEPREFIX/.vorlen-ready"
 fi
@@ -88,13 +89,13 @@ done
 [ -e "/tmp/.X11-unix/X${display#:}" ] || { echo "screenshot: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=$display
 
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Vorlen /d "$size" /f </dev/null >/dev/null 2>&1
-wine "$program" "$@" </dev/null >/dev/null 2>&1 &
+"$WINELOADER" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Vorlen /d "$size" /f </dev/null >/dev/null 2>&1
+"$WINELOADER" "$program" "$@" </dev/null >/dev/null 2>&1 &
 
 mkdir -p "$(dirname "$output")"
 rm -f "$output"
 status=0
-wine "$shot_exe" "$title" "$(winepath -w "$output")" "$wait_seconds" </dev/null || status=$?
+"$WINELOADER" "$shot_exe" "$title" "$("$WINELOADER" winepath -w "$output" 2>/dev/null)" "$wait_seconds" </dev/null || status=$?
 if [ "$status" -eq 0 ] && [ -s "$output" ]; then
   echo "screenshot: $output"
 else

@@ -13,7 +13,8 @@ SQLITE_TARBALL=better-sqlite3-12.11.1.tgz
 SQLITE_SHA256=ebf0ed75a7a59dbcb3b24bbd014ef49d9f15bc328e4adcbf516f2a8fadfa2835
 
 PACKAGES=(
-  wine wine32:i386
+  wine wine64 wine32:i386
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
   libz-mingw-w64-dev
   ninja-build cmake make

@@ -1,22 +1,23 @@
 #!/usr/bin/env bash
-# Creates the Wine prefix on first use: fonts copied in, and the null display
-# driver so that windows can be created and tested without any X server.
-# A prefix made by an older version of this script is brought up to date.
+# Creates the Wine prefix of one target (VORLEN_ARCH) on first use: fonts
+# copied in, and the null display driver so that windows can be created and
+# tested without any X server. A prefix made by an older version of this
+# script is brought up to date.
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
 
-PREFIX_VERSION=2
+PREFIX_VERSION=3
 marker="$WINEPREFIX/.vorlen-ready"
 [ "$(cat "$marker" 2>/dev/null)" = "$PREFIX_VERSION" ] && exit 0
 
 reg_add() {
-  wine reg add "$@" /f </dev/null >/dev/null 2>&1
+  "$WINELOADER" reg add "$@" /f </dev/null >/dev/null 2>&1
 }
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "wine-prefix: creating $WINEPREFIX"
+  echo "wine-prefix: creating $WINEPREFIX ($WINEARCH)"
   mkdir -p "$WINEPREFIX"
-  env -u DISPLAY wineboot -i </dev/null >/dev/null 2>&1
+  env -u DISPLAY "$WINELOADER" wineboot -i </dev/null >/dev/null 2>&1
 fi
 fonts="$WINEPREFIX/drive_c/windows/Fonts"
 mkdir -p "$fonts"
