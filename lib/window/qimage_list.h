@@ -1,0 +1,32 @@
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+namespace kiln {
+namespace qwin {
+
+// Owner of an image list. A control keeps using the list it was given, so
+// the owner outlives the control (it is declared before it).
+class QImageList {
+public:
+    QImageList() = default;
+    QImageList(const QImageList&) = delete;
+    QImageList& operator=(const QImageList&) = delete;
+    ~QImageList() {
+        if (list) ImageList_Destroy(list);
+    }
+
+    // A list of width x height images cut from a bitmap strip of the
+    // program's resources, with `mask` as the transparent colour.
+    bool CreateFromBitmap(int width, int height, UINT flags, int initial, int grow, HBITMAP strip, COLORREF mask);
+    HIMAGELIST Get() const { return list; }
+    int GetCount() const { return list ? ImageList_GetImageCount(list) : 0; }
+
+private:
+    HIMAGELIST list = nullptr;
+};
+
+}  // namespace qwin
+}  // namespace kiln
