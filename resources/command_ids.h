@@ -106,3 +106,18 @@
 #define IDS_MINIMIZE_TO_TRAY 16000
 #define IDS_ALWAYS_ON_TOP 32000
 #define IDS_ABOUT 16016
+
+// Images
+#define IDI_VORLEN 107
+#define IDB_CARD_TREE 170
+
+// Dialogs
+#define IDD_ENTER_PASSWORD 1013
+#define IDC_PASSWORD 1019
+
+// Child windows of the main window
+#define IDC_MENU_BUTTON 4568
+#define IDC_FORMAT_TOOLBAR 4567
+#define IDC_WELCOME_BROWSER 1234
+#define IDC_SEARCH_PANEL_WINDOW 56745
+#define IDC_SPLITTER 46534

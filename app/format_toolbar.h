@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/qarray.h"
+#include "window/qcontrol.h"
+
+// The row of formatting buttons and the font, size and line-spacing combos
+// above the editors. A press on a button sends its command to the owner.
+class FormatToolbar : public kiln::qwin::QControl {
+public:
+    static const int kButtonCount = 12;
+    static const int kLineSpacingCombo = 1;
+    static const int kSizeCombo = 2;
+    static const int kFontCombo = 3;
+
+    struct Button {
+        RECT rect;
+        int command;
+        int image;
+        const wchar_t* tooltip;
+    };
+
+    explicit FormatToolbar(kiln::qwin::QWindow& owner);
+
+    const wchar_t* GetClassName() const override;
+    bool PreCreateWindow(CREATESTRUCTW& create) override;
+    bool OnCreate() override;
+    bool OnEraseBackground(kiln::qwin::QGraphics& graphics) override;
+    bool OnPaint(kiln::qwin::QPaintGraphics& graphics) override;
+    bool OnLButtonDown(UINT keys, POINT* point) override;
+    bool OnMouseMove(UINT keys, POINT* point) override;
+    bool OnMouseLeave() override;
+
+    const Button& GetButton(int index) const { return buttons[index]; }
+    HWND GetCombo(int comboId) const { return GetDlgItem(handle, comboId); }
+
+private:
+    int ButtonAt(POINT point) const;
+    void CreateCombos();
+
+    kiln::qwin::QWindow& owner;
+    Button buttons[kButtonCount];
+    int hot = -1;
+};

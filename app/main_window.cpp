@@ -1,0 +1,110 @@
+// Start-up and shutdown of the main window.
+
+#include "app/main_window.h"
+
+#include <memory>
+
+#include "app/display_scale.h"
+#include "app/product.h"
+#include "core/qerror.h"
+#include "resources/command_ids.h"
+
+using kiln::qstd::QError;
+using kiln::qstd::QString;
+using kiln::qwin::QMainFrame;
+using kiln::qwin::QWindow;
+
+namespace {
+const COLORREF kFrameBackground = RGB(220, 233, 244);
+const int kWelcomeTabValue = -4;
+}  // namespace
+
+MainWindow::MainWindow(UserPrompts& prompts, const QString& startupPath)
+    : prompts(prompts),
+      startupPath(startupPath),
+      menuButton(*this),
+      toolbar(*this),
+      splitter(*this),
+      captionBar(*this),
+      tabs(*this) {
+    title = kProductName;
+    LoadAccelerators(IDR_ACCELERATORS);
+}
+
+MainWindow::~MainWindow() {
+    // The children are members: the window goes while they still exist.
+    if (handle && IsWindow(handle)) DestroyWindow(handle);
+}
+
+const wchar_t* MainWindow::GetClassName() const {
+    return kProductName;
+}
+
+bool MainWindow::PreRegisterClass(WNDCLASSW& windowClass) {
+    QMainFrame::PreRegisterClass(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VORLEN));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    // A class brush lives as long as the class, which is the process.
+    static const HBRUSH background = CreateSolidBrush(kFrameBackground);
+    windowClass.hbrBackground = background;
+    return true;
+}
+
+bool MainWindow::PreCreateWindow(CREATESTRUCTW& create) {
+    QMainFrame::PreCreateWindow(create);
+    create.style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |
+                   WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+    const RECT rect = {500, 500, 1200, 1200};
+    create.x = rect.left;
+    create.y = rect.top;
+    create.cx = rect.right - rect.left;
+    create.cy = rect.bottom - rect.top;
+    return true;
+}
+
+bool MainWindow::OnCreate() {
+    CreateChildren();
+    if (!startupPath.IsEmpty()) openDatabase(startupPath, false);
+    UpdateCaption();
+    return false;
+}
+
+void MainWindow::CreateChildren() {
+    menuButton.Create(this, IDC_MENU_BUTTON, WS_CHILD | WS_VISIBLE);
+    toolbar.Create(this, IDC_FORMAT_TOOLBAR, WS_CHILD | WS_VISIBLE);
+    cardTree.CreateTree(*this, false);
+
+    tabs.Create(this, 0, 0);
+    tabs.SetBackground(kFrameBackground);
+    auto welcome = std::make_unique<EditorPage>();
+    EditorPage* page = welcome.get();
+    if (tabs.AddEditorTab(std::move(welcome), L"Welcome", kWelcomeTabValue)) {
+        page->ApplyDatabaseState(false);
+        page->SetWordWrap(true);
+    }
+
+    searchPanel.Create(this, IDC_SEARCH_PANEL_WINDOW, WS_CHILD);
+    splitter.Create(this, IDC_SPLITTER, WS_CHILD | WS_VISIBLE);
+    statusBar.Create(this, 0, 0);
+    captionBar.Create(this, 0, 0);
+    ShowWelcomeState();
+}
+
+bool MainWindow::OnClose() {
+    return true;
+}
+
+bool MainWindow::OnDestroy() {
+    ShowWindow(handle, SW_HIDE);
+    try {
+        saveCurrentCard();
+        database.close();
+    } catch (const QError& error) {
+        prompts.ShowMessage(handle, L"Message", error.message, 0);
+    } catch (...) {
+        prompts.ShowMessage(handle, L"Message", L"Unknown error to close!", 0);
+    }
+    PostQuitMessage(0);
+    return true;
+}

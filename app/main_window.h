@@ -1,0 +1,141 @@
+#pragma once
+
+#include <windows.h>
+
+#include "app/caption_bar.h"
+#include "app/card_tree_view.h"
+#include "app/format_toolbar.h"
+#include "app/main_layout.h"
+#include "app/menu_button.h"
+#include "app/search_panel.h"
+#include "app/splitter.h"
+#include "app/status_bar.h"
+#include "app/tab_container.h"
+#include "app/user_prompts.h"
+#include "core/qstring.h"
+#include "store/card_database.h"
+#include "window/qmainframe.h"
+
+// The program's one top-level window: a self-drawn frame around the card
+// tree, the editor tabs, the toolbar and the status line. It owns every
+// child window and the open card database. Its definitions are spread over
+// main_window_<concern>.cpp files, named beside each member below.
+class MainWindow : public kiln::qwin::QMainFrame {
+public:
+    // prompts shows everything modal; startupPath is the database named on
+    // the command line (empty when none was).
+    MainWindow(UserPrompts& prompts, const kiln::qstd::QString& startupPath);
+    ~MainWindow() override;
+
+    // --- main_window.cpp: start-up and shutdown --------------------------------
+    const wchar_t* GetClassName() const override;
+    bool PreRegisterClass(WNDCLASSW& windowClass) override;
+    bool PreCreateWindow(CREATESTRUCTW& create) override;
+    bool OnCreate() override;
+    bool OnClose() override;
+    bool OnDestroy() override;
+
+    // --- main_window_commands.cpp: the one table of commands -------------------
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnSysCommand(UINT command, LPARAM lParam) override;
+
+    // --- main_window_tree.cpp: the card tree's notifications -------------------
+    bool OnNotify(int controlId, NMHDR* header, LRESULT* result) override;
+
+    // --- main_window_layout.cpp: children's places and the splitter -----------
+    bool OnSize(UINT type, int cx, int cy) override;
+    bool OnGetMinMaxInfo(MINMAXINFO* info) override;
+    bool OnLButtonDown(UINT keys, POINT* point) override;
+    bool OnLButtonUp(UINT keys, POINT* point) override;
+    bool OnLButtonDblClk(UINT keys, POINT* point) override;
+    bool OnMouseMove(UINT keys, POINT* point) override;
+
+    // --- main_window_frame.cpp: the self-drawn frame ---------------------------
+    bool OnEraseBackground(kiln::qwin::QGraphics& graphics) override;
+    bool OnPaint(kiln::qwin::QPaintGraphics& graphics) override;
+    bool OnActivateApp(bool active, DWORD thread) override;
+    bool OnActivate(HWND otherWindow, UINT state, bool minimised) override;
+    bool OnMouseActivate(HWND topWindow, UINT hitCode, UINT mouseMessage, LRESULT* result) override;
+    bool OnNcCalcSize(bool calcValidRects, NCCALCSIZE_PARAMS* params) override;
+    bool OnNcHitTest(POINT* point, LRESULT* result) override;
+
+    // --- main_window_database.cpp: opening, closing, saving --------------------
+    // true when the database is open and shown. A failure is shown to the
+    // user and leaves the window without a database.
+    bool openDatabase(const kiln::qstd::QString& path, bool create);
+    void closeDatabase();
+    // Writes the current editor into the card its tab shows, if modified;
+    // true when it wrote.
+    bool saveCurrentCard();
+    bool IsDatabaseOpen() const { return !databasePath.IsEmpty(); }
+    const kiln::qstd::QString& GetDatabasePath() const { return databasePath; }
+
+    // --- main_window_layout.cpp ------------------------------------------------
+    void SetStatusText(const kiln::qstd::QString& message);
+    int GetTreeWidth() const { return treeWidth; }
+    // Where the children go for the current client size.
+    MainLayout CurrentLayout() const;
+
+    // The children, for the commands of other files and for tests.
+    const CaptionBar& GetCaptionBar() const { return captionBar; }
+    const StatusBar& GetStatusBar() const { return statusBar; }
+    CardTreeView& GetCardTree() { return cardTree; }
+    TabContainer& GetTabs() { return tabs; }
+    const MainMenuButton& GetMenuButton() const { return menuButton; }
+    const FormatToolbar& GetToolbar() const { return toolbar; }
+    const Splitter& GetSplitter() const { return splitter; }
+    const SearchPanel& GetSearchPanel() const { return searchPanel; }
+    bool IsSearchPanelShown() const { return searchPanelShown; }
+
+private:
+    // main_window.cpp
+    void CreateChildren();
+    // main_window_layout.cpp
+    void LayoutChildren();
+    void LayoutBody();
+    // main_window_database.cpp
+    void ShowWelcomeState();
+    void ShowDatabaseState();
+    void LoadCardIntoActiveTab(int cardId, const kiln::qstd::QString& title);
+    // main_window_frame.cpp
+    void UpdateCaption();
+    // main_window_commands.cpp
+    struct Command {
+        int id;
+        int code;
+        HWND control;
+    };
+    using CommandHandler = void (MainWindow::*)(const Command& command);
+    void CommandNew(const Command& command);
+    void CommandOpen(const Command& command);
+    void CommandSave(const Command& command);
+    void CommandClose(const Command& command);
+    void CommandExit(const Command& command);
+    void CommandHelp(const Command& command);
+    void CommandFeedback(const Command& command);
+    void CommandAbout(const Command& command);
+    void CommandToggleSearchPanel(const Command& command);
+    void CommandForwardToPage(const Command& command);
+    void CommandCardTextChanged(const Command& command);
+    void CommandEditorFormat(const Command& command);
+    void ShowMessage(const kiln::qstd::QString& text);
+
+    UserPrompts& prompts;
+    kiln::qstd::QString startupPath;
+
+    MainMenuButton menuButton;                 // menu_button.cpp
+    FormatToolbar toolbar;                     // format_toolbar.cpp
+    Splitter splitter;                         // splitter.cpp; dragging in main_window_layout.cpp
+    StatusBar statusBar;                       // status_bar.cpp
+    CaptionBar captionBar;                     // caption_bar.cpp
+    CardTreeView cardTree;                     // card_tree_view.cpp, with its image list
+    CardDatabase database;                     // main_window_database.cpp
+    kiln::qstd::QString databasePath;          // main_window_database.cpp
+    kiln::qstd::QString currentPassword;       // main_window_database.cpp
+    bool searchPanelShown = false;             // main_window_commands.cpp
+    bool maximisedBySystemCommand = false;     // main_window_commands.cpp
+    bool applicationActive = false;            // main_window_frame.cpp
+    int treeWidth = 150;                       // main_window_layout.cpp
+    TabContainer tabs;                         // tab_container.cpp
+    SearchPanel searchPanel;                   // search_panel.cpp
+};

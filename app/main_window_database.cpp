@@ -1,0 +1,114 @@
+// Opening and closing the card database, and saving the card being edited.
+
+#include "app/main_window.h"
+#include "app/product.h"
+#include "core/qerror.h"
+#include "store/card_operations.h"
+#include "store/card_tree.h"
+#include "store/cipher/encrypted_file.h"
+#include "window/qwait_cursor.h"
+
+using kiln::qstd::QBuffer;
+using kiln::qstd::QError;
+using kiln::qstd::QString;
+
+namespace {
+const int kWelcomeTabValue = -4;
+}  // namespace
+
+bool MainWindow::openDatabase(const QString& path, bool create) {
+    databasePath = path;
+    try {
+        if (create) {
+            store::createCardDatabase(database, path);
+            currentPassword.Empty();
+        } else if (isEncryptedFile(path)) {
+            QString password;
+            if (!prompts.AskPassword(handle, password)) {
+                databasePath.Empty();
+                return false;
+            }
+            database.openFile(path);
+            database.applyKey(password);
+            currentPassword = password;
+        } else {
+            database.openFile(path);
+            currentPassword.Empty();
+        }
+        kiln::qwin::QWaitCursor waiting;
+        // Read before the window changes state: a file that is no card
+        // database fails here and leaves the welcome page in place.
+        const CardTree cards = loadCardTree(database);
+        ShowDatabaseState();
+        if (!create) {
+            cardTree.Fill(cards);
+            cardTree.SelectItem(cardTree.GetFirstVisible());
+            SetFocus(cardTree.GetHandle());
+            SetStatusText(L"Database opened from path: " + path);
+        }
+    } catch (const QError& error) {
+        // The window never shows a database it could not read.
+        database.close();
+        databasePath.Empty();
+        currentPassword.Empty();
+        ShowWelcomeState();
+        ShowMessage(error.message);
+        UpdateCaption();
+        return false;
+    }
+    UpdateCaption();
+    return true;
+}
+
+void MainWindow::closeDatabase() {
+    if (databasePath.IsEmpty()) {
+        ShowMessage(L"Open a database first!");
+        return;
+    }
+    saveCurrentCard();
+    cardTree.DeleteAll();
+    SetStatusText(L"Database closed!");
+    ShowWelcomeState();
+    database.close();
+    databasePath.Empty();
+    currentPassword.Empty();
+    SetText(kProductName);
+    UpdateCaption();
+}
+
+bool MainWindow::saveCurrentCard() {
+    EditorPage* page = tabs.GetActiveEditor();
+    if (!page || !page->IsModified() || !database.isOpen()) return false;
+    // The card the tab shows, which need not be the tree's selection.
+    const int cardId = tabs.GetTab(static_cast<unsigned>(tabs.GetActiveIndex())).value;
+    if (cardId == kWelcomeTabValue) return false;
+    QBuffer rtf;
+    if (!page->GetRtf(rtf)) throw QError(L"The card's text could not be read from the editor.");
+    database.saveCardContent(page->GetPlainText(), rtf, cardId);
+    page->GetEditor().SetModified(false);
+    return true;
+}
+
+void MainWindow::LoadCardIntoActiveTab(int cardId, const QString& cardTitle) {
+    EditorPage* page = tabs.GetActiveEditor();
+    if (!page) return;
+    tabs.SetActiveTitle(cardTitle);
+    tabs.SetActiveValue(cardId);
+    const QBuffer rtf = store::loadCardContent(database, cardId);
+    page->LoadRtf(rtf.GetData(), rtf.GetCount());
+}
+
+void MainWindow::ShowDatabaseState() {
+    if (EditorPage* page = tabs.GetActiveEditor()) page->ApplyDatabaseState(true);
+    ShowWindow(tabs.GetHandle(), SW_SHOW);
+    InvalidateRect(handle, nullptr, TRUE);
+}
+
+void MainWindow::ShowWelcomeState() {
+    if (EditorPage* page = tabs.GetActiveEditor()) {
+        page->ApplyDatabaseState(false);
+        page->GetEditor().SetText(L"");
+    }
+    tabs.SetActiveTitle(L"Welcome");
+    tabs.SetActiveValue(kWelcomeTabValue);
+}

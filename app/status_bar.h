@@ -1,0 +1,24 @@
+#pragma once
+
+#include "core/qstring.h"
+#include "window/qcontrol.h"
+#include "window/qgdi_object.h"
+
+// The status line at the bottom of the main window: one line of white text.
+class StatusBar : public kiln::qwin::QControl {
+public:
+    StatusBar();
+
+    const wchar_t* GetClassName() const override;
+    bool OnCreate() override;
+    bool OnEraseBackground(kiln::qwin::QGraphics& graphics) override;
+    bool OnPaint(kiln::qwin::QPaintGraphics& graphics) override;
+
+    // Shows the message after two blanks, as every status text is shown.
+    void SetStatus(const kiln::qstd::QString& message);
+    const kiln::qstd::QString& GetStatus() const { return text; }
+
+private:
+    kiln::qstd::QString text;
+    kiln::qwin::QFont font;
+};

@@ -1,0 +1,29 @@
+#include "app/tab_container.h"
+
+#include "app/display_scale.h"
+#include "resources/command_ids.h"
+
+using kiln::qstd::QString;
+using kiln::qwin::QTabContainer;
+using kiln::qwin::QWindow;
+
+TabContainer::TabContainer(QWindow& owner)
+    : QTabContainer(kCapTabWidth | kCloseMarks | kDragToReorder | kKeepLastTab), owner(owner) {}
+
+bool TabContainer::Create(QWindow* parent, int id, DWORD style) {
+    SetStripHeight(ScaleY(kDefaultStripHeight));
+    return QTabContainer::Create(parent, id, style);
+}
+
+bool TabContainer::AddEditorTab(std::unique_ptr<EditorPage> page, const QString& title, int cardId) {
+    return AddTab(std::move(page), title, cardId);
+}
+
+EditorPage* TabContainer::GetActiveEditor() const {
+    // Every page added goes through AddEditorTab.
+    return static_cast<EditorPage*>(GetActivePage());
+}
+
+void TabContainer::OnTabChanged() {
+    SendMessageW(owner.GetHandle(), WM_COMMAND, MAKEWPARAM(IDC_TAB_CHANGED, 0), 0);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <windows.h>
+
+#include "core/qstring.h"
+
+// Which file a file dialog asks for; each kind has its own title, file types
+// and options.
+enum class OpenPathKind {
+    OpenDatabase,    // "Open Database"
+    ImportDatabase,  // "Import database"
+};
+enum class SavePathKind {
+    NewDatabase,  // "New Database", with an overwrite prompt
+    Export,       // "Export", RTF or Word document, no overwrite prompt
+};
+
+// Everything modal that the main window shows. The program uses the real
+// dialogs (Win32UserPrompts); tests substitute a script that answers and
+// records the exact texts and captions.
+class UserPrompts {
+public:
+    virtual ~UserPrompts() = default;
+
+    // A message box with only an OK button; icon is an MB_ICON... value or 0.
+    virtual void ShowMessage(HWND owner, const kiln::qstd::QString& caption, const kiln::qstd::QString& text,
+                             UINT icon) = 0;
+    // false when the user cancelled, or the dialog could not be shown.
+    virtual bool AskOpenPath(HWND owner, OpenPathKind kind, kiln::qstd::QString& path) = 0;
+    virtual bool AskSavePath(HWND owner, SavePathKind kind, kiln::qstd::QString& path) = 0;
+    // The password of an enciphered database being opened; false when cancelled.
+    virtual bool AskPassword(HWND owner, kiln::qstd::QString& password) = 0;
+    // Whether the card of this title is to be deleted.
+    virtual bool ConfirmDelete(HWND owner, const kiln::qstd::QString& cardTitle) = 0;
+    virtual void ShowAbout(HWND owner) = 0;
+    // Hands an address to the shell's default handler, outside the program.
+    virtual void OpenInShell(const kiln::qstd::QString& address) = 0;
+};
+
+// The real dialogs: message boxes, the system's file dialogs, the password
+// dialog of the program's resources and task dialogs.
+class Win32UserPrompts : public UserPrompts {
+public:
+    void ShowMessage(HWND owner, const kiln::qstd::QString& caption, const kiln::qstd::QString& text,
+                     UINT icon) override;
+    bool AskOpenPath(HWND owner, OpenPathKind kind, kiln::qstd::QString& path) override;
+    bool AskSavePath(HWND owner, SavePathKind kind, kiln::qstd::QString& path) override;
+    bool AskPassword(HWND owner, kiln::qstd::QString& password) override;
+    bool ConfirmDelete(HWND owner, const kiln::qstd::QString& cardTitle) override;
+    void ShowAbout(HWND owner) override;
+    void OpenInShell(const kiln::qstd::QString& address) override;
+};

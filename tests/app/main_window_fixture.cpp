@@ -1,0 +1,86 @@
+#include "main_window_fixture.h"
+
+#include <ole2.h>
+#include <richedit.h>
+
+#include "app/display_scale.h"
+#include "gui_harness.h"
+#include "store/card_database.h"
+#include "store/card_operations.h"
+
+using kiln::qstd::QBuffer;
+using kiln::qstd::QString;
+
+namespace apptest {
+
+std::wstring TempPath(const wchar_t* name) {
+    wchar_t folder[MAX_PATH] = {};
+    const DWORD n = GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder, n) + name;
+}
+
+void MainWindowTest::SetUp() {
+    oleReady = SUCCEEDED(OleInitialize(nullptr));
+}
+
+void MainWindowTest::TearDown() {
+    window.reset();
+    // The window's destruction asks the (absent) message loop to end.
+    guitest::DrainQuit();
+    scaleX = scaleY = 1.0;
+    if (oleReady) OleUninitialize();
+}
+
+void MainWindowTest::Start(const std::wstring& startupPath, int dpi, int cx, int cy) {
+    scaleX = scaleY = dpi * 0.010416667;
+    window = std::make_unique<MainWindow>(prompts, startupPath.c_str());
+    ASSERT_TRUE(window->Create(nullptr, 0, 0));
+    ASSERT_NE(window->GetHandle(), nullptr);
+    ShowWindow(window->GetHandle(), SW_SHOW);
+    // The whole window is client area.
+    SetWindowPos(window->GetHandle(), nullptr, 0, 0, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindowTest::Command(int id, int code) {
+    SendMessageW(window->GetHandle(), WM_COMMAND, MAKEWPARAM(id, code), 0);
+}
+
+Placement MainWindowTest::PlacementOf(HWND child) const {
+    RECT rect = {};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, window->GetHandle(), reinterpret_cast<POINT*>(&rect), 2);
+    return Placement{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+std::wstring MainWindowTest::EditorText() {
+    EditorPage* page = window->GetTabs().GetActiveEditor();
+    return page ? std::wstring(page->GetPlainText().c_str()) : std::wstring();
+}
+
+CardFile::CardFile(const wchar_t* name) : path(TempPath(name)) {
+    DeleteFileW(path.c_str());
+    CardDatabase database;
+    store::createCardDatabase(database, path.c_str());
+    projects = store::addCard(database, 0);
+    store::renameCard(database, projects, L"Projects");
+    ideas = store::addCard(database, projects);
+    store::renameCard(database, ideas, L"Ideas");
+    const char rtf[] = "{\\rtf1\\ansi Ideas text\\par}";
+    QBuffer content;
+    content.Append(rtf, sizeof(rtf) - 1);
+    database.saveCardContent(L"Ideas text", content, ideas);
+    journal = store::addCard(database, 0);
+    store::renameCard(database, journal, L"Journal");
+}
+
+CardFile::~CardFile() {
+    DeleteFileW(path.c_str());
+}
+
+std::wstring CardFile::StoredText(int id) const {
+    CardDatabase database;
+    database.openFile(path.c_str());
+    return store::loadCardText(database, id).c_str();
+}
+
+}  // namespace apptest

@@ -1,0 +1,222 @@
+// The real main window: its children, where they end up, its frame.
+
+#include <richedit.h>
+
+#include "app/display_scale.h"
+#include "app/product.h"
+#include "main_window_fixture.h"
+#include "resources/command_ids.h"
+
+namespace apptest {
+namespace {
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+TEST_F(MainWindowTest, StartingWithoutADatabaseShowsTheWelcomeStateWithAReadOnlyWelcomeTab) {
+    Start();
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_FALSE(window->IsDatabaseOpen());
+    TabContainer& tabs = window->GetTabs();
+    ASSERT_EQ(tabs.GetTabCount(), 1u);
+    EXPECT_STREQ(tabs.GetTab(0).title.c_str(), L"Welcome");
+    EXPECT_EQ(tabs.GetTab(0).value, -4);
+    const HWND editor = tabs.GetActiveEditor()->GetEditor().GetHandle();
+    const LRESULT options = SendMessageW(editor, EM_GETOPTIONS, 0, 0);
+    EXPECT_TRUE(options & ECO_READONLY);
+    EXPECT_EQ(window->GetCardTree().GetCount(), 0);
+    EXPECT_STREQ(window->GetCaptionBar().GetTitle().c_str(), kProductCaption);
+    EXPECT_STREQ(window->GetStatusBar().GetStatus().c_str(), L"  Ready");
+    wchar_t text[32] = {};
+    GetWindowTextW(window->GetHandle(), text, 32);
+    EXPECT_STREQ(text, L"Vorlen");
+}
+
+TEST_F(MainWindowTest, TheCaptionNamesTheArchitectureTheProgramWasBuiltFor) {
+#ifdef _WIN64
+    EXPECT_STREQ(kProductCaption, L"Vorlen 2.0 x64  ");
+#else
+    EXPECT_STREQ(kProductCaption, L"Vorlen 2.0 x86  ");
+#endif
+}
+
+TEST_F(MainWindowTest, ChildrenAreWindowsOfTheirOwnClassesWithTheirIds) {
+    Start();
+    struct Case {
+        HWND window;
+        const wchar_t* className;
+        int id;
+        bool visible;
+    };
+    const Case cases[] = {
+        {window->GetMenuButton().GetHandle(), L"MyButton", 4568, true},
+        {window->GetToolbar().GetHandle(), L"MYTB", 4567, true},
+        {window->GetCardTree().GetHandle(), L"SysTreeView32", 222, true},
+        {window->GetTabs().GetHandle(), L"QTAB", 0, true},
+        {window->GetSearchPanel().GetHandle(), L"MySearchPanel", 56745, false},
+        {window->GetSplitter().GetHandle(), L"MySplitt", 46534, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::string(c.className, c.className + wcslen(c.className)));
+        ASSERT_NE(c.window, nullptr);
+        EXPECT_EQ(GetParent(c.window), window->GetHandle());
+        EXPECT_EQ(ClassOf(c.window), c.className);
+        EXPECT_EQ(GetDlgCtrlID(c.window), c.id);
+        EXPECT_EQ(IsWindowVisible(c.window) != FALSE, c.visible);
+    }
+    EXPECT_EQ(ClassOf(window->GetHandle()), L"Vorlen");
+}
+
+TEST_F(MainWindowTest, AfterResizingEveryChildSitsAtItsLayoutRectangle) {
+    struct Case {
+        int dpi;
+        int cx, cy;
+    };
+    // Sizes within the test display, which caps how large a window may be.
+    const Case cases[] = {{96, 900, 640}, {96, 1020, 760}, {144, 1000, 700}, {192, 1020, 760}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.dpi << " dpi, " << c.cx << "x" << c.cy);
+        Start(L"", c.dpi, c.cx, c.cy);
+        const MainLayout expected = ComputeMainLayout(c.cx, c.cy, 150, false,
+                                                      ComputeFrameMetrics(c.dpi * 0.010416667, c.dpi * 0.010416667));
+        EXPECT_EQ(PlacementOf(window->GetCaptionBar().GetHandle()), expected.caption);
+        EXPECT_EQ(PlacementOf(window->GetMenuButton().GetHandle()), expected.menuButton);
+        EXPECT_EQ(PlacementOf(window->GetToolbar().GetHandle()), expected.toolbar);
+        EXPECT_EQ(PlacementOf(window->GetCardTree().GetHandle()), expected.tree);
+        EXPECT_EQ(PlacementOf(window->GetSplitter().GetHandle()), expected.splitter);
+        EXPECT_EQ(PlacementOf(window->GetTabs().GetHandle()), expected.body);
+        EXPECT_EQ(PlacementOf(window->GetStatusBar().GetHandle()), expected.status);
+        window.reset();
+    }
+}
+
+TEST_F(MainWindowTest, MaximisedTheContentKeepsItsMargins) {
+    Start();
+    ShowWindow(window->GetHandle(), SW_MAXIMIZE);
+    RECT client;
+    GetClientRect(window->GetHandle(), &client);
+    ASSERT_TRUE(IsZoomed(window->GetHandle()));
+    const MainLayout expected =
+        ComputeMainLayout(client.right, client.bottom, 150, true, ComputeFrameMetrics(scaleX, scaleY));
+    EXPECT_EQ(PlacementOf(window->GetCaptionBar().GetHandle()), expected.caption);
+    EXPECT_EQ(PlacementOf(window->GetCardTree().GetHandle()), expected.tree);
+    EXPECT_EQ(PlacementOf(window->GetTabs().GetHandle()), expected.body);
+    EXPECT_EQ(PlacementOf(window->GetStatusBar().GetHandle()), expected.status);
+    EXPECT_EQ(PlacementOf(window->GetCaptionBar().GetHandle()).x, 8);
+}
+
+TEST_F(MainWindowTest, TheWindowCannotBeMadeSmallerThan640By480) {
+    Start();
+    MINMAXINFO info = {};
+    SendMessageW(window->GetHandle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 640);
+    EXPECT_EQ(info.ptMinTrackSize.y, 480);
+}
+
+TEST_F(MainWindowTest, TheFrameAnswersTheHitTestForBordersAndCaption) {
+    Start();
+    RECT w;
+    GetWindowRect(window->GetHandle(), &w);
+    struct Case {
+        POINT point;
+        LRESULT expected;
+    };
+    const Case cases[] = {
+        {{w.left, w.top}, HTTOPLEFT},
+        {{w.right - 1, w.bottom - 1}, HTBOTTOMRIGHT},
+        {{w.left + 1, (w.top + w.bottom) / 2}, HTLEFT},
+        {{(w.left + w.right) / 2, w.bottom - 1}, HTBOTTOM},
+        {{(w.left + w.right) / 2, w.top + 20}, HTCAPTION},
+        {{(w.left + w.right) / 2, (w.top + w.bottom) / 2}, HTCLIENT},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.point.x - w.left << "," << c.point.y - w.top);
+        EXPECT_EQ(SendMessageW(window->GetHandle(), WM_NCHITTEST, 0, MAKELPARAM(c.point.x, c.point.y)), c.expected);
+    }
+}
+
+TEST_F(MainWindowTest, TheCaptionBarLetsThePointerThroughExceptOverItsButtons) {
+    Start();
+    const CaptionBar& caption = window->GetCaptionBar();
+    const HWND bar = caption.GetHandle();
+    auto hitAt = [bar](POINT client) {
+        ClientToScreen(bar, &client);
+        return SendMessageW(bar, WM_NCHITTEST, 0, MAKELPARAM(client.x, client.y));
+    };
+    const RECT& close = caption.GetButtonRect(CaptionBar::Close);
+    const RECT& minimise = caption.GetButtonRect(CaptionBar::Minimise);
+    EXPECT_EQ(hitAt(POINT{close.left + 5, 5}), HTCLIENT);
+    EXPECT_EQ(hitAt(POINT{minimise.left + 5, 5}), HTCLIENT);
+    EXPECT_EQ(hitAt(POINT{200, 5}), HTTRANSPARENT);
+    RECT client;
+    GetClientRect(bar, &client);
+    EXPECT_EQ(close.right, client.right);
+}
+
+TEST_F(MainWindowTest, TheCloseButtonClosesTheWindow) {
+    Start();
+    const HWND frame = window->GetHandle();
+    const HWND bar = window->GetCaptionBar().GetHandle();
+    const RECT& close = window->GetCaptionBar().GetButtonRect(CaptionBar::Close);
+    const LPARAM at = MAKELPARAM(close.left + 10, 10);
+    SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(bar, WM_LBUTTONUP, 0, at);
+    EXPECT_FALSE(IsWindow(frame));
+}
+
+TEST_F(MainWindowTest, DraggingTheSplitterSetsTheTreeWidthWithinItsLimits) {
+    Start();
+    const HWND frame = window->GetHandle();
+    SendMessageW(window->GetSplitter().GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 10));
+    ASSERT_EQ(GetCapture(), frame);
+    struct Case {
+        int x;
+        int width;
+    };
+    const Case cases[] = {{201, 200}, {500, 333}, {-30, 0}, {121, 120}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.x);
+        SendMessageW(frame, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(c.x, 100));
+        EXPECT_EQ(window->GetTreeWidth(), c.width);
+        EXPECT_EQ(PlacementOf(window->GetCardTree().GetHandle()).width, c.width);
+        EXPECT_EQ(PlacementOf(window->GetSplitter().GetHandle()).x, c.width + 1);
+    }
+    SendMessageW(frame, WM_LBUTTONUP, 0, MAKELPARAM(121, 100));
+    EXPECT_NE(GetCapture(), frame);
+    // Without the button held, moving changes nothing.
+    SendMessageW(frame, WM_MOUSEMOVE, 0, MAKELPARAM(300, 100));
+    EXPECT_EQ(window->GetTreeWidth(), 120);
+}
+
+TEST_F(MainWindowTest, DoubleClickingTheSplitterGivesTheWidestTree) {
+    Start();
+    SendMessageW(window->GetSplitter().GetHandle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(1, 10));
+    EXPECT_EQ(window->GetTreeWidth(), 333);
+    EXPECT_EQ(PlacementOf(window->GetTabs().GetHandle()).x, 333 + 4 + 1);
+}
+
+TEST_F(MainWindowTest, ExitClosesTheWindow) {
+    Start();
+    const HWND frame = window->GetHandle();
+    Command(IDM_EXIT);
+    MSG msg;
+    while (PeekMessageW(&msg, frame, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    EXPECT_FALSE(IsWindow(frame));
+}
+
+TEST_F(MainWindowTest, HelpFeedbackAndAboutGoThroughTheSeam) {
+    Start();
+    Command(IDM_HELP);
+    Command(IDM_FEEDBACK);
+    Command(IDM_ABOUT);
+    Command(IDA_ABOUT);
+    ASSERT_EQ(prompts.opened.size(), 2u);
+    EXPECT_NE(prompts.opened[0], prompts.opened[1]);
+    EXPECT_EQ(prompts.aboutBoxes, 2);
+}
+
+}  // namespace
+}  // namespace apptest

@@ -1,0 +1,66 @@
+#pragma once
+
+// The main window's modal seam for tests: every message is recorded with its
+// caption, text and icon; questions are answered from the script.
+
+#include <string>
+#include <vector>
+
+#include "app/user_prompts.h"
+
+namespace apptest {
+
+struct ShownMessage {
+    std::wstring caption;
+    std::wstring text;
+    UINT icon;
+};
+
+class ScriptedPrompts : public UserPrompts {
+public:
+    void ShowMessage(HWND, const kiln::qstd::QString& caption, const kiln::qstd::QString& text, UINT icon) override {
+        messages.push_back({caption.c_str(), text.c_str(), icon});
+    }
+    bool AskOpenPath(HWND, OpenPathKind kind, kiln::qstd::QString& path) override {
+        openKinds.push_back(kind);
+        if (openPath.empty()) return false;
+        path = openPath.c_str();
+        return true;
+    }
+    bool AskSavePath(HWND, SavePathKind kind, kiln::qstd::QString& path) override {
+        saveKinds.push_back(kind);
+        if (savePath.empty()) return false;
+        path = savePath.c_str();
+        return true;
+    }
+    bool AskPassword(HWND, kiln::qstd::QString& answer) override {
+        ++passwordQuestions;
+        if (!givePassword) return false;
+        answer = password.c_str();
+        return true;
+    }
+    bool ConfirmDelete(HWND, const kiln::qstd::QString& cardTitle) override {
+        deleteQuestions.push_back(cardTitle.c_str());
+        return confirmDelete;
+    }
+    void ShowAbout(HWND) override { ++aboutBoxes; }
+    void OpenInShell(const kiln::qstd::QString& address) override { opened.push_back(address.c_str()); }
+
+    // Answers; an empty path cancels the dialog.
+    std::wstring openPath;
+    std::wstring savePath;
+    bool givePassword = false;
+    std::wstring password;
+    bool confirmDelete = false;
+
+    // What was asked and shown.
+    std::vector<ShownMessage> messages;
+    std::vector<OpenPathKind> openKinds;
+    std::vector<SavePathKind> saveKinds;
+    int passwordQuestions = 0;
+    std::vector<std::wstring> deleteQuestions;
+    int aboutBoxes = 0;
+    std::vector<std::wstring> opened;
+};
+
+}  // namespace apptest
