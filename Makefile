@@ -5,7 +5,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 DEPS := $(abspath $(BUILD))/deps
 
-.PHONY: all setup build build-x64 build-x86 test run clean
+.PHONY: all setup build build-x64 build-x86 test run dist clean
 
 all: build
 
@@ -24,6 +24,26 @@ build-x64 build-x86: build-%: setup
 # where this machine can run them.
 test: build
 	@scripts/test-all.sh $(BUILD)
+
+# Starts the x86-64 program on this display (a virtual one when there is
+# none); ARGS are passed on: make run ARGS=notes.data
+run: build-x64
+	@scripts/run.sh $(ARGS)
+
+# What a Windows user downloads: one zip per target with both programs and
+# a short text on how to start.
+VERSION := $(shell sed -n 's/^\#define VORLEN_VERSION L"\(.*\)"/\1/p' app/product.h)
+dist: build
+	@rm -rf $(BUILD)/dist && mkdir -p dist
+	@for arch in x64 x86; do \
+		folder=$(BUILD)/dist/vorlen-$(VERSION)-$$arch; \
+		mkdir -p $$folder && \
+		cp $(BUILD)/$$arch/app/vorlen.exe $(BUILD)/$$arch/cli/vorlen-cli.exe $$folder/ && \
+		sed "s/@ARCH@/$$arch/g; s/@VERSION@/$(VERSION)/g" resources/dist-readme.txt > $$folder/README.txt && \
+		rm -f dist/vorlen-$(VERSION)-$$arch.zip && \
+		(cd $(BUILD)/dist && cmake -E tar cf $(CURDIR)/dist/vorlen-$(VERSION)-$$arch.zip --format=zip vorlen-$(VERSION)-$$arch) && \
+		echo "dist: dist/vorlen-$(VERSION)-$$arch.zip"; \
+	done
 
 clean:
 	rm -rf $(BUILD)
