@@ -11,5 +11,5 @@ VORLEN_ARCH=x64 VORLEN_BUILD="$build/x64" WINEPREFIX="$build/x64/wine" "$here/ru
 if vorlen_can_run_x86; then
   VORLEN_ARCH=x86 VORLEN_BUILD="$build/x86" WINEPREFIX="$build/x86/wine" "$here/run-tests.sh"
 else
-  echo "test-all: the i686 suite was not run: this machine cannot execute the 32-bit Wine loader (${VORLEN_WINE32:-/usr/lib/wine/wine})."
+  echo "test-all: the i686 suite was not run: this machine cannot execute 32-bit programs ($VORLEN_X86_REFUSAL)."
 fi

@@ -33,6 +33,12 @@ vorlen_pe_arch() {
 
 # The 32-bit loader is the only way Wine runs 32-bit programs here; whether this
 # machine can execute it is found out by trying, not guessed from the hardware.
+# On failure VORLEN_X86_REFUSAL holds what the attempt said.
 vorlen_can_run_x86() {
-  "${VORLEN_WINE32:-/usr/lib/wine/wine}" --version >/dev/null 2>&1
+  local loader=${VORLEN_WINE32:-/usr/lib/wine/wine}
+  VORLEN_X86_REFUSAL=$( (exec "$loader" --version) 2>&1 >/dev/null) && return 0
+  # bash words an exec failure as "<script>: line N: <loader>: <reason>".
+  VORLEN_X86_REFUSAL=$(printf '%s\n' "$VORLEN_X86_REFUSAL" | head -n 1 | sed 's/^.*line [0-9]*: //')
+  VORLEN_X86_REFUSAL=${VORLEN_X86_REFUSAL:-$loader failed}
+  return 1
 }
