@@ -52,10 +52,15 @@ const wchar_t* ParsedArguments::option(const wchar_t* name) const {
     return nullptr;
 }
 
-int parseCardId(const wchar_t* word) {
-    long long value = 0;
+CardId parseCardId(const wchar_t* word) {
+    constexpr unsigned long long kLargest = 0x7FFFFFFFFFFFFFFFULL;
+    unsigned long long value = 0;
     const wchar_t* c = word;
-    for (; *c >= L'0' && *c <= L'9' && value <= 0x7FFFFFFF; ++c) value = value * 10 + (*c - L'0');
-    if (c == word || *c != 0 || value > 0x7FFFFFFF) throw UsageError{QString(L"Not a card id: ") + word};
-    return static_cast<int>(value);
+    for (; *c >= L'0' && *c <= L'9'; ++c) {
+        const unsigned digit = static_cast<unsigned>(*c - L'0');
+        if (value > (kLargest - digit) / 10) throw UsageError{QString(L"Not a card id: ") + word};
+        value = value * 10 + digit;
+    }
+    if (c == word || *c != 0) throw UsageError{QString(L"Not a card id: ") + word};
+    return static_cast<CardId>(value);
 }

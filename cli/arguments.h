@@ -2,6 +2,7 @@
 
 #include "core/qarray.h"
 #include "core/qstring.h"
+#include "store/card_id.h"
 
 // A mistake in how the program was called: reported with the usage text and
 // exit status 2, before any file is touched.
@@ -39,5 +40,6 @@ private:
     kiln::qstd::QArray<GivenOption> given;
 };
 
-// A card id as the user typed it: decimal digits only, at most 2147483647.
-int parseCardId(const wchar_t* word);
+// A card id as the user typed it: decimal digits only, at most
+// 9223372036854775807, the largest id the file can hold.
+CardId parseCardId(const wchar_t* word);

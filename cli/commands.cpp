@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "app/card_content_file.h"
+#include "cli/escaped_text.h"
 #include "cli/open_database.h"
 #include "core/qerror.h"
 #include "documents/office_text.h"
@@ -10,6 +11,7 @@
 #include "store/card_operations.h"
 #include "store/card_search.h"
 #include "store/card_tree.h"
+#include "store/lost_cards.h"
 #include "store/transaction.h"
 
 using kiln::qstd::QBuffer;
@@ -23,7 +25,7 @@ const wchar_t* databasePath(const Invocation& invocation) {
     return invocation.arguments.positional(0);
 }
 
-int idArgument(const Invocation& invocation, unsigned index) {
+CardId idArgument(const Invocation& invocation, unsigned index) {
     return parseCardId(invocation.arguments.positional(index));
 }
 
@@ -31,15 +33,14 @@ void openExisting(CardDatabase& database, const Invocation& invocation) {
     openCardFile(database, databasePath(invocation), invocation.options);
 }
 
-QString idAndTitle(int id, const QString& title) {
-    QString line;
-    line.Format(L"%d\t", id);
-    return line + title;
+QString idAndTitle(CardId id, const QString& title) {
+    return cardIdText(id) + L"\t" + escapeControlCharacters(title);
 }
 
 void runCreate(const Invocation& invocation) {
+    const bool force = invocation.arguments.option(L"--force") != nullptr;
     CardDatabase database;
-    createCardFile(database, databasePath(invocation));
+    createCardFile(database, databasePath(invocation), force);
 }
 
 void runTree(const Invocation& invocation) {
@@ -55,37 +56,35 @@ void runTree(const Invocation& invocation) {
 void runAdd(const Invocation& invocation) {
     // Parse before opening, so that a wrong id touches no file.
     const wchar_t* parent = invocation.arguments.option(L"--parent");
-    const int parentId = parent ? parseCardId(parent) : 0;
+    const CardId parentId = parent ? parseCardId(parent) : 0;
     const wchar_t* title = invocation.arguments.option(L"--title");
     CardDatabase database;
     openExisting(database, invocation);
     // The card and its title arrive together or not at all.
     Transaction transaction(database);
-    const int id = store::addCard(database, parentId);
+    const CardId id = store::addCard(database, parentId);
     if (title) store::renameCard(database, id, title);
     transaction.commit();
-    QString line;
-    line.Format(L"%d", id);
-    invocation.out.writeLine(line);
+    invocation.out.writeLine(cardIdText(id));
 }
 
 void runRename(const Invocation& invocation) {
-    const int id = idArgument(invocation, 1);
+    const CardId id = idArgument(invocation, 1);
     CardDatabase database;
     openExisting(database, invocation);
     store::renameCard(database, id, invocation.arguments.positional(2));
 }
 
 void runMove(const Invocation& invocation) {
-    const int id = idArgument(invocation, 1);
-    const int newParentId = idArgument(invocation, 2);
+    const CardId id = idArgument(invocation, 1);
+    const CardId newParentId = idArgument(invocation, 2);
     CardDatabase database;
     openExisting(database, invocation);
     store::moveCard(database, id, newParentId);
 }
 
 void runDelete(const Invocation& invocation) {
-    const int id = idArgument(invocation, 1);
+    const CardId id = idArgument(invocation, 1);
     CardDatabase database;
     openExisting(database, invocation);
     store::deleteCard(database, id);
@@ -107,7 +106,7 @@ void runSearch(const Invocation& invocation) {
 }
 
 void runShow(const Invocation& invocation) {
-    const int id = idArgument(invocation, 1);
+    const CardId id = idArgument(invocation, 1);
     const bool rtf = invocation.arguments.option(L"--rtf") != nullptr;
     const bool text = invocation.arguments.option(L"--text") != nullptr;
     if (rtf == text) throw UsageError{L"Give either --rtf or --text."};
@@ -122,7 +121,7 @@ void runShow(const Invocation& invocation) {
 }
 
 void runPut(const Invocation& invocation) {
-    const int id = idArgument(invocation, 1);
+    const CardId id = idArgument(invocation, 1);
     CardDatabase database;
     openExisting(database, invocation);
     store::requireCard(database, id);
@@ -133,18 +132,34 @@ void runPut(const Invocation& invocation) {
     database.saveCardContent(content.txt, content.rtf, id);
 }
 
+void runLost(const Invocation& invocation) {
+    CardDatabase database;
+    openExisting(database, invocation);
+    const QObArray<CardRow> lost = store::findLostCards(database);
+    for (unsigned i = 0; i < lost.GetCount(); ++i) invocation.out.writeLine(idAndTitle(lost[i]->id, lost[i]->title));
+}
+
+void runRescue(const Invocation& invocation) {
+    CardDatabase database;
+    openExisting(database, invocation);
+    const CardId recovered = store::rescueLostCards(database);
+    if (recovered != 0) invocation.out.writeLine(cardIdText(recovered));
+}
+
 void runOfficeText(const Invocation& invocation) {
     QString text;
     if (!ExtractOfficeText(invocation.arguments.positional(0), text)) throw QError(L"Document load error!");
     invocation.out.writeText(text);
 }
 
+const OptionSpec kCreateOptions[] = {{L"--force", false}};
 const OptionSpec kAddOptions[] = {{L"--parent", true}, {L"--title", true}};
 const OptionSpec kShowOptions[] = {{L"--rtf", false}, {L"--text", false}};
 
 const Command kCommands[] = {
-    {L"create", L"DB", L"make a new, empty card database (an existing file is replaced)", 1, nullptr, 0,
-     runCreate},
+    {L"create", L"DB [--force]",
+     L"make a new, empty card database; an existing file is refused, and replaced only with --force", 1,
+     kCreateOptions, 1, runCreate},
     {L"tree", L"DB", L"list every card in tree order, two spaces per level: id, tab, title", 1, nullptr, 0, runTree},
     {L"add", L"DB [--parent ID] [--title TEXT]", L"add a card and print its id", 1, kAddOptions, 2, runAdd},
     {L"rename", L"DB ID TITLE", L"give a card a new title", 3, nullptr, 0, runRename},
@@ -152,6 +167,11 @@ const Command kCommands[] = {
      runMove},
     {L"delete", L"DB ID", L"delete a card with all the cards below it", 2, nullptr, 0, runDelete},
     {L"delete-all", L"DB", L"delete every card", 1, nullptr, 0, runDeleteAll},
+    {L"lost", L"DB", L"list the cards the tree cannot show (below a missing card or in a cycle): id, tab, title", 1,
+     nullptr, 0, runLost},
+    {L"rescue", L"DB",
+     L"put the cards the tree cannot show under a new top-level card \"Recovered cards\" and print its id", 1,
+     nullptr, 0, runRescue},
     {L"search", L"DB TEXT", L"list the cards whose text contains TEXT or whose title begins with it", 2,
      nullptr, 0, runSearch},
     {L"password", L"set|change|remove DB",

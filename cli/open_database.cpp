@@ -49,13 +49,21 @@ void openCardFileWithPassword(CardDatabase& database, const QString& path, const
         store::checkCardTable(database);
     } catch (const QError& error) {
         database.close();
-        // A wrong or missing password is said as the program says it.
-        if (enciphered && (error.code == 0 || error.code == SQLITE_NOTADB)) throw QError(L"Invalid password!");
+        if (enciphered && (error.code == 0 || error.code == SQLITE_NOTADB)) {
+            throw QError(L"Cannot open \"" + path + L"\": it is not a card database, or the password is wrong.", 0);
+        }
         throw cannot(L"Cannot open", path, L" as a card database", error.message, error.code);
     }
 }
 
-void createCardFile(CardDatabase& database, const QString& path) {
+void createCardFile(CardDatabase& database, const QString& path, bool replace) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) throw cannot(L"Cannot create", path, L"", L"it is a folder.");
+        if (!replace) {
+            throw cannot(L"Cannot create", path, L"", L"the file exists; give --force to replace it.");
+        }
+    }
     try {
         store::createCardDatabase(database, path);
     } catch (const QError& error) {

@@ -64,7 +64,13 @@ bool CardDatabase::openUtf8(const char* path, bool create) {
 
 bool CardDatabase::openFile(const QString& path) {
     const QMultiByteStr utf8(path.c_str(), CP_UTF8);
-    return openUtf8(utf8.c_str(), false);
+    openUtf8(utf8.c_str(), false);
+    // Earlier versions rekeyed through copies beside the file; one left by a
+    // rekey that was ended is never needed again, and after a password was
+    // removed it holds the cards in plain.
+    DeleteFileW((path + L"-rekey").c_str());
+    DeleteFileW((path + L"-rekey-pages").c_str());
+    return true;
 }
 
 bool CardDatabase::createFile(const QString& path) {
@@ -92,7 +98,7 @@ void CardDatabase::execute16(const wchar_t* sql) {
     prepare16(sql).step();
 }
 
-void CardDatabase::executeWithId(const char* sql, int id) {
+void CardDatabase::executeWithId(const char* sql, CardId id) {
     prepareWithId(sql, id).step();
 }
 
@@ -114,13 +120,13 @@ CardStatement CardDatabase::prepare16(const wchar_t* sql) {
     return statement;
 }
 
-CardStatement CardDatabase::prepareWithId(const char* sql, int id) {
+CardStatement CardDatabase::prepareWithId(const char* sql, CardId id) {
     CardStatement statement = prepare(sql);
     statement.bindId(1, id);
     return statement;
 }
 
-void CardDatabase::saveCardContent(const QString& txt, const QBuffer& rtf, int id) {
+void CardDatabase::saveCardContent(const QString& txt, const QBuffer& rtf, CardId id) {
     CardStatement statement = prepare(kSaveContentSql);
     statement.bindText(1, txt);
     statement.bindBlob(2, rtf);
@@ -128,14 +134,14 @@ void CardDatabase::saveCardContent(const QString& txt, const QBuffer& rtf, int i
     statement.step();
 }
 
-void CardDatabase::rename(const QString& title, int id) {
+void CardDatabase::rename(const QString& title, CardId id) {
     CardStatement statement = prepare16(kRenameSql);
     statement.bindText(1, title);
     statement.bindId(2, id);
     statement.step();
 }
 
-CardStatement CardDatabase::prepareMove(int newParentId, int id) {
+CardStatement CardDatabase::prepareMove(CardId newParentId, CardId id) {
     CardStatement statement = prepare(kMoveSql);
     statement.bindId(1, newParentId);
     statement.bindId(2, id);
@@ -152,8 +158,8 @@ CardStatement CardDatabase::prepareInsert(const QString& title, sqlite3_int64 pa
     return statement;
 }
 
-int CardDatabase::lastInsertId() const {
-    return connection ? static_cast<int>(sqlite3_last_insert_rowid(connection)) : 0;
+CardId CardDatabase::lastInsertId() const {
+    return connection ? sqlite3_last_insert_rowid(connection) : 0;
 }
 
 int CardDatabase::changedRows() const {

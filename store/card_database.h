@@ -22,6 +22,7 @@ public:
     // The new connection replaces the installed one only once it is open (and,
     // when creating, marked); a failed open leaves the previous one in place.
     bool openUtf8(const char* path, bool create);
+    // Also removes what an ended rekey of earlier versions left beside the file.
     bool openFile(const kiln::qstd::QString& path);
     // Replaces whatever file is at path with a new, marked database; the
     // table is made by the caller.
@@ -33,17 +34,17 @@ public:
 
     void execute(const char* sql);
     void execute16(const wchar_t* sql);
-    void executeWithId(const char* sql, int id);
+    void executeWithId(const char* sql, CardId id);
     void executeWithText(const char* sql, const kiln::qstd::QString& text);
 
     CardStatement prepare(const char* sql);
     CardStatement prepare16(const wchar_t* sql);
-    CardStatement prepareWithId(const char* sql, int id);
+    CardStatement prepareWithId(const char* sql, CardId id);
 
-    void saveCardContent(const kiln::qstd::QString& txt, const kiln::qstd::QBuffer& rtf, int id);
-    void rename(const kiln::qstd::QString& title, int id);
+    void saveCardContent(const kiln::qstd::QString& txt, const kiln::qstd::QBuffer& rtf, CardId id);
+    void rename(const kiln::qstd::QString& title, CardId id);
     // Stepped once by the caller.
-    CardStatement prepareMove(int newParentId, int id);
+    CardStatement prepareMove(CardId newParentId, CardId id);
     CardStatement prepareInsert(const kiln::qstd::QString& title, sqlite3_int64 parentId,
                                 const kiln::qstd::QString& txt, const kiln::qstd::QBuffer& rtf);
 
@@ -52,11 +53,13 @@ public:
     // the file; false for any other failure of the mark.
     bool applyKey(const kiln::qstd::QString& password);
     // Re-enciphers the open database under the password, or makes it plain
-    // when the password is empty; all or nothing. The connection is replaced.
+    // when the password is empty; all or nothing, and the connection goes on
+    // under whichever key the file is under. A throw means the file kept its
+    // old key, unless the message says otherwise.
     bool changeKey(const kiln::qstd::QString& password);
 
-    // The id of the card inserted last on this connection, taken as 32 bits.
-    int lastInsertId() const;
+    // The id of the card inserted last on this connection.
+    CardId lastInsertId() const;
     // Rows changed by the last finished statement.
     int changedRows() const;
 

@@ -15,17 +15,17 @@ namespace store {
 namespace {
 
 // The card's own row: its parent, or nothing when it does not exist.
-bool readParent(CardDatabase& database, int id, int& parent) {
+bool readParent(CardDatabase& database, CardId id, CardId& parent) {
     CardStatement statement = database.prepareWithId(kCardRowSql, id);
     if (statement.step() != SQLITE_ROW) return false;
-    parent = statement.getInt(1);
+    parent = statement.getId(1);
     return true;
 }
 
 // The ids below the card, each after all of its own descendants, children in
 // the order the tree shows them; the same order the tree would delete them in.
-QArray<int> descendantsLeafFirst(CardDatabase& database, int id) {
-    QArray<int> order;
+QArray<CardId> descendantsLeafFirst(CardDatabase& database, CardId id) {
+    QArray<CardId> order;
     if (id == 0) return order;
     const kiln::qstd::QObArray<CardRow> rows = readCardRows(database);
     CardHierarchy hierarchy(rows);
@@ -54,10 +54,8 @@ QArray<int> descendantsLeafFirst(CardDatabase& database, int id) {
     return order;
 }
 
-QError missingCardError(int id) {
-    QString message;
-    message.Format(L"There is no card with the id %d.", id);
-    return QError(message);
+QError missingCardError(CardId id) {
+    return QError(L"There is no card with the id " + cardIdText(id) + L".");
 }
 
 int countCards(CardDatabase& database) {
@@ -77,16 +75,16 @@ void checkCardTable(CardDatabase& database) {
     database.prepare(kCardTableCheckSql);
 }
 
-bool cardExists(CardDatabase& database, int id) {
-    int parent = 0;
+bool cardExists(CardDatabase& database, CardId id) {
+    CardId parent = 0;
     return readParent(database, id, parent);
 }
 
-void requireCard(CardDatabase& database, int id) {
+void requireCard(CardDatabase& database, CardId id) {
     if (!cardExists(database, id)) throw missingCardError(id);
 }
 
-int addCard(CardDatabase& database, int parentId) {
+CardId addCard(CardDatabase& database, CardId parentId) {
     if (parentId == 0) {
         database.execute(kInsertTopLevelSql);
     } else {
@@ -96,7 +94,7 @@ int addCard(CardDatabase& database, int parentId) {
     return database.lastInsertId();
 }
 
-QString renameCard(CardDatabase& database, int id, const QString& title) {
+QString renameCard(CardDatabase& database, CardId id, const QString& title) {
     requireCard(database, id);
     QString trimmed = title;
     trimmed.Trim();
@@ -104,13 +102,13 @@ QString renameCard(CardDatabase& database, int id, const QString& title) {
     return trimmed;
 }
 
-bool isMoveAllowed(CardDatabase& database, int id, int newParentId) {
+bool isMoveAllowed(CardDatabase& database, CardId id, CardId newParentId) {
     // Climb from the new parent towards the top; meeting the card on the way
     // means it would sit inside its own subtree. A climb longer than the
     // table has cards has gone round a cycle of parents that lies above the
     // new parent and does not hold the card.
     const int cards = countCards(database);
-    int ancestor = newParentId;
+    CardId ancestor = newParentId;
     for (int climbed = 0; ancestor != 0 && climbed <= cards; ++climbed) {
         if (ancestor == id) return false;
         if (!readParent(database, ancestor, ancestor)) return true;
@@ -118,17 +116,33 @@ bool isMoveAllowed(CardDatabase& database, int id, int newParentId) {
     return true;
 }
 
-void moveCard(CardDatabase& database, int id, int newParentId) {
+bool isShownInTree(CardDatabase& database, CardId id) {
+    // A climb longer than the table has cards has gone round a cycle.
+    const int cards = countCards(database);
+    CardId ancestor = id;
+    for (int climbed = 0; climbed <= cards; ++climbed) {
+        if (ancestor == 0) return true;
+        if (!readParent(database, ancestor, ancestor)) return false;
+    }
+    return false;
+}
+
+void moveCard(CardDatabase& database, CardId id, CardId newParentId) {
     requireCard(database, id);
     if (newParentId != 0) requireCard(database, newParentId);
     if (!isMoveAllowed(database, id, newParentId)) throw QError(kMoveRefusedMessage);
+    if (!isShownInTree(database, newParentId)) {
+        throw QError(L"The card " + cardIdText(newParentId) +
+                     L" cannot take other cards: the tree does not show it, because it lies below a missing card "
+                     L"or in a cycle of cards.");
+    }
     database.prepareMove(newParentId, id).step();
 }
 
-QArray<int> deleteCard(CardDatabase& database, int id) {
+QArray<CardId> deleteCard(CardDatabase& database, CardId id) {
     Transaction transaction(database);
     requireCard(database, id);
-    QArray<int> order = descendantsLeafFirst(database, id);
+    QArray<CardId> order = descendantsLeafFirst(database, id);
     order.Add(id);
     for (unsigned i = 0; i < order.GetCount(); ++i) database.executeWithId(kDeleteOneSql, order[i]);
     transaction.commit();
@@ -142,13 +156,13 @@ void deleteAllCards(CardDatabase& database) {
     transaction.commit();
 }
 
-QBuffer loadCardContent(CardDatabase& database, int id) {
+QBuffer loadCardContent(CardDatabase& database, CardId id) {
     CardStatement statement = database.prepareWithId(kLoadContentSql, id);
     if (statement.step() != SQLITE_ROW) throw missingCardError(id);
     return statement.getBuffer(0);
 }
 
-QString loadCardText(CardDatabase& database, int id) {
+QString loadCardText(CardDatabase& database, CardId id) {
     CardStatement statement = database.prepareWithId(kLoadTextSql, id);
     if (statement.step() != SQLITE_ROW) throw missingCardError(id);
     return statement.getText(0);

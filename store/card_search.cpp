@@ -38,7 +38,7 @@ QObArray<SearchResult> searchCards(CardDatabase& database, const QString& text) 
     statement.bindText(2, pattern + L"%");
     QObArray<SearchResult> results;
     while (statement.step() == SQLITE_ROW) {
-        results.Add(new SearchResult{statement.getInt(0), statement.getText(1)});
+        results.Add(new SearchResult{statement.getId(0), statement.getText(1)});
     }
     return results;
 }

@@ -3,9 +3,10 @@
 #include "core/qobarray.h"
 #include "core/qstring.h"
 #include "store/card_database.h"
+#include "store/card_id.h"
 
 struct SearchResult {
-    int id;
+    CardId id;
     kiln::qstd::QString title;
 };
 

@@ -45,8 +45,8 @@ void CardStatement::checkBind(int result) const {
     if (result != SQLITE_OK) throw databaseError(sqlite3_db_handle(statement));
 }
 
-void CardStatement::bindId(int index, int id) {
-    checkBind(sqlite3_bind_int64(statement, index, static_cast<sqlite3_int64>(static_cast<unsigned>(id))));
+void CardStatement::bindId(int index, CardId id) {
+    checkBind(sqlite3_bind_int64(statement, index, id));
 }
 
 void CardStatement::bindInt64(int index, sqlite3_int64 value) {

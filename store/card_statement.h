@@ -4,6 +4,7 @@
 
 #include "core/qbuffer.h"
 #include "core/qstring.h"
+#include "store/card_id.h"
 
 // Holder of one prepared statement. The statement is finalized when the holder
 // is destroyed, also while an exception passes, so no code path can leave a
@@ -22,9 +23,7 @@ public:
     void prepare(sqlite3* connection, const char* sql);
     void prepare16(sqlite3* connection, const wchar_t* sql);
 
-    // Card ids are held as 32-bit values and widened without sign, as every
-    // id the program ever stored was.
-    void bindId(int index, int id);
+    void bindId(int index, CardId id);
     void bindInt64(int index, sqlite3_int64 value);
     // An empty string is bound as the empty text, never as NULL.
     void bindText(int index, const kiln::qstd::QString& text);
@@ -36,6 +35,7 @@ public:
 
     int getInt(int column) const;
     sqlite3_int64 getInt64(int column) const;
+    CardId getId(int column) const { return getInt64(column); }
     // A NULL column reads as the empty text.
     kiln::qstd::QString getText(int column) const;
     // The column's bytes and their number; null with size 0 for an empty value.

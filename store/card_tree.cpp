@@ -11,7 +11,7 @@ QObArray<CardRow> readCardRows(CardDatabase& database) {
     QObArray<CardRow> rows;
     CardStatement statement = database.prepare(kTreeRowsSql);
     while (statement.step() == SQLITE_ROW) {
-        rows.Add(new CardRow{statement.getInt(0), statement.getText(1), statement.getInt(2)});
+        rows.Add(new CardRow{statement.getId(0), statement.getText(1), statement.getId(2)});
     }
     return rows;
 }
@@ -23,7 +23,7 @@ CardHierarchy::CardHierarchy(const QObArray<CardRow>& rows) : firstChildOf(rows.
     // Walking the rows backwards and putting each in front of its siblings
     // leaves every list of children in the order of the rows.
     for (unsigned i = count; i-- > 0;) {
-        const int parent = rows[i]->parent;
+        const CardId parent = rows[i]->parent;
         links[i].nextSibling = firstChildOf.find(parent);
         firstChildOf.set(parent, static_cast<int>(i));
     }

@@ -4,13 +4,14 @@
 #include "core/qobarray.h"
 #include "core/qstring.h"
 #include "store/card_database.h"
+#include "store/card_id.h"
 #include "store/id_map.h"
 
 // One row of the hierarchy query: what the tree shows of a card.
 struct CardRow {
-    int id;
+    CardId id;
     kiln::qstd::QString title;
-    int parent;
+    CardId parent;
 };
 
 // A card placed in the tree: its row and how deep it sits (0 at the top level).
@@ -30,15 +31,15 @@ public:
     explicit CardHierarchy(const kiln::qstd::QObArray<CardRow>& rows);
 
     // Index of the first row whose parent is parentId, or -1.
-    int firstChild(int parentId) const { return firstChildOf.find(parentId); }
+    int firstChild(CardId parentId) const { return firstChildOf.find(parentId); }
     // The same for the card of a row, without a lookup.
     int firstChildOfRow(unsigned row) const { return links[row].firstChild; }
     // Index of the row after row with the same parent, or -1.
     int nextSibling(unsigned row) const { return links[row].nextSibling; }
-    int idOfRow(unsigned row) const { return links[row].id; }
+    CardId idOfRow(unsigned row) const { return links[row].id; }
     // True the first time a row is claimed: a walk that claims every row it
     // enters cannot enter one twice, even where the parent links of the
-    // table go round in a cycle or two cards share an id cut to 32 bits.
+    // table go round in a cycle.
     bool claim(unsigned row) {
         if (links[row].claimed) return false;
         links[row].claimed = true;
@@ -49,7 +50,7 @@ private:
     // What walking the tree needs of a row, packed together so that a visit
     // touches one place in memory.
     struct Link {
-        int id;
+        CardId id;
         int firstChild;
         int nextSibling;
         bool claimed;

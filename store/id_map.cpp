@@ -13,19 +13,21 @@ IdMap::IdMap(unsigned expectedKeys) : limit(expectedKeys) {
     for (unsigned i = 0; i < size; ++i) slots[i] = Slot{0, -1};
 }
 
-unsigned IdMap::slotOf(int key) const {
-    // Fibonacci hashing spreads consecutive ids over the whole table.
-    return (static_cast<unsigned>(key) * 2654435769u) >> shift;
+unsigned IdMap::slotOf(CardId key) const {
+    // Fibonacci hashing spreads consecutive ids over the whole table; the
+    // high half is folded in so that ids 2^32 apart do not collide.
+    const uint64_t bits = static_cast<uint64_t>(key);
+    return (static_cast<uint32_t>(bits ^ (bits >> 32)) * 2654435769u) >> shift;
 }
 
-int IdMap::find(int key) const {
+int IdMap::find(CardId key) const {
     for (unsigned i = slotOf(key);; i = (i + 1) & mask) {
         const Slot& slot = slots[i];
         if (slot.value < 0 || slot.key == key) return slot.value;
     }
 }
 
-void IdMap::set(int key, int value) {
+void IdMap::set(CardId key, int value) {
     for (unsigned i = slotOf(key);; i = (i + 1) & mask) {
         Slot& slot = slots[i];
         if (slot.value < 0) {

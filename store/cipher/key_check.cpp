@@ -4,7 +4,10 @@
 #include <memory>
 
 #include "core/qbuffer.h"
+#include "store/cipher/journal_format.h"
 #include "store/cipher/page_codec.h"
+
+using journal_format::readBigEndian32;
 
 namespace {
 
@@ -12,13 +15,13 @@ namespace {
 const unsigned char kSqliteHeaderMagic[16] = {'S', 'Q', 'L', 'i', 't', 'e', ' ', 'f',
                                               'o', 'r', 'm', 'a', 't', ' ', '3', 0};
 
-const unsigned char kJournalMagic[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
-constexpr uint32_t kJournalHeaderFields = 28;
+constexpr uint32_t kJournalHeaderFields = journal_format::kHeaderFields + sizeof(journal_format::kRekeyMark);
 
 enum class Verdict { Absent, Valid, Invalid };
 
-uint32_t bigEndian32(const unsigned char* bytes) {
-    return (uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) | (uint32_t(bytes[2]) << 8) | bytes[3];
+bool isRekeyJournal(const unsigned char* header) {
+    return std::memcmp(header + journal_format::kRekeyMarkOffset, journal_format::kRekeyMark,
+                       sizeof(journal_format::kRekeyMark)) == 0;
 }
 
 bool isPowerOfTwoBetween(uint32_t value, uint32_t low, uint32_t high) {
@@ -71,7 +74,8 @@ private:
 
 // Walks the journal as SQLite's replay would: header after header, record
 // after record, stopping where the replay stops.
-Verdict journalPageOne(sqlite3_vfs* base, const std::string& journalName, PageCodec* codec) {
+Verdict journalPageOne(sqlite3_vfs* base, const std::string& journalName, PageCodec* codec,
+                       sqlite3_int64 databaseSize) {
     if (!journalExists(base, journalName)) return Verdict::Absent;
     ReadOnlyFile journal(base, journalName);
     if (!journal.isOpen()) return Verdict::Absent;
@@ -79,11 +83,18 @@ Verdict journalPageOne(sqlite3_vfs* base, const std::string& journalName, PageCo
 
     unsigned char header[kJournalHeaderFields];
     if (size < sqlite3_int64(kJournalHeaderFields) || !journal.read(header, kJournalHeaderFields, 0) ||
-        std::memcmp(header, kJournalMagic, sizeof(kJournalMagic)) != 0) {
+        std::memcmp(header, journal_format::kMagic, sizeof(journal_format::kMagic)) != 0) {
         return Verdict::Absent;  // not hot: SQLite will not replay it
     }
-    const uint32_t sectorSize = bigEndian32(header + 20);
-    const uint32_t pageSize = bigEndian32(header + 24);
+    const uint32_t sectorSize = readBigEndian32(header + 20);
+    const uint32_t pageSize = readBigEndian32(header + 24);
+    // Judged once, from the first header. A first record that fails its
+    // checksum under this key means another key's rekey when the journal is
+    // one. Otherwise SQLite plays none of it back, but still cuts the file to
+    // the size the header gives: a journal that would cut it short is refused
+    // rather than let damage the file.
+    const bool wouldShorten = sqlite3_int64(readBigEndian32(header + 16)) * pageSize < databaseSize;
+    const Verdict foreignRecord = isRekeyJournal(header) || wouldShorten ? Verdict::Invalid : Verdict::Absent;
     if (!isPowerOfTwoBetween(sectorSize, 32, 0x10000) || !isPowerOfTwoBetween(pageSize, 512, 65536)) {
         return Verdict::Absent;
     }
@@ -99,11 +110,11 @@ Verdict journalPageOne(sqlite3_vfs* base, const std::string& journalName, PageCo
     sqlite3_int64 headerOffset = 0;
     while (headerOffset + sectorSize <= size) {
         if (!journal.read(header, kJournalHeaderFields, headerOffset) ||
-            std::memcmp(header, kJournalMagic, sizeof(kJournalMagic)) != 0) {
+            std::memcmp(header, journal_format::kMagic, sizeof(journal_format::kMagic)) != 0) {
             break;
         }
-        sqlite3_int64 records = bigEndian32(header + 8);
-        const uint32_t checksumSeed = bigEndian32(header + 12);
+        sqlite3_int64 records = readBigEndian32(header + journal_format::kRecordCountOffset);
+        const uint32_t checksumSeed = readBigEndian32(header + 12);
         if (records == 0xFFFFFFFF) records = (size - sectorSize) / recordSize;
 
         sqlite3_int64 offset = headerOffset + sectorSize;
@@ -114,14 +125,15 @@ Verdict journalPageOne(sqlite3_vfs* base, const std::string& journalName, PageCo
                 !journal.read(image, pageSize, offset + 4) || !journal.read(stored, 4, offset + 4 + pageSize)) {
                 return Verdict::Absent;
             }
-            const uint32_t pageNumber = bigEndian32(number);
+            const uint32_t pageNumber = readBigEndian32(number);
             if (pageNumber == 0 || pageNumber == lockBytePage) return Verdict::Absent;
             if (codec) codec->decipherPage(image);
 
-            uint32_t checksum = checksumSeed;
-            for (int i = static_cast<int>(pageSize) - 200; i > 0; i -= 200) checksum += image[i];
-            if (checksum != bigEndian32(stored)) {
-                return firstRecord ? Verdict::Invalid : Verdict::Absent;
+            // The engine stops its playback at the first record whose
+            // checksum fails; at the very first one it plays back nothing, and
+            // so neither does the journal decide anything here.
+            if (journal_format::recordChecksum(checksumSeed, image, pageSize) != readBigEndian32(stored)) {
+                return firstRecord ? foreignRecord : Verdict::Absent;
             }
             firstRecord = false;
             if (pageNumber == 1) return headerValid(image, codec != nullptr) ? Verdict::Valid : Verdict::Invalid;
@@ -140,12 +152,13 @@ bool journalExists(sqlite3_vfs* base, const std::string& journalName) {
 }
 
 bool databaseReadsUnder(sqlite3_vfs* base, sqlite3_file* database, const std::string& journalName, PageCodec* codec) {
-    const Verdict journal = journalPageOne(base, journalName, codec);
-    if (journal != Verdict::Absent) return journal == Verdict::Valid;
-
     sqlite3_int64 size = 0;
     if (database->pMethods->xFileSize(database, &size) != SQLITE_OK) return false;
+    // The engine plays no journal back into an empty file; it deletes it.
     if (size == 0) return true;
+
+    const Verdict journal = journalPageOne(base, journalName, codec, size);
+    if (journal != Verdict::Absent) return journal == Verdict::Valid;
     if (!codec) {
         unsigned char magic[sizeof(kSqliteHeaderMagic)];
         return size >= sqlite3_int64(sizeof(magic)) &&

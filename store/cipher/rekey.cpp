@@ -2,21 +2,20 @@
 
 #include <cstring>
 #include <memory>
-#include <string>
 
 #include "core/qbuffer.h"
 #include "core/qerror.h"
 #include "core/qfile.h"
-#include "core/qmultibytestr.h"
 #include "core/qstring.h"
 #include "store/cipher/database_key.h"
+#include "store/cipher/journal_format.h"
 #include "store/cipher/page_codec.h"
 
 using kiln::files::QFile;
 using kiln::qstd::QBuffer;
 using kiln::qstd::QError;
-using kiln::qstd::QMultiByteStr;
 using kiln::qstd::QString;
+using journal_format::writeBigEndian32;
 
 namespace {
 
@@ -27,7 +26,14 @@ const wchar_t kPageSizeError[] =
     L"The database could not be rebuilt with pages of 4096 bytes; its password was not set.";
 
 constexpr uint32_t kPage = PageCodec::kPageSize;
-const unsigned char kJournalMagic[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
+constexpr uint32_t kSector = 512;
+constexpr uint32_t kRecord = 4 + kPage + 4;
+// Files past 1 GB have the engine's lock bytes on this page: it holds no
+// data, is never journalled, and the lock of our own connection covers it.
+constexpr uint32_t kLockBytePage = 0x40000000u / kPage + 1;
+
+const unsigned char kSqliteHeaderMagic[16] = {'S', 'Q', 'L', 'i', 't', 'e', ' ', 'f',
+                                              'o', 'r', 'm', 'a', 't', ' ', '3', 0};
 
 [[noreturn]] void fail(const wchar_t* message) {
     throw QError(message, SQLITE_ERROR);
@@ -41,9 +47,6 @@ public:
     Query& operator=(const Query&) = delete;
     ~Query() { sqlite3_finalize(statement); }
 
-    bool bindText(int index, const char* text) {
-        return ok && sqlite3_bind_text(statement, index, text, -1, SQLITE_TRANSIENT) == SQLITE_OK;
-    }
     // SQLITE_ROW or SQLITE_DONE on success.
     bool run() {
         if (!ok) return false;
@@ -66,129 +69,203 @@ bool execute(sqlite3* db, const char* sql) {
     return query.run();
 }
 
-// The first column of the first row; empty when the statement fails.
 QString singleText(sqlite3* db, const char* sql) {
     Query query(db, sql);
     return query.run() ? query.text() : QString();
 }
 
-// What is needed to put the connection back after it was closed.
-struct Reopening {
-    QString path;
-    std::string pathUtf8;
-    std::string vfsName;
-    int busyTimeout = 0;
-};
+int singleInteger(sqlite3* db, const char* sql) {
+    Query query(db, sql);
+    return query.run() ? query.integer() : 0;
+}
 
 // Replays any hot journal, turns a write-ahead log back into a rollback
-// journal (an enciphered file cannot have one), and proves the key right.
-// Returns the page size.
-int settle(sqlite3* db, Reopening& reopening) {
-    if (!sqlite3_get_autocommit(db) || sqlite3_db_readonly(db, "main") != 0) fail(kRekeyError);
-    const char* path = sqlite3_db_filename(db, "main");
-    sqlite3_vfs* vfs = nullptr;
-    if (!path || !*path || sqlite3_file_control(db, "main", SQLITE_FCNTL_VFS_POINTER, &vfs) != SQLITE_OK || !vfs) {
+// journal (an enciphered file cannot have one), proves the key right, and
+// rebuilds a plain database made elsewhere with pages of another size with
+// 4096-byte pages, the only size an enciphered file has. Every step is one of
+// the engine's own transactions. Returns the database's path.
+QString settle(sqlite3* db, const CipherKey& oldKey) {
+    // A statement left unfinalized would keep a lock, or the old key, past the rekey.
+    if (!sqlite3_get_autocommit(db) || sqlite3_next_stmt(db, nullptr) || sqlite3_db_readonly(db, "main") != 0) {
         fail(kRekeyError);
     }
-    reopening.pathUtf8 = path;
-    reopening.path = QString(path, -1, CP_UTF8);
-    reopening.vfsName = vfs->zName;
+    const char* path = sqlite3_db_filename(db, "main");
+    if (!path || !*path) fail(kRekeyError);
 
     if (singleText(db, "PRAGMA journal_mode").CompareNoCase(L"wal") == 0 &&
         singleText(db, "PRAGMA journal_mode=DELETE").CompareNoCase(L"delete") != 0) {
         fail(kRekeyError);
     }
     if (!execute(db, "SELECT count(*) FROM sqlite_master")) fail(kRekeyError);
-    Query timeout(db, "PRAGMA busy_timeout");
-    Query pageSize(db, "PRAGMA page_size");
-    if (!timeout.run() || !pageSize.run()) fail(kRekeyError);
-    reopening.busyTimeout = timeout.integer();
-    return pageSize.integer();
+    if (singleInteger(db, "PRAGMA page_size") != static_cast<int>(kPage)) {
+        // Only a plain database made elsewhere can have pages of another size.
+        if (!oldKey.isEmpty() || !execute(db, "PRAGMA page_size=4096") || !execute(db, "VACUUM")) {
+            fail(kRekeyError);
+        }
+        if (singleInteger(db, "PRAGMA page_size") != static_cast<int>(kPage)) fail(kPageSizeError);
+    }
+    return QString(path, -1, CP_UTF8);
 }
 
-// A rollback journal that still holds pages: some writer is in the middle of
-// a transaction, or died in one; the file is not at rest.
-bool hotJournalBeside(const QString& path) {
+// The engine's exclusive lock on the database, held through a transaction
+// that writes nothing: while it is held no other connection reads or writes
+// the file, so no commit can come between the pages read and the pages
+// written.
+class ExclusiveLock {
+public:
+    explicit ExclusiveLock(sqlite3* db) : db(db) {
+        if (!execute(db, "BEGIN EXCLUSIVE")) fail(kRekeyError);
+    }
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+    ~ExclusiveLock() { release(); }
+
+    void release() {
+        if (db && !sqlite3_get_autocommit(db)) execute(db, "ROLLBACK");
+        db = nullptr;
+    }
+
+private:
+    sqlite3* db;
+};
+
+// The pages of one database file rewritten in place under a new key, with a
+// rollback journal of the old pages beside it: the journal is written and
+// flushed before the first page changes, and deleting it is the commit. Up
+// to then, whoever opens the file under the old key has the engine play the
+// journal back; the new key is refused while the journal is there.
+class InPlaceRekey {
+public:
+    InPlaceRekey(FileOperations& files, const QString& path, const CipherKey& oldKey, const CipherKey& newKey)
+        : files(files), path(path), journalPath(path + L"-journal"), codec(std::make_unique<PageCodec>()) {
+        codec->setReadKey(oldKey);
+        codec->setWriteKey(newKey);
+        plainBuffer.SetCapacity(kPage);
+        recordBuffer.SetCapacity(kRecord);
+    }
+
+    // Whether pages of the database may have changed; the journal then has
+    // to be played back to undo them.
+    bool databaseChanged() const { return pagesWritten; }
+
+    void run() {
+        if (!files.open(database, path.c_str(), QFile::modeReadWrite | QFile::shareDenyNone)) fail(kRekeyError);
+        const LONGLONG size = database.GetSize();
+        if (size % kPage != 0 || size / kPage >= 0xFFFFFFFFLL) fail(kPageError);
+        pages = static_cast<uint32_t>(size / kPage);
+        if (pages == 0) return;
+        writeJournal();
+        rewritePages();
+        database.Close();
+        if (!files.remove(journalPath.c_str())) fail(kCommitError);
+        journalWritten = false;
+    }
+
+    // Closes what is open and, as long as the database is untouched, takes
+    // the journal away again. Never throws.
+    void abandon() {
+        journal.Close();
+        database.Close();
+        if (journalWritten && !pagesWritten) files.remove(journalPath.c_str());
+    }
+
+private:
+    void readPage(uint32_t number, unsigned char* page) {
+        if (!database.Seek(LONGLONG(number - 1) * kPage, QFile::seekBegin) || !files.read(database, page, kPage)) {
+            fail(kPageError);
+        }
+    }
+
+    // The plain form of a page as the file holds it.
+    const unsigned char* plainOf(const unsigned char* stored) {
+        unsigned char* plain = plainBuffer.GetData();
+        std::memcpy(plain, stored, kPage);
+        codec->decipherPage(plain);
+        return plain;
+    }
+
+    void writeJournal() {
+        if (!files.open(journal, journalPath.c_str(), QFile::modeCreate | QFile::modeReadWrite | QFile::shareExclusive)) {
+            fail(kRekeyError);
+        }
+        journalWritten = true;
+        unsigned char header[kSector] = {};
+        std::memcpy(header, journal_format::kMagic, sizeof(journal_format::kMagic));
+        uint32_t seed = 0;
+        sqlite3_randomness(sizeof(seed), &seed);
+        writeBigEndian32(header + 12, seed);
+        writeBigEndian32(header + 16, pages);
+        writeBigEndian32(header + 20, kSector);
+        writeBigEndian32(header + 24, kPage);
+        std::memcpy(header + journal_format::kRekeyMarkOffset, journal_format::kRekeyMark,
+                    sizeof(journal_format::kRekeyMark));
+        // The record count stays 0 until every record is on the disk: a
+        // journal cut short plays back nothing.
+        if (!files.write(journal, header, kSector)) fail(kPageError);
+
+        unsigned char* record = recordBuffer.GetData();
+        uint32_t records = 0;
+        for (uint32_t number = 1; number <= pages; ++number) {
+            if (number == kLockBytePage) continue;
+            unsigned char* stored = record + 4;
+            readPage(number, stored);
+            const unsigned char* plain = plainOf(stored);
+            // The key is proved again under the lock: a rekey that ran
+            // meanwhile in another process would leave garbage here.
+            if (number == 1 && (std::memcmp(plain, kSqliteHeaderMagic, sizeof(kSqliteHeaderMagic)) != 0 ||
+                                plain[16] != (kPage >> 8) || plain[17] != (kPage & 0xFF))) {
+                fail(kRekeyError);
+            }
+            writeBigEndian32(record, number);
+            writeBigEndian32(record + 4 + kPage, journal_format::recordChecksum(seed, plain, kPage));
+            if (!files.write(journal, record, kRecord)) fail(kPageError);
+            ++records;
+        }
+        if (!files.flush(journal)) fail(kCommitError);
+        unsigned char count[4];
+        writeBigEndian32(count, records);
+        if (!journal.Seek(journal_format::kRecordCountOffset, QFile::seekBegin) || !files.write(journal, count, 4) ||
+            !files.flush(journal)) {
+            fail(kCommitError);
+        }
+        journal.Close();
+    }
+
+    void rewritePages() {
+        unsigned char* page = recordBuffer.GetData();
+        for (uint32_t number = 1; number <= pages; ++number) {
+            if (number == kLockBytePage) continue;
+            readPage(number, page);
+            unsigned char* plain = plainBuffer.GetData();
+            std::memcpy(plain, plainOf(page), kPage);
+            // A new change counter makes every connection that cached pages
+            // read them again.
+            if (number == 1) {
+                const uint32_t changes = journal_format::readBigEndian32(plain + 24) + 1;
+                writeBigEndian32(plain + 24, changes);
+                writeBigEndian32(plain + 92, changes);
+            }
+            pagesWritten = true;
+            if (!database.Seek(LONGLONG(number - 1) * kPage, QFile::seekBegin) ||
+                !files.write(database, codec->pageToWrite(plain), kPage)) {
+                fail(kPageError);
+            }
+        }
+        if (!files.flush(database)) fail(kCommitError);
+    }
+
+    FileOperations& files;
+    const QString path;
+    const QString journalPath;
+    const std::unique_ptr<PageCodec> codec;
+    QBuffer plainBuffer;
+    QBuffer recordBuffer;
+    QFile database;
     QFile journal;
-    if (!journal.Open((path + L"-journal").c_str(), QFile::modeRead | QFile::shareDenyNone)) return false;
-    unsigned char magic[sizeof(kJournalMagic)];
-    DWORD read = 0;
-    return ReadFile(journal.GetHandle(), magic, sizeof(magic), &read, nullptr) && read == sizeof(magic) &&
-           std::memcmp(magic, kJournalMagic, sizeof(magic)) == 0;
-}
-
-// Writes every page of source, deciphered under readKey, to target,
-// enciphered under writeKey, and flushes target to the disk.
-void rewritePages(FileOperations& files, const QString& source, const QString& target, const CipherKey& readKey,
-                  const CipherKey& writeKey) {
-    QFile in;
-    // Nobody may write the database while its pages are copied.
-    if (!files.open(in, source.c_str(), QFile::modeRead | QFile::shareDenyWrite)) fail(kRekeyError);
-    if (hotJournalBeside(source)) fail(kRekeyError);
-    const LONGLONG size = in.GetSize();
-    if (size % kPage != 0) fail(kPageError);
-
-    QFile out;
-    if (!files.open(out, target.c_str(), QFile::modeCreate | QFile::modeReadWrite | QFile::shareExclusive)) {
-        fail(kRekeyError);
-    }
-    // Its page buffer is too large for the stack.
-    const auto codec = std::make_unique<PageCodec>();
-    codec->setReadKey(readKey);
-    codec->setWriteKey(writeKey);
-    QBuffer pageBuffer;
-    pageBuffer.SetCapacity(kPage);
-    unsigned char* page = pageBuffer.GetData();
-    for (LONGLONG offset = 0; offset < size; offset += kPage) {
-        if (!files.read(in, page, kPage)) fail(kPageError);
-        codec->decipherPage(page);
-        if (!files.write(out, codec->pageToWrite(page), kPage)) fail(kPageError);
-    }
-    if (!files.flush(out)) fail(kCommitError);
-}
-
-int openConnection(const Reopening& reopening, const CipherKey& key, sqlite3*& db) {
-    int rc = sqlite3_open_v2(reopening.pathUtf8.c_str(), &db, SQLITE_OPEN_READWRITE, reopening.vfsName.c_str());
-    if (rc == SQLITE_OK) rc = setDatabaseKey(db, key);
-    if (db) sqlite3_busy_timeout(db, reopening.busyTimeout);
-    return rc;
-}
-
-// The new file must open as a database under its key before it replaces anything.
-bool opensUnder(const Reopening& reopening, const QString& path, const CipherKey& key) {
-    const QMultiByteStr utf8(path.c_str(), CP_UTF8);
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(utf8.c_str(), &db, SQLITE_OPEN_READONLY, reopening.vfsName.c_str());
-    if (rc == SQLITE_OK) rc = setDatabaseKey(db, key);
-    const bool readable = rc == SQLITE_OK && execute(db, "SELECT count(*) FROM sqlite_master");
-    sqlite3_close(db);
-    return readable;
-}
-
-bool hasStandardPages(const QString& path) {
-    QFile file;
-    unsigned char header[18];
-    DWORD read = 0;
-    return file.Open(path.c_str(), QFile::modeRead) &&
-           ReadFile(file.GetHandle(), header, sizeof(header), &read, nullptr) && read == sizeof(header) &&
-           header[16] == (kPage >> 8) && header[17] == (kPage & 0xFF);
-}
-
-// Rebuilds a plain database made elsewhere with pages of another size into
-// path, plain, with 4096-byte pages.
-void rebuildWithStandardPages(sqlite3* db, FileOperations& files, const QString& path) {
-    files.remove(path.c_str());
-    const QMultiByteStr utf8(path.c_str(), CP_UTF8);
-    Query vacuum(db, "VACUUM INTO ?");
-    if (!execute(db, "PRAGMA page_size=4096") || !vacuum.bindText(1, utf8.c_str()) || !vacuum.run()) {
-        files.remove(path.c_str());
-        fail(kRekeyError);
-    }
-    if (!hasStandardPages(path)) {
-        files.remove(path.c_str());
-        fail(kPageSizeError);
-    }
-}
+    uint32_t pages = 0;
+    bool journalWritten = false;
+    bool pagesWritten = false;
+};
 
 }  // namespace
 
@@ -197,38 +274,25 @@ void rekeyDatabase(sqlite3*& db, const CipherKey& newKey, FileOperations& files)
     const CipherKey oldKey = databaseKey(db);
     if (oldKey.isEmpty() && newKey.isEmpty()) return;
 
-    Reopening reopening;
-    const int pageSize = settle(db, reopening);
-    const QString replacement = reopening.path + L"-rekey";
-    const QString rebuilt = reopening.path + L"-rekey-pages";
-
-    // Only a plain database made elsewhere can have pages of another size.
-    const bool rebuild = pageSize != static_cast<int>(kPage);
-    if (rebuild) {
-        if (!oldKey.isEmpty()) fail(kRekeyError);
-        rebuildWithStandardPages(db, files, rebuilt);
-    }
-    const QString& source = rebuild ? rebuilt : reopening.path;
-
-    if (sqlite3_close(db) != SQLITE_OK) {
-        if (rebuild) files.remove(rebuilt.c_str());
-        fail(kRekeyError);
-    }
-    db = nullptr;
-
+    const QString path = settle(db, oldKey);
+    ExclusiveLock lock(db);
+    InPlaceRekey rekey(files, path, oldKey, newKey);
     try {
-        rewritePages(files, source, replacement, oldKey, newKey);
-        if (!opensUnder(reopening, replacement, newKey)) fail(kCommitError);
-        if (!files.replace(replacement.c_str(), reopening.path.c_str())) fail(kCommitError);
+        rekey.run();
     } catch (const QError&) {
-        files.remove(replacement.c_str());
-        if (rebuild) files.remove(rebuilt.c_str());
-        openConnection(reopening, oldKey, db);
+        rekey.abandon();
+        lock.release();
+        // The engine plays the journal back on the next read, under the old
+        // key; should that fail too, the journal stays for whoever opens next.
+        if (rekey.databaseChanged()) execute(db, "SELECT count(*) FROM sqlite_master");
         throw;
     }
-    if (rebuild) files.remove(rebuilt.c_str());
-    if (openConnection(reopening, newKey, db) != SQLITE_OK) {
-        throw QError(QString(db ? sqlite3_errmsg(db) : "out of memory", -1, CP_UTF8),
-                     db ? sqlite3_extended_errcode(db) : SQLITE_NOMEM);
+    // The file is under the new key from here on: the connection follows it.
+    lock.release();
+    const int rc = setDatabaseKey(db, newKey);
+    if (rc != SQLITE_OK) {
+        throw QError(L"The password was changed, but this connection could not take the new one: open the "
+                     L"database again.",
+                     rc);
     }
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "concurrent_writer.h"
 
 int main(int argc, char** argv) {
     int count = 0;
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     if (wide && count > 1 && std::wstring(wide[1]) == L"--child") {
         const std::vector<std::wstring> arguments(wide + 2, wide + count);
         LocalFree(wide);
+        if (!arguments.empty() && arguments[0] == L"writer") return runConcurrentWriter(arguments);
         return runChildScenario(arguments);
     }
     LocalFree(wide);

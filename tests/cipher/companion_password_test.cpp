@@ -37,6 +37,11 @@ protected:
         EXPECT_EQ(readFileBytes(path), before);
     }
 
+    // A damaged or foreign file reads like a wrong password, so the message says both.
+    std::string wrongPassword() const {
+        return "Cannot open \"" + utf8(path) + "\": it is not a card database, or the password is wrong.";
+    }
+
     std::string firstBytes() const {
         const Bytes bytes = readFileBytes(path);
         return std::string(bytes.begin(), bytes.begin() + 6);
@@ -80,16 +85,16 @@ TEST_F(CompanionPassword, EveryCommandNeedsThePassword) {
     EXPECT_EQ(ok({L"--password-stdin", L"tree", path}, "Secret12\n"), tree);
     // Looking at the cards writes nothing.
     EXPECT_EQ(readFileBytes(path), enciphered);
-    refused({L"tree", path}, "", "Invalid password!");
-    refused({L"--password-stdin", L"tree", path}, "secret12\n", "Invalid password!");
-    refused({L"--password-stdin", L"rename", path, L"1", L"x"}, "\n", "Invalid password!");
-    refused({L"--password-stdin", L"tree", path}, "", "Invalid password!");
+    refused({L"tree", path}, "", wrongPassword());
+    refused({L"--password-stdin", L"tree", path}, "secret12\n", wrongPassword());
+    refused({L"--password-stdin", L"rename", path, L"1", L"x"}, "\n", wrongPassword());
+    refused({L"--password-stdin", L"tree", path}, "", wrongPassword());
 }
 
 TEST_F(CompanionPassword, ChangeAndRemove) {
     setPassword("Secret12");
     ok({L"password", L"change", path}, "Secret12\nnew one\n");
-    refused({L"--password-stdin", L"tree", path}, "Secret12\n", "Invalid password!");
+    refused({L"--password-stdin", L"tree", path}, "Secret12\n", wrongPassword());
     EXPECT_EQ(ok({L"--password-stdin", L"tree", path}, "new one\n"), tree);
 
     EXPECT_EQ(ok({L"password", L"remove", path}, "new one\n"), "Password removed!\n");
@@ -115,7 +120,7 @@ TEST_F(CompanionPassword, ChecksThePasswordsInTheProgramsOrder) {
         {"change to the same", true, L"change", "Secret12\nSecret12\n", "New password is same as the old one!"},
         {"change to empty", true, L"change", "Secret12\n\n", "You must set a nonempty password!"},
         {"remove plain", false, L"remove", "x\n", "Database not encrypted!"},
-        {"remove wrong", true, L"remove", "wrong\n", "Invalid password!"},
+        {"remove wrong", true, L"remove", "wrong\n", nullptr},
     };
     const Bytes plain = readFileBytes(path);
     setPassword("Secret12");
@@ -123,7 +128,7 @@ TEST_F(CompanionPassword, ChecksThePasswordsInTheProgramsOrder) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         writeFileBytes(path, c.enciphered ? enciphered : plain);
-        refused({L"password", c.action, path}, c.input, c.message);
+        refused({L"password", c.action, path}, c.input, c.message ? c.message : wrongPassword());
     }
 }
 

@@ -172,3 +172,7 @@ bool ScriptedFileOperations::flush(kiln::files::QFile& file) {
 bool ScriptedFileOperations::replace(const wchar_t* from, const wchar_t* to) {
     return proceed(Kind::Replace) && FileOperations::replace(from, to);
 }
+
+bool ScriptedFileOperations::remove(const wchar_t* path) {
+    return proceed(Kind::Remove) && FileOperations::remove(path);
+}

@@ -35,7 +35,7 @@ int faultyVfsOperationsSeen();
 // process; counts operations in any case.
 class ScriptedFileOperations : public FileOperations {
 public:
-    enum class Kind { Any, Open, Read, Write, Flush, Replace };
+    enum class Kind { Any, Open, Read, Write, Flush, Replace, Remove };
 
     ScriptedFileOperations(int nth, Fault fault, Kind kind = Kind::Any) : nth(nth), fault(fault), kind(kind) {}
 
@@ -44,6 +44,7 @@ public:
     bool write(kiln::files::QFile& file, const void* buffer, DWORD n) override;
     bool flush(kiln::files::QFile& file) override;
     bool replace(const wchar_t* from, const wchar_t* to) override;
+    bool remove(const wchar_t* path) override;
 
     int seen() const { return count; }
 

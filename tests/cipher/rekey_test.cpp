@@ -160,15 +160,24 @@ TEST_F(Rekey, RefusesWhileTheConnectionIsBusyAndStaysUsable) {
     EXPECT_THROW(rekeyDatabase(db.handle(), keyOf(L"new")), QError);
     ASSERT_EQ(db.exec("COMMIT"), SQLITE_OK);
 
-    // Another connection keeps the file open: it cannot be replaced.
-    {
-        Connection other(path, L"Secret12", nullptr, SQLITE_OPEN_READWRITE);
-        ASSERT_EQ(other.text("SELECT count(*) FROM tab"), "10");
-        EXPECT_THROW(rekeyDatabase(db.handle(), keyOf(L"new")), QError);
-    }
     EXPECT_EQ(readFileBytes(path), before);
     EXPECT_EQ(cardDigest(db), original);
     EXPECT_TRUE(databaseKey(db.get()) == keyOf(L"Secret12"));
+}
+
+// Another connection that has the file open, still keyed with the old
+// password, can neither read the rekeyed file nor write into it.
+TEST_F(Rekey, AnotherConnectionUnderTheOldKeyIsLockedOut) {
+    makeDatabase(L"Secret12");
+    Connection other(path, L"Secret12", nullptr, SQLITE_OPEN_READWRITE);
+    ASSERT_EQ(other.text("SELECT count(*) FROM tab"), "10");
+    {
+        Connection db(path, L"Secret12", nullptr, SQLITE_OPEN_READWRITE);
+        rekeyOrReport(db.handle(), keyOf(L"new"));
+    }
+    EXPECT_EQ(other.exec("SELECT count(*) FROM tab"), SQLITE_NOTADB);
+    EXPECT_EQ(other.exec("INSERT INTO tab (title) VALUES ('stale key')"), SQLITE_NOTADB);
+    expectOpensOnlyWith(L"new", L"Secret12");
 }
 
 TEST_F(Rekey, WrongKeyIsRefused) {
@@ -217,13 +226,13 @@ TEST_F(Rekey, AFailureAnywhereLeavesTheOldFile) {
     }
 }
 
-// The rename is the commit: failing it alone must not lose the new file's
-// work into the old one, nor the old one.
-TEST_F(Rekey, AFailedReplacementKeepsTheOldFile) {
+// Deleting the journal is the commit: failing it alone must leave the old
+// file, played back from the journal.
+TEST_F(Rekey, AFailedCommitKeepsTheOldFile) {
     makeDatabase(L"Secret12");
     const Bytes before = readFileBytes(path);
     Connection db(path, L"Secret12", nullptr, SQLITE_OPEN_READWRITE);
-    ScriptedFileOperations files(1, Fault::IoError, ScriptedFileOperations::Kind::Replace);
+    ScriptedFileOperations files(1, Fault::IoError, ScriptedFileOperations::Kind::Remove);
     try {
         rekeyDatabase(db.handle(), CipherKey(), files);
         ADD_FAILURE() << "no failure";

@@ -116,10 +116,71 @@ TEST_F(Companion, SearchesAndShowsStoredContent) {
     EXPECT_EQ("", ok({L"search", path, L"— Ä"}));
 }
 
-TEST_F(Companion, CreateReplacesAnExistingFile) {
+TEST_F(Companion, CreateRefusesAnExistingFileUnlessForced) {
     buildFamily();
-    ok({L"create", path});
+    const std::string before = readFile(path);
+    const CliRun run = runCli({L"create", path});
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_EQ("Cannot create \"" + utf8(path) + "\": the file exists; give --force to replace it.\n", run.err);
+    EXPECT_EQ(before, readFile(path));
+
+    ok({L"create", path, L"--force"});
     EXPECT_EQ("", ok({L"tree", path}));
+}
+
+// Rows written straight into the file, with ids of the file's full 64 bits.
+TEST_F(Companion, IdsBeyond32BitsNameExactlyTheirCards) {
+    CardDatabase database;
+    store::createCardDatabase(database, path.c_str());
+    database.execute("INSERT INTO tab VALUES (5, 'five', 0, '', '', ''), (6, 'six', 0, '', '', ''), "
+                     "(2147483647, 'last', 0, '', '', '')");
+    EXPECT_EQ("2147483648\n", ok({L"add", path, L"--title", L"NEW"}));
+    database.execute("INSERT INTO tab VALUES (4294967301, 'big', 0, '', '', ''), "
+                     "(4294967302, 'below big', 4294967301, '', '', '')");
+    database.close();
+    ok({L"delete", path, L"5"});
+    ok({L"rename", path, L"4294967302", L"renamed"});
+    EXPECT_EQ("6\tsix\n2147483647\tlast\n2147483648\tNEW\n4294967301\tbig\n  4294967302\trenamed\n",
+              ok({L"tree", path}));
+    EXPECT_EQ("4294967302\trenamed\n", ok({L"search", path, L"ren"}));
+}
+
+// The tree leaves out cards below a missing card or in a cycle; lost lists
+// them, rescue brings them back, and no move may hide another card there.
+TEST_F(Companion, LostCardsAreListedRescuedAndNeverJoined) {
+    buildFamily();
+    {
+        CardDatabase database;
+        database.openFile(path.c_str());
+        database.execute("INSERT INTO tab VALUES (7, 'orphan', 40, '', '', ''), (8, 'loop a', 9, '', '', ''), "
+                         "(9, 'loop b', 8, '', '', '')");
+    }
+    const std::string tree = ok({L"tree", path});
+    EXPECT_EQ("7\torphan\n8\tloop a\n9\tloop b\n", ok({L"lost", path}));
+
+    const std::string before = readFile(path);
+    for (const wchar_t* hidden : {L"7", L"9"}) {
+        const CliRun run = runCli({L"move", path, L"3", hidden});
+        EXPECT_EQ(1u, run.exitCode);
+        EXPECT_EQ("The card " + utf8(hidden) +
+                      " cannot take other cards: the tree does not show it, because it lies below a missing card or "
+                      "in a cycle of cards.\n",
+                  run.err);
+    }
+    EXPECT_EQ(before, readFile(path));
+
+    EXPECT_EQ("10\n", ok({L"rescue", path}));
+    EXPECT_EQ("", ok({L"lost", path}));
+    EXPECT_EQ(tree + "10\tRecovered cards\n  7\torphan\n  9\tloop b\n    8\tloop a\n", ok({L"tree", path}));
+    EXPECT_EQ("", ok({L"rescue", path}));
+}
+
+TEST_F(Companion, ControlCharactersInTitlesArePrintedEscaped) {
+    ok({L"create", path});
+    ok({L"add", path, L"--title", L"two\nlines\tand \x1b[31mred\x1b[0m \u009b C:\\dir"});
+    const std::string line = "1\ttwo\\nlines\\tand \\x1B[31mred\\x1B[0m \\x9B C:\\\\dir\n";
+    EXPECT_EQ(line, ok({L"tree", path}));
+    EXPECT_EQ(line, ok({L"search", path, L"two"}));
 }
 
 TEST_F(Companion, RefusalsExplainThemselvesAndChangeNothing) {
@@ -179,7 +240,7 @@ TEST_F(Companion, UsageErrorsTouchNoFile) {
         {{L"rename", path, L"1"}, "Wrong number of arguments."},
         {{L"delete", path, L"one"}, "Not a card id: one"},
         {{L"delete", path, L"-1"}, "Not a card id: -1"},
-        {{L"move", path, L"1", L"2147483648"}, "Not a card id: 2147483648"},
+        {{L"move", path, L"1", L"9223372036854775808"}, "Not a card id: 9223372036854775808"},
         {{L"add", path, L"--parent"}, "The option --parent needs a value."},
         {{L"add", path, L"--colour", L"red"}, "Unknown option: --colour"},
         {{L"show", path, L"1"}, "Give either --rtf or --text."},

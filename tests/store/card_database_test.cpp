@@ -4,6 +4,7 @@
 
 #include "core/qerror.h"
 #include "store/card_database.h"
+#include "store/card_id.h"
 #include "store/card_operations.h"
 #include "test_database.h"
 
@@ -159,9 +160,13 @@ TEST_F(CardDatabaseFile, BindsTextAsTextBlobsAtExactLengthAndIdsWithoutSign) {
     EXPECT_EQ(L"blob", queryText(database, "SELECT typeof(rtf) FROM tab"));
     EXPECT_EQ(0, queryInt(database, "SELECT length(rtf) FROM tab"));
 
-    CardStatement widened = database.prepareWithId("SELECT ?", -1);
+    // The window's 32-bit values widen without sign; the file's ids pass whole.
+    CardStatement widened = database.prepareWithId("SELECT ?", cardIdFromItemValue(0xFFFFFFFFu));
     ASSERT_EQ(SQLITE_ROW, widened.step());
     EXPECT_EQ(4294967295LL, widened.getInt64(0));
+    CardStatement whole = database.prepareWithId("SELECT ?", 0x100000005LL);
+    ASSERT_EQ(SQLITE_ROW, whole.step());
+    EXPECT_EQ(4294967301LL, whole.getInt64(0));
 }
 
 TEST_F(CardDatabaseFile, CardStatementsOfTheStore) {
@@ -179,6 +184,23 @@ TEST_F(CardDatabaseFile, CardStatementsOfTheStore) {
     database.rename(L"Renamed", id);
     database.prepareMove(9, id).step();
     EXPECT_EQ(L"Renamed|9", queryText(database, "SELECT title || '|' || parent FROM tab"));
+}
+
+// A rekey of earlier versions that was ended left its copy beside the file,
+// after a password was removed with every card in plain.
+TEST_F(CardDatabaseFile, OpeningRemovesWhatAnEndedRekeyLeftBeside) {
+    createCards();
+    database.close();
+    const char plainCards[] = "SQLite format 3, the cards in plain";
+    for (const wchar_t* suffix : {L"-rekey", L"-rekey-pages"}) writeFile(path + suffix, plainCards, sizeof plainCards);
+    writeFile(path + L"-rekeyed notes", plainCards, sizeof plainCards);
+
+    database.openFile(path);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((path + L"-rekey").c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((path + L"-rekey-pages").c_str()));
+    // Only those two names.
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((path + L"-rekeyed notes").c_str()));
+    DeleteFileW((path + L"-rekeyed notes").c_str());
 }
 
 TEST(CardDatabaseClosed, StatementsWithoutAConnectionRaiseInsteadOfCrashing) {

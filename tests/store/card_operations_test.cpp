@@ -28,7 +28,7 @@ protected:
         CardStatement rows = database.prepare("SELECT id, parent FROM tab ORDER BY id");
         while (rows.step() == SQLITE_ROW) {
             if (!result.empty()) result += ' ';
-            result += std::to_string(rows.getInt(0)) + ":" + std::to_string(rows.getInt(1));
+            result += std::to_string(rows.getInt64(0)) + ":" + std::to_string(rows.getInt64(1));
         }
         return result;
     }
@@ -43,8 +43,8 @@ protected:
     }
 };
 
-std::vector<int> ids(const QArray<int>& array) {
-    return std::vector<int>(array.GetData(), array.GetData() + array.GetCount());
+std::vector<CardId> ids(const QArray<CardId>& array) {
+    return std::vector<CardId>(array.GetData(), array.GetData() + array.GetCount());
 }
 
 void expectError(const wchar_t* message, const std::function<void()>& run) {
@@ -122,14 +122,32 @@ TEST_F(CardOperations, MoveIntoItselfOrItsSubtreeIsRefused) {
     EXPECT_TRUE(store::isMoveAllowed(database, 3, 2));
 }
 
-TEST_F(CardOperations, MoveBelowACycleOfParentsEnds) {
+// A card put under a card the tree does not show would vanish with it.
+TEST_F(CardOperations, MoveUnderACardTheTreeDoesNotShowIsRefused) {
     insertRow(1, L"card", 0);
+    insertRow(6, L"self", 6);
     insertRow(7, L"loop a", 8);
     insertRow(8, L"loop b", 7);
-    store::moveCard(database, 1, 7);
-    EXPECT_EQ("1:7 7:8 8:7", shape());
+    insertRow(9, L"orphan", 40);
+    insertRow(10, L"below the orphan", 9);
+    const std::string before = shape();
+    for (CardId hidden : {6, 7, 10}) {
+        SCOPED_TRACE(hidden);
+        EXPECT_FALSE(store::isShownInTree(database, hidden));
+        expectError((L"The card " + std::to_wstring(hidden) +
+                     L" cannot take other cards: the tree does not show it, because it lies below a missing card "
+                     L"or in a cycle of cards.")
+                        .c_str(),
+                    [&] { store::moveCard(database, 1, hidden); });
+    }
+    EXPECT_EQ(before, shape());
     // Inside the cycle every card is its own ancestor.
     EXPECT_FALSE(store::isMoveAllowed(database, 7, 8));
+    EXPECT_TRUE(store::isShownInTree(database, 1));
+    EXPECT_TRUE(store::isShownInTree(database, 0));
+    // A hidden card may be brought back under a shown one.
+    store::moveCard(database, 9, 1);
+    EXPECT_TRUE(store::isShownInTree(database, 10));
 }
 
 TEST_F(CardOperations, MoveNamingAMissingCardChangesNothing) {
@@ -144,9 +162,9 @@ TEST_F(CardOperations, DeleteRemovesTheSubtreeLeavesFirstInTreeOrder) {
     database.execute("CREATE TEMP TABLE deleted (id integer)");
     database.execute("CREATE TEMP TRIGGER note AFTER DELETE ON tab BEGIN INSERT INTO deleted VALUES (old.id); END");
 
-    const QArray<int> order = store::deleteCard(database, 1);
+    const QArray<CardId> order = store::deleteCard(database, 1);
 
-    EXPECT_EQ((std::vector<int>{4, 2, 3, 1}), ids(order));
+    EXPECT_EQ((std::vector<CardId>{4, 2, 3, 1}), ids(order));
     EXPECT_EQ(L"4 2 3 1", queryText(database, "SELECT group_concat(id, ' ') FROM deleted"));
     EXPECT_EQ("5:0", shape());
 }
@@ -157,9 +175,9 @@ TEST_F(CardOperations, DeleteOfALeafOrOfCardsInACycleEnds) {
     insertRow(7, L"loop a", 8);
     insertRow(8, L"loop b", 7);
 
-    EXPECT_EQ((std::vector<int>{3}), ids(store::deleteCard(database, 3)));
-    EXPECT_EQ((std::vector<int>{6}), ids(store::deleteCard(database, 6)));
-    EXPECT_EQ((std::vector<int>{8, 7}), ids(store::deleteCard(database, 7)));
+    EXPECT_EQ((std::vector<CardId>{3}), ids(store::deleteCard(database, 3)));
+    EXPECT_EQ((std::vector<CardId>{6}), ids(store::deleteCard(database, 6)));
+    EXPECT_EQ((std::vector<CardId>{8, 7}), ids(store::deleteCard(database, 7)));
     EXPECT_EQ("1:0 2:1 4:2 5:0", shape());
 }
 

@@ -36,7 +36,7 @@ void TestDatabaseFile::createCards() {
     store::createCardDatabase(database, path);
 }
 
-int TestDatabaseFile::insertRow(int id, const wchar_t* title, int parent, const wchar_t* txt) {
+CardId TestDatabaseFile::insertRow(CardId id, const wchar_t* title, CardId parent, const wchar_t* txt) {
     CardStatement statement =
         database.prepare("INSERT INTO tab (id, title, parent, position, txt, rtf) VALUES (?, ?, ?, '', ?, '')");
     if (id != 0) statement.bindId(1, id);

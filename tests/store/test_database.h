@@ -17,7 +17,7 @@ protected:
     // Makes the file a fresh card database and opens it.
     void createCards();
     // A row written directly, with a chosen id (0: the next one).
-    int insertRow(int id, const wchar_t* title, int parent, const wchar_t* txt = L"");
+    CardId insertRow(CardId id, const wchar_t* title, CardId parent, const wchar_t* txt = L"");
 
     kiln::qstd::QString path;
     CardDatabase database;
