@@ -80,7 +80,7 @@ void CardTreeView::DeleteAll() {
     SendMessageW(handle, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
 }
 
-HTREEITEM CardTreeView::InsertItem(const wchar_t* text, HTREEITEM parent, int cardId) {
+HTREEITEM CardTreeView::InsertItem(const wchar_t* text, HTREEITEM parent, CardId cardId) {
     TVINSERTSTRUCTW insert = {};
     insert.hParent = parent;
     insert.hInsertAfter = TVI_LAST;
@@ -88,7 +88,7 @@ HTREEITEM CardTreeView::InsertItem(const wchar_t* text, HTREEITEM parent, int ca
     insert.item.pszText = const_cast<wchar_t*>(text);
     insert.item.iImage = 0;
     insert.item.iSelectedImage = 1;
-    insert.item.lParam = cardId;
+    insert.item.lParam = cardIdToItemValue(cardId);
     return reinterpret_cast<HTREEITEM>(SendMessageW(handle, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
@@ -100,12 +100,12 @@ HTREEITEM CardTreeView::GetFirstVisible() const {
     return reinterpret_cast<HTREEITEM>(SendMessageW(handle, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0));
 }
 
-int CardTreeView::GetCardId(HTREEITEM item) const {
+CardId CardTreeView::GetCardId(HTREEITEM item) const {
     TVITEMW data = {};
     data.mask = TVIF_PARAM;
     data.hItem = item;
     if (!item || !SendMessageW(handle, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data))) return 0;
-    return static_cast<int>(data.lParam);
+    return cardIdFromItemValue(static_cast<uint32_t>(data.lParam));
 }
 
 QString CardTreeView::GetItemText(HTREEITEM item) const {
@@ -132,7 +132,7 @@ HTREEITEM CardTreeView::NextOf(HTREEITEM item) const {
     return reinterpret_cast<HTREEITEM>(SendMessageW(handle, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
 }
 
-HTREEITEM CardTreeView::FindItemByCardId(int id, HTREEITEM start) const {
+HTREEITEM CardTreeView::FindItemByCardId(CardId id, HTREEITEM start) const {
     for (HTREEITEM child = ChildOf(start); child; child = NextOf(child)) {
         if (GetCardId(child) == id) return child;
         const HTREEITEM below = FindItemByCardId(id, child);

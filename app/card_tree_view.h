@@ -5,13 +5,14 @@
 #include <commctrl.h>
 
 #include "core/qstring.h"
+#include "store/card_id.h"
 #include "store/card_tree.h"
 #include "window/qgdi_object.h"
 #include "window/qimage_list.h"
 #include "window/qwindow.h"
 
 // The tree of card titles: a standard tree-view control whose items carry
-// their card's id. Its notifications go to the main window.
+// their card's id as a 32-bit value. Its notifications go to the main window.
 class CardTreeView : public kiln::qwin::QWindow {
 public:
     static const int kControlId = 222;
@@ -33,12 +34,14 @@ public:
 
     HTREEITEM GetSelectedItem() const;
     HTREEITEM GetFirstVisible() const;
-    int GetCardId(HTREEITEM item) const;
+    // 0 when the item cannot be read.
+    CardId GetCardId(HTREEITEM item) const;
     kiln::qstd::QString GetItemText(HTREEITEM item) const;
     bool SelectItem(HTREEITEM item);
     // Depth first from the children of start; TVI_ROOT when no item carries id.
-    HTREEITEM FindItemByCardId(int id, HTREEITEM start = TVI_ROOT) const;
-    HTREEITEM InsertItem(const wchar_t* text, HTREEITEM parent, int cardId);
+    HTREEITEM FindItemByCardId(CardId id, HTREEITEM start = TVI_ROOT) const;
+    // Throws QError for an id that does not fit the item's value.
+    HTREEITEM InsertItem(const wchar_t* text, HTREEITEM parent, CardId cardId);
     int GetCount() const;
 
 private:

@@ -16,7 +16,6 @@ using kiln::qwin::QWindow;
 
 namespace {
 const COLORREF kFrameBackground = RGB(220, 233, 244);
-const int kWelcomeTabValue = -4;
 }  // namespace
 
 MainWindow::MainWindow(UserPrompts& prompts, const QString& startupPath)
@@ -79,7 +78,7 @@ void MainWindow::CreateChildren() {
     tabs.SetBackground(kFrameBackground);
     auto welcome = std::make_unique<EditorPage>();
     EditorPage* page = welcome.get();
-    if (tabs.AddEditorTab(std::move(welcome), L"Welcome", kWelcomeTabValue)) {
+    if (tabs.AddEditorTab(std::move(welcome), L"Welcome", TabContainer::kWelcomeTab)) {
         page->ApplyDatabaseState(false);
         page->SetWordWrap(true);
     }

@@ -96,7 +96,7 @@ private:
     // main_window_database.cpp
     void ShowWelcomeState();
     void ShowDatabaseState();
-    void LoadCardIntoActiveTab(int cardId, const kiln::qstd::QString& title);
+    void LoadCardIntoActiveTab(CardId cardId, const kiln::qstd::QString& title);
     // main_window_frame.cpp
     void UpdateCaption();
     // main_window_commands.cpp

@@ -12,10 +12,6 @@ using kiln::qstd::QBuffer;
 using kiln::qstd::QError;
 using kiln::qstd::QString;
 
-namespace {
-const int kWelcomeTabValue = -4;
-}  // namespace
-
 bool MainWindow::openDatabase(const QString& path, bool create) {
     databasePath = path;
     try {
@@ -80,8 +76,8 @@ bool MainWindow::saveCurrentCard() {
     EditorPage* page = tabs.GetActiveEditor();
     if (!page || !page->IsModified() || !database.isOpen()) return false;
     // The card the tab shows, which need not be the tree's selection.
-    const int cardId = tabs.GetTab(static_cast<unsigned>(tabs.GetActiveIndex())).value;
-    if (cardId == kWelcomeTabValue) return false;
+    const CardId cardId = tabs.GetTab(static_cast<unsigned>(tabs.GetActiveIndex())).value;
+    if (cardId == TabContainer::kWelcomeTab) return false;
     QBuffer rtf;
     if (!page->GetRtf(rtf)) throw QError(L"The card's text could not be read from the editor.");
     database.saveCardContent(page->GetPlainText(), rtf, cardId);
@@ -89,7 +85,7 @@ bool MainWindow::saveCurrentCard() {
     return true;
 }
 
-void MainWindow::LoadCardIntoActiveTab(int cardId, const QString& cardTitle) {
+void MainWindow::LoadCardIntoActiveTab(CardId cardId, const QString& cardTitle) {
     EditorPage* page = tabs.GetActiveEditor();
     if (!page) return;
     tabs.SetActiveTitle(cardTitle);
@@ -110,5 +106,5 @@ void MainWindow::ShowWelcomeState() {
         page->GetEditor().SetText(L"");
     }
     tabs.SetActiveTitle(L"Welcome");
-    tabs.SetActiveValue(kWelcomeTabValue);
+    tabs.SetActiveValue(TabContainer::kWelcomeTab);
 }

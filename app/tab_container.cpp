@@ -15,7 +15,7 @@ bool TabContainer::Create(QWindow* parent, int id, DWORD style) {
     return QTabContainer::Create(parent, id, style);
 }
 
-bool TabContainer::AddEditorTab(std::unique_ptr<EditorPage> page, const QString& title, int cardId) {
+bool TabContainer::AddEditorTab(std::unique_ptr<EditorPage> page, const QString& title, CardId cardId) {
     return AddTab(std::move(page), title, cardId);
 }
 

@@ -48,8 +48,9 @@ void QTabContainer::SetBackground(COLORREF colour) {
     if (handle) InvalidateRect(handle, nullptr, TRUE);
 }
 
-bool QTabContainer::AddTab(std::unique_ptr<QWindow> page, const QString& title, int value) {
-    if (!page || !page->Create(this, value, 0) || !page->GetHandle()) return false;
+bool QTabContainer::AddTab(std::unique_ptr<QWindow> page, const QString& title, int64_t value) {
+    // The control id only tells pages apart; the value itself stays with the tab.
+    if (!page || !page->Create(this, static_cast<int>(value), 0) || !page->GetHandle()) return false;
     QString shown = title;
     if (shown.IsEmpty()) page->GetText(shown);
     const HWND pageWindow = page->GetHandle();
@@ -63,14 +64,14 @@ bool QTabContainer::AddTab(std::unique_ptr<QWindow> page, const QString& title, 
     return true;
 }
 
-bool QTabContainer::HasTab(int value) const {
+bool QTabContainer::HasTab(int64_t value) const {
     for (unsigned i = 0; i < tabs.GetCount(); ++i) {
         if (tabs[i]->value == value) return true;
     }
     return false;
 }
 
-void QTabContainer::ActivateTab(int value) {
+void QTabContainer::ActivateTab(int64_t value) {
     for (unsigned i = 0; i < tabs.GetCount(); ++i) {
         if (tabs[i]->value == value && static_cast<int>(i) != active) {
             Activate(i);
@@ -85,11 +86,11 @@ void QTabContainer::SetActiveTitle(const QString& title) {
     InvalidateRect(handle, nullptr, TRUE);
 }
 
-void QTabContainer::SetActiveValue(int value) {
+void QTabContainer::SetActiveValue(int64_t value) {
     if (active >= 0) tabs[active]->value = value;
 }
 
-void QTabContainer::SetTitle(int value, const QString& title) {
+void QTabContainer::SetTitle(int64_t value, const QString& title) {
     for (unsigned i = 0; i < tabs.GetCount(); ++i) {
         if (tabs[i]->value == value) {
             tabs[i]->title = title;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "core/qobarray.h"
@@ -10,13 +11,13 @@ namespace kiln {
 namespace qwin {
 
 // One tab of a QTabContainer: the page it owns, its title, and a value that
-// tells the owner what the page shows.
+// tells the owner what the page shows (wide enough for any record id).
 class QTab {
 public:
-    QTab(std::unique_ptr<QWindow> page, const QString& title, int value)
+    QTab(std::unique_ptr<QWindow> page, const QString& title, int64_t value)
         : value(value), title(title), page(std::move(page)) {}
 
-    int value;
+    int64_t value;
     QString title;
     std::unique_ptr<QWindow> page;
     // Where the tab sits in the strip, set by the layout.
@@ -50,16 +51,15 @@ public:
     bool OnSetFocus(HWND losingFocus) override;
     bool OnLButtonDown(UINT keys, POINT* point) override;
 
-    // Creates the page as a child of the container, with the value as its
-    // control id, and makes its tab the active one; false when the page's
+    // Creates the page as a child of the container and makes its tab the active one; false when the page's
     // window could not be created. A tab without a title takes the page's text.
-    bool AddTab(std::unique_ptr<QWindow> page, const QString& title, int value);
-    bool HasTab(int value) const;
+    bool AddTab(std::unique_ptr<QWindow> page, const QString& title, int64_t value);
+    bool HasTab(int64_t value) const;
     // The first tab carrying the value that is not already active.
-    void ActivateTab(int value);
+    void ActivateTab(int64_t value);
     void SetActiveTitle(const QString& title);
-    void SetActiveValue(int value);
-    void SetTitle(int value, const QString& title);
+    void SetActiveValue(int64_t value);
+    void SetTitle(int64_t value, const QString& title);
 
     // Null when there are no tabs.
     QWindow* GetActivePage() const;

@@ -77,7 +77,7 @@ CardFile::~CardFile() {
     DeleteFileW(path.c_str());
 }
 
-std::wstring CardFile::StoredText(int id) const {
+std::wstring CardFile::StoredText(CardId id) const {
     CardDatabase database;
     database.openFile(path.c_str());
     return store::loadCardText(database, id).c_str();

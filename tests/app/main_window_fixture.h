@@ -13,6 +13,7 @@
 #include "app/main_window.h"
 #include "placement_printing.h"
 #include "scripted_prompts.h"
+#include "store/card_id.h"
 
 namespace apptest {
 
@@ -47,11 +48,11 @@ public:
 
     const std::wstring& Path() const { return path; }
     // The card's stored plain text, read from the file.
-    std::wstring StoredText(int id) const;
+    std::wstring StoredText(CardId id) const;
 
-    int projects = 0;
-    int ideas = 0;
-    int journal = 0;
+    CardId projects = 0;
+    CardId ideas = 0;
+    CardId journal = 0;
 
 private:
     std::wstring path;
