@@ -25,7 +25,7 @@ folder=$build/wine-desktop/drive_c/Notes
 mkdir -p "$folder"
 cp "$notes" "$folder/notes.data"
 shot=$(dirname "$notes")/desktop.png
-"$root/scripts/screenshot.sh" -s 1100x780 "$shot" "$build/app/vorlen.exe" 'C:\Notes\notes.data'
-# The window is 700 x 700 and centred on the 1100 x 780 desktop.
-convert "$shot" -crop 700x700+200+40 +repage "$root/resources/screenshots/main-window.png"
+"$root/scripts/screenshot.sh" "$shot" "$build/app/vorlen.exe" 'C:\Notes\notes.data'
+# The window is 700 x 700 and centred on the 1280 x 800 desktop.
+convert "$shot" -crop 700x700+290+50 +repage "$root/resources/screenshots/main-window.png"
 echo "made resources/screenshots/main-window.png"
