@@ -42,7 +42,7 @@ public:
 
     WelcomeEventSink& GetEventSink() { return sink; }
     const WelcomeFallback& GetNativePage() const { return fallback; }
-    const kiln::com::QWebBrowser& GetBrowser() const { return browser; }
+    kiln::com::QWebBrowser& GetBrowser() { return browser; }
 
 private:
     void ShowNativePage(bool show);

@@ -183,7 +183,7 @@ void WelcomeFallback::Draw(QGraphics& canvas, const RECT& client) {
         RECT link = actions[i];
         const bool lit = i == hot || i == pressed;
         if (lit) canvas.FillSolidRect(link, i == pressed ? kPressedLink : kAccent);
-        if (hasFocus && i == focused) DrawFocusRect(dc, &link);
+        if (hasFocus && keyboardCues && i == focused) DrawFocusRect(dc, &link);
         link.left += Scaled(kLinkPadding);
         DrawPageText(dc, kActions[i].text, link, textFont, lit ? kHotLinkText : kLinkText,
                  DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
@@ -257,6 +257,10 @@ bool WelcomeFallback::OnSetCursor(UINT, UINT) {
 }
 
 bool WelcomeFallback::OnKeyDown(UINT key, UINT, LPARAM) {
+    if (!keyboardCues) {
+        keyboardCues = true;
+        InvalidateRect(handle, nullptr, FALSE);
+    }
     switch (key) {
         case VK_UP:
         case VK_DOWN:

@@ -59,4 +59,7 @@ private:
     int pressed = -1;
     int focused = 0;
     bool hasFocus = false;
+    // As elsewhere in the system, the focus is marked only once the
+    // keyboard is in use.
+    bool keyboardCues = false;
 };

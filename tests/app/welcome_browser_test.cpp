@@ -204,17 +204,20 @@ TEST_F(WelcomeBrowserTest, TheBrowserNeverOpensANewWindow) {
     EXPECT_TRUE(Commands().empty());
 }
 
-TEST_F(WelcomeBrowserTest, TheSinkAnswersOnlyAsTheBrowsersEventInterface) {
-    IDispatch& sink = welcome.GetEventSink();
-    void* object = nullptr;
-    EXPECT_EQ(sink.QueryInterface(DIID_DWebBrowserEvents2, &object), S_OK);
-    EXPECT_EQ(object, &sink);
-    sink.Release();
-    EXPECT_EQ(sink.QueryInterface(IID_IOleClientSite, &object), E_NOINTERFACE);
-    EXPECT_EQ(object, nullptr);
-    UINT count = 9;
-    EXPECT_EQ(sink.GetTypeInfoCount(&count), S_OK);
-    EXPECT_EQ(count, 0u);
+// The control itself reports the navigation to the sink, which the welcome
+// browser connected when it created the control.
+TEST_F(WelcomeBrowserTest, ALinkFollowedInTheControlRunsItsCommandAndTheControlStays) {
+    ASSERT_TRUE(welcome.GetBrowser().HasControl());
+    welcome.ShowWelcomePage();
+    const auto location = [this] { return std::wstring(welcome.GetBrowser().GetLocationURL().c_str()); };
+    const std::wstring page = L"res://app_tests.exe/doc.html";
+    ASSERT_TRUE(guitest::PumpUntil([&] { return location() == page; }, 2000));
+
+    ASSERT_TRUE(welcome.GetBrowser().Navigate(L"app:OpenDatabase"));
+    EXPECT_TRUE(guitest::PumpUntil([this] { return !owner.commands.empty(); }, 2000));
+    EXPECT_EQ(Commands(), (std::vector<int>{IDM_OPEN_DATABASE}));
+    EXPECT_EQ(location(), page);
+    EXPECT_TRUE(welcome.IsShowingNativePage());
 }
 
 // The page, its style sheet and the logo travel in the program, where the
