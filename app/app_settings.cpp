@@ -31,6 +31,7 @@ bool WriteSettingsFile(const QString& path, const AppSettings& settings) {
     QFile file;
     if (!file.Open(path, QFile::modeCreate | QFile::modeWrite)) return false;
     SettingsArchive archive(file, SettingsArchive::Mode::Store);
+    // Storing only reads the fields; the copy spares a const_cast.
     AppSettings stored = settings;
     SerializeAppSettings(archive, stored);
     // The bytes must be on the disk before the name points at them.

@@ -57,7 +57,7 @@ bool WelcomeBrowser::Create(QWindow* ownerWindow, int id, DWORD style) {
     GetClientRect(handle, &client);
     OnSize(SIZE_RESTORED, client.right, client.bottom);
     ShowNativePage(true);
-    OnSetFocus(nullptr);
+    SetFocus(handle);
     return true;
 }
 
@@ -83,7 +83,7 @@ void WelcomeBrowser::ShowWelcomePage() {
     // it has, a fresh navigation is not worth a flash of the native page.
     if (!browserShowsPages) ShowNativePage(true);
     browser.Navigate(welcomeAddress);
-    InvalidateRect(handle, nullptr, TRUE);
+    if (handle) InvalidateRect(handle, nullptr, TRUE);
 }
 
 bool WelcomeBrowser::IsShowingNativePage() const {

@@ -6,7 +6,8 @@
 #include "app/file_association.h"
 
 // These tests write the association into the registry of the Wine prefix
-// the tests run in, and remove it again.
+// the tests run in, and remove it again. On Windows itself they would
+// replace the machine's own association of ".data" files, so they do not run there.
 
 namespace {
 
@@ -49,10 +50,19 @@ std::wstring ProgramPath() {
     return module;
 }
 
+bool RunningUnderWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
 class FileAssociationTest : public testing::Test {
 protected:
-    void SetUp() override { RemoveAssociation(); }
-    void TearDown() override { RemoveAssociation(); }
+    void SetUp() override {
+        if (!RunningUnderWine()) GTEST_SKIP() << "only in a Wine prefix of its own";
+        RemoveAssociation();
+    }
+    void TearDown() override {
+        if (RunningUnderWine()) RemoveAssociation();
+    }
 
     static void RemoveAssociation() {
         RegDeleteTreeW(HKEY_CLASSES_ROOT, L".data");
