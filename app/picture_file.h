@@ -8,3 +8,7 @@
 // into a top-down 32-bit premultiplied BGRA section the caller deletes; null
 // when the file cannot be decoded. COM must be initialised on the thread.
 HBITMAP DecodePictureFile(const kiln::qstd::QString& path);
+
+// The same for a picture held in memory (a resource), scaled smoothly to
+// width × height pixels.
+HBITMAP DecodePictureBytes(const void* bytes, DWORD size, UINT width, UINT height);
