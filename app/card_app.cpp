@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shobjidl.h>
 
+#include "app/app_settings.h"
 #include "app/display_scale.h"
 #include "app/product.h"
 #include "window/qgraphics.h"
@@ -10,7 +11,7 @@
 using kiln::qstd::QString;
 
 CardApp::CardApp(HINSTANCE module, const QString& startupPath)
-    : QApp(module), ole(L"OLE init err"), mainWindow(prompts, startupPath) {}
+    : QApp(module), ole(L"OLE init err"), mainWindow(prompts, startupPath, SettingsFilePath()) {}
 
 bool CardApp::InitInstance() {
     SetCurrentProcessExplicitAppUserModelID(kProductName);

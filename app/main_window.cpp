@@ -2,6 +2,8 @@
 
 #include "app/main_window.h"
 
+#include <shlwapi.h>
+
 #include <memory>
 
 #include "app/display_scale.h"
@@ -18,16 +20,19 @@ namespace {
 const COLORREF kFrameBackground = RGB(220, 233, 244);
 }  // namespace
 
-MainWindow::MainWindow(UserPrompts& prompts, const QString& startupPath)
+MainWindow::MainWindow(UserPrompts& prompts, const QString& startupPath, const QString& settingsPath)
     : prompts(prompts),
       startupPath(startupPath),
       menuButton(*this),
       toolbar(*this),
       splitter(*this),
       captionBar(*this),
-      tabs(*this) {
+      tabs(*this),
+      settingsPath(settingsPath),
+      settings(LoadAppSettings(settingsPath)) {
     title = kProductName;
     LoadAccelerators(IDR_ACCELERATORS);
+    treeWidth = settings.treeWidth;
 }
 
 MainWindow::~MainWindow() {
@@ -54,7 +59,7 @@ bool MainWindow::PreCreateWindow(CREATESTRUCTW& create) {
     QMainFrame::PreCreateWindow(create);
     create.style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |
                    WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
-    const RECT rect = {500, 500, 1200, 1200};
+    const RECT& rect = settings.windowRect;
     create.x = rect.left;
     create.y = rect.top;
     create.cx = rect.right - rect.left;
@@ -64,7 +69,13 @@ bool MainWindow::PreCreateWindow(CREATESTRUCTW& create) {
 
 bool MainWindow::OnCreate() {
     CreateChildren();
-    if (!startupPath.IsEmpty()) openDatabase(startupPath, false);
+    // The command line wins, even over a remembered file; a remembered file
+    // that is gone is quietly forgotten.
+    if (!startupPath.IsEmpty()) {
+        openDatabase(startupPath, false);
+    } else if (!settings.lastDatabasePath.IsEmpty() && PathFileExistsW(settings.lastDatabasePath.c_str())) {
+        openDatabase(settings.lastDatabasePath, false);
+    }
     UpdateCaption();
     return false;
 }
@@ -72,7 +83,7 @@ bool MainWindow::OnCreate() {
 void MainWindow::CreateChildren() {
     menuButton.Create(this, IDC_MENU_BUTTON, WS_CHILD | WS_VISIBLE);
     toolbar.Create(this, IDC_FORMAT_TOOLBAR, WS_CHILD | WS_VISIBLE);
-    cardTree.CreateTree(*this, false);
+    cardTree.CreateTree(*this, settings.treeLines);
 
     tabs.Create(this, 0, 0);
     tabs.SetBackground(kFrameBackground);
@@ -80,8 +91,9 @@ void MainWindow::CreateChildren() {
     EditorPage* page = welcome.get();
     if (tabs.AddEditorTab(std::move(welcome), L"Welcome", TabContainer::kWelcomeTab)) {
         page->ApplyDatabaseState(false);
-        page->SetWordWrap(true);
+        page->SetWordWrap(settings.wordWrap);
     }
+    welcomeBrowser.Create(this, IDC_WELCOME_BROWSER, WS_VISIBLE);
 
     searchPanel.Create(this, IDC_SEARCH_PANEL_WINDOW, WS_CHILD);
     splitter.Create(this, IDC_SPLITTER, WS_CHILD | WS_VISIBLE);
@@ -91,6 +103,24 @@ void MainWindow::CreateChildren() {
 }
 
 bool MainWindow::OnClose() {
+    settings.lastDatabasePath = databasePath;
+    const HTREEITEM selected = cardTree.GetSelectedItem();
+    settings.lastSelectedCard = selected ? cardTree.GetCardId(selected) : 0;
+    // Maximised by the system, the window keeps the rectangle it had before.
+    if (!maximisedBySystemCommand) {
+        if (IsIconic(handle)) {
+            // A minimised window's rectangle is the icon's, far off the screen.
+            WINDOWPLACEMENT placement = {};
+            placement.length = sizeof(placement);
+            GetWindowPlacement(handle, &placement);
+            settings.windowRect = placement.rcNormalPosition;
+        } else {
+            GetWindowRect(handle, &settings.windowRect);
+        }
+    }
+    settings.treeWidth = treeWidth;
+    // A file that cannot be written keeps the last run's settings; nothing to tell.
+    SaveAppSettings(settingsPath, settings);
     return true;
 }
 

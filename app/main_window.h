@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "app/app_settings.h"
 #include "app/caption_bar.h"
 #include "app/card_tree_view.h"
 #include "app/format_toolbar.h"
@@ -12,6 +13,7 @@
 #include "app/status_bar.h"
 #include "app/tab_container.h"
 #include "app/user_prompts.h"
+#include "app/welcome_browser.h"
 #include "core/qstring.h"
 #include "store/card_database.h"
 #include "window/qmainframe.h"
@@ -23,8 +25,10 @@
 class MainWindow : public kiln::qwin::QMainFrame {
 public:
     // prompts shows everything modal; startupPath is the database named on
-    // the command line (empty when none was).
-    MainWindow(UserPrompts& prompts, const kiln::qstd::QString& startupPath);
+    // the command line (empty when none was); the settings are read from
+    // settingsPath now and written there on close.
+    MainWindow(UserPrompts& prompts, const kiln::qstd::QString& startupPath,
+               const kiln::qstd::QString& settingsPath);
     ~MainWindow() override;
 
     // --- main_window.cpp: start-up and shutdown --------------------------------
@@ -86,6 +90,8 @@ public:
     const Splitter& GetSplitter() const { return splitter; }
     const SearchPanel& GetSearchPanel() const { return searchPanel; }
     bool IsSearchPanelShown() const { return searchPanelShown; }
+    const WelcomeBrowser& GetWelcomeBrowser() const { return welcomeBrowser; }
+    const AppSettings& GetSettings() const { return settings; }
 
 private:
     // main_window.cpp
@@ -97,6 +103,9 @@ private:
     void ShowWelcomeState();
     void ShowDatabaseState();
     void LoadCardIntoActiveTab(CardId cardId, const kiln::qstd::QString& title);
+    void SelectFirstCard();
+    // main_window_tree.cpp
+    void SelectCard(CardId cardId);
     // main_window_frame.cpp
     void UpdateCaption();
     // main_window_commands.cpp
@@ -118,6 +127,10 @@ private:
     void CommandForwardToPage(const Command& command);
     void CommandCardTextChanged(const Command& command);
     void CommandEditorFormat(const Command& command);
+    void CommandAssociate(const Command& command);
+    void CommandWordWrap(const Command& command);
+    void CommandPrev(const Command& command);
+    void CommandNext(const Command& command);
     void ShowMessage(const kiln::qstd::QString& text);
 
     UserPrompts& prompts;
@@ -132,10 +145,13 @@ private:
     CardDatabase database;                     // main_window_database.cpp
     kiln::qstd::QString databasePath;          // main_window_database.cpp
     kiln::qstd::QString currentPassword;       // main_window_database.cpp
+    WelcomeBrowser welcomeBrowser;             // welcome_browser.cpp; shown in main_window_database.cpp
     bool searchPanelShown = false;             // main_window_commands.cpp
     bool maximisedBySystemCommand = false;     // main_window_commands.cpp
     bool applicationActive = false;            // main_window_frame.cpp
     int treeWidth = 150;                       // main_window_layout.cpp
     TabContainer tabs;                         // tab_container.cpp
+    kiln::qstd::QString settingsPath;          // main_window.cpp
+    AppSettings settings;                      // main_window.cpp: read at construction, written on close
     SearchPanel searchPanel;                   // search_panel.cpp
 };

@@ -1,5 +1,6 @@
 // The one table from command identifiers to what the main window does.
 
+#include "app/file_association.h"
 #include "app/main_window.h"
 #include "core/qerror.h"
 #include "resources/command_ids.h"
@@ -47,6 +48,10 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
         {IDA_CODE_STYLE, &MainWindow::CommandEditorFormat},
         {IDA_BULLET_LIST, &MainWindow::CommandEditorFormat},
         {IDA_NUMBERED_LIST, &MainWindow::CommandEditorFormat},
+        {IDA_WORD_WRAP, &MainWindow::CommandWordWrap},
+        {IDM_ASSOCIATE_EXTENSIONS, &MainWindow::CommandAssociate},
+        {IDB_PREV, &MainWindow::CommandPrev},
+        {IDB_NEXT, &MainWindow::CommandNext},
     };
     for (const Route& route : kRoutes) {
         if (route.id == id) {
@@ -176,4 +181,23 @@ void MainWindow::CommandEditorFormat(const Command& command) {
     case IDA_NUMBERED_LIST: editor.ToggleNumbering(); break;
     default: break;
     }
+}
+
+void MainWindow::CommandAssociate(const Command&) {
+    const QString refusal = RunAssociateCommand();
+    if (!refusal.IsEmpty()) ShowMessage(refusal);
+}
+
+// Only the current page changes; the other open editors keep their wrapping.
+void MainWindow::CommandWordWrap(const Command&) {
+    settings.wordWrap = !settings.wordWrap;
+    if (EditorPage* page = tabs.GetActiveEditor()) page->SetWordWrap(settings.wordWrap);
+}
+
+void MainWindow::CommandPrev(const Command&) {
+    if (const CardId cardId = settings.history.Prev()) SelectCard(cardId);
+}
+
+void MainWindow::CommandNext(const Command&) {
+    if (const CardId cardId = settings.history.Next()) SelectCard(cardId);
 }

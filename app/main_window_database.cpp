@@ -38,7 +38,7 @@ bool MainWindow::openDatabase(const QString& path, bool create) {
         ShowDatabaseState();
         if (!create) {
             cardTree.Fill(cards);
-            cardTree.SelectItem(cardTree.GetFirstVisible());
+            SelectFirstCard();
             SetFocus(cardTree.GetHandle());
             SetStatusText(L"Database opened from path: " + path);
         }
@@ -94,8 +94,22 @@ void MainWindow::LoadCardIntoActiveTab(CardId cardId, const QString& cardTitle) 
     page->LoadRtf(rtf.GetData(), rtf.GetCount());
 }
 
+// The card remembered from the last run when this is the database of the
+// last run, else the first card; another database also starts a new history.
+void MainWindow::SelectFirstCard() {
+    const bool sameDatabase = databasePath.CompareNoCase(settings.lastDatabasePath) == 0;
+    if (!sameDatabase) settings.history.Clear();
+    if (!sameDatabase || settings.lastSelectedCard == 0) {
+        cardTree.SelectItem(cardTree.GetFirstVisible());
+        return;
+    }
+    const HTREEITEM remembered = cardTree.FindItemByCardId(settings.lastSelectedCard);
+    if (remembered != TVI_ROOT) cardTree.SelectItem(remembered);
+}
+
 void MainWindow::ShowDatabaseState() {
     if (EditorPage* page = tabs.GetActiveEditor()) page->ApplyDatabaseState(true);
+    ShowWindow(welcomeBrowser.GetHandle(), SW_HIDE);
     ShowWindow(tabs.GetHandle(), SW_SHOW);
     InvalidateRect(handle, nullptr, TRUE);
 }
@@ -107,4 +121,7 @@ void MainWindow::ShowWelcomeState() {
     }
     tabs.SetActiveTitle(L"Welcome");
     tabs.SetActiveValue(TabContainer::kWelcomeTab);
+    ShowWindow(tabs.GetHandle(), SW_HIDE);
+    ShowWindow(welcomeBrowser.GetHandle(), SW_SHOW);
+    welcomeBrowser.ShowWelcomePage();
 }

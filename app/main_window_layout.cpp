@@ -48,10 +48,11 @@ void MainWindow::LayoutChildren() {
 // The part that follows the tree width: tree, splitter, editors, search panel.
 void MainWindow::LayoutBody() {
     const MainLayout layout = CurrentLayout();
-    HDWP batch = BeginDeferWindowPos(4);
+    HDWP batch = BeginDeferWindowPos(5);
     Move(batch, cardTree.GetHandle(), layout.tree);
     Move(batch, splitter.GetHandle(), layout.splitter);
     Move(batch, tabs.GetHandle(), layout.body);
+    Move(batch, welcomeBrowser.GetHandle(), layout.body);
     if (searchPanelShown) Move(batch, searchPanel.GetHandle(), layout.searchPanel);
     if (batch) EndDeferWindowPos(batch);
 }

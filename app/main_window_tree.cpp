@@ -14,7 +14,10 @@ bool MainWindow::OnNotify(int controlId, NMHDR* header, LRESULT* result) {
         case TVN_SELCHANGINGW: saveCurrentCard(); return true;
         case TVN_SELCHANGEDW: {
             const HTREEITEM item = cardTree.GetSelectedItem();
-            if (item) LoadCardIntoActiveTab(cardTree.GetCardId(item), cardTree.GetItemText(item));
+            if (!item) return true;
+            const CardId cardId = cardTree.GetCardId(item);
+            settings.history.Add(cardId);
+            LoadCardIntoActiveTab(cardId, cardTree.GetItemText(item));
             return true;
         }
         default: return false;
@@ -23,4 +26,13 @@ bool MainWindow::OnNotify(int controlId, NMHDR* header, LRESULT* result) {
         ShowMessage(error.message);
         return true;
     }
+}
+
+// Selects the card's item afresh, so that the card is shown even when its
+// item was the selected one already.
+void MainWindow::SelectCard(CardId cardId) {
+    const HTREEITEM item = cardTree.FindItemByCardId(cardId);
+    if (item == TVI_ROOT) return;
+    cardTree.SelectItem(nullptr);
+    cardTree.SelectItem(item);
 }

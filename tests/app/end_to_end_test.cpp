@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app_settings.h"
 #include "app/product.h"
 #include "gui_harness.h"
 #include "main_window_fixture.h"
@@ -103,14 +104,41 @@ std::vector<std::wstring> TopLevelTitles(HANDLE process, HWND tree) {
     return titles;
 }
 
+// The program keeps its settings where every user's program does, in this
+// Wine prefix too: whatever file is there is put aside for the test and back
+// afterwards.
+class SettingsFileAside {
+public:
+    SettingsFileAside() : path(SettingsFilePath().c_str()), aside(path + L".before-test") {
+        hadFile = MoveFileExW(path.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    }
+    SettingsFileAside(const SettingsFileAside&) = delete;
+    SettingsFileAside& operator=(const SettingsFileAside&) = delete;
+    ~SettingsFileAside() {
+        if (hadFile) {
+            MoveFileExW(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+        } else {
+            DeleteFileW(path.c_str());
+        }
+    }
+    const std::wstring& Path() const { return path; }
+
+private:
+    std::wstring path;
+    std::wstring aside;
+    bool hadFile = false;
+};
+
 std::wstring TextOf(HWND window) {
     wchar_t text[1024] = {};
     GetWindowTextW(window, text, 1024);
     return text;
 }
 
-TEST(EndToEndTest, TheProgramOpensTheDatabaseOnItsCommandLineAndClosesCleanly) {
+TEST(EndToEndTest, TheProgramOpensTheDatabaseOnItsCommandLineAndRemembersItOnClose) {
     CardFile cards(L"vorlen-end-to-end.data");
+    SettingsFileAside settings;
+    ASSERT_FALSE(settings.Path().empty());
     Program program(cards.Path());
     ASSERT_TRUE(program.Started()) << "cannot start " << std::string(ProgramPath().begin(), ProgramPath().end());
     const HWND main = program.WaitForWindow(L"Vorlen", 20000);
@@ -127,8 +155,20 @@ TEST(EndToEndTest, TheProgramOpensTheDatabaseOnItsCommandLineAndClosesCleanly) {
     EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 3);
     EXPECT_EQ(TopLevelTitles(program.Handle(), tree), (std::vector<std::wstring>{L"Projects", L"Journal"}));
 
+    // Somewhere else than the default, so that the file cannot hold it by chance.
+    SetWindowPos(main, nullptr, 40, 30, 760, 560, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT placed;
+    GetWindowRect(main, &placed);
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.WaitForExit(20000), 0u);
+
+    const AppSettings written = LoadAppSettings(settings.Path().c_str());
+    EXPECT_EQ(std::wstring(written.lastDatabasePath.c_str()), cards.Path());
+    EXPECT_EQ(written.windowRect.left, placed.left);
+    EXPECT_EQ(written.windowRect.top, placed.top);
+    EXPECT_EQ(written.windowRect.right, placed.right);
+    EXPECT_EQ(written.windowRect.bottom, placed.bottom);
+    EXPECT_EQ(written.lastSelectedCard, cards.projects);
 }
 
 }  // namespace

@@ -45,6 +45,7 @@ TEST_F(MainWindowTest, ADatabaseNamedAtStartIsOpenedAndItsCardsFillTheTree) {
     const HWND editor = tabs.GetActiveEditor()->GetEditor().GetHandle();
     EXPECT_FALSE(SendMessageW(editor, EM_GETOPTIONS, 0, 0) & ECO_READONLY);
     EXPECT_TRUE(IsWindowVisible(tabs.GetHandle()));
+    EXPECT_FALSE(IsWindowVisible(window->GetWelcomeBrowser().GetHandle()));
 }
 
 TEST_F(MainWindowTest, SelectingACardShowsItsContentInTheCurrentTab) {
@@ -85,6 +86,7 @@ TEST_F(MainWindowTest, AFileThatCannotBeOpenedIsReportedAndTheWelcomeStateStays)
         EXPECT_FALSE(window->IsDatabaseOpen());
         EXPECT_STREQ(window->GetCaptionBar().GetTitle().c_str(), kProductCaption);
         EXPECT_EQ(window->GetTabs().GetTab(0).value, -4);
+        EXPECT_TRUE(IsWindowVisible(window->GetWelcomeBrowser().GetHandle()));
         const HWND editor = window->GetTabs().GetActiveEditor()->GetEditor().GetHandle();
         EXPECT_TRUE(SendMessageW(editor, EM_GETOPTIONS, 0, 0) & ECO_READONLY);
         window.reset();

@@ -21,6 +21,8 @@ std::wstring TempPath(const wchar_t* name) {
 
 void MainWindowTest::SetUp() {
     oleReady = SUCCEEDED(OleInitialize(nullptr));
+    settingsPath = TempPath(L"vorlen-app-test.config");
+    DeleteFileW(settingsPath.c_str());
 }
 
 void MainWindowTest::TearDown() {
@@ -28,12 +30,13 @@ void MainWindowTest::TearDown() {
     // The window's destruction asks the (absent) message loop to end.
     guitest::DrainQuit();
     scaleX = scaleY = 1.0;
+    DeleteFileW(settingsPath.c_str());
     if (oleReady) OleUninitialize();
 }
 
 void MainWindowTest::Start(const std::wstring& startupPath, int dpi, int cx, int cy) {
     scaleX = scaleY = dpi * 0.010416667;
-    window = std::make_unique<MainWindow>(prompts, startupPath.c_str());
+    window = std::make_unique<MainWindow>(prompts, startupPath.c_str(), settingsPath.c_str());
     ASSERT_TRUE(window->Create(nullptr, 0, 0));
     ASSERT_NE(window->GetHandle(), nullptr);
     ShowWindow(window->GetHandle(), SW_SHOW);

@@ -32,6 +32,8 @@ protected:
     // What the current tab's editor shows, as plain text.
     std::wstring EditorText();
 
+    // What the window read at start and writes on close: a file of the test's own.
+    std::wstring settingsPath;
     ScriptedPrompts prompts;
     std::unique_ptr<MainWindow> window;
     bool oleReady = false;

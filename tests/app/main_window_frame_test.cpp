@@ -24,6 +24,10 @@ TEST_F(MainWindowTest, StartingWithoutADatabaseShowsTheWelcomeStateWithAReadOnly
     ASSERT_EQ(tabs.GetTabCount(), 1u);
     EXPECT_STREQ(tabs.GetTab(0).title.c_str(), L"Welcome");
     EXPECT_EQ(tabs.GetTab(0).value, -4);
+    // The welcome page stands where the tabs would be.
+    EXPECT_TRUE(IsWindowVisible(window->GetWelcomeBrowser().GetHandle()));
+    EXPECT_FALSE(IsWindowVisible(tabs.GetHandle()));
+    EXPECT_EQ(PlacementOf(window->GetWelcomeBrowser().GetHandle()), PlacementOf(tabs.GetHandle()));
     const HWND editor = tabs.GetActiveEditor()->GetEditor().GetHandle();
     const LRESULT options = SendMessageW(editor, EM_GETOPTIONS, 0, 0);
     EXPECT_TRUE(options & ECO_READONLY);
@@ -55,9 +59,10 @@ TEST_F(MainWindowTest, ChildrenAreWindowsOfTheirOwnClassesWithTheirIds) {
         {window->GetMenuButton().GetHandle(), L"MyButton", 4568, true},
         {window->GetToolbar().GetHandle(), L"MYTB", 4567, true},
         {window->GetCardTree().GetHandle(), L"SysTreeView32", 222, true},
-        {window->GetTabs().GetHandle(), L"QTAB", 0, true},
+        {window->GetTabs().GetHandle(), L"QTAB", 0, false},
         {window->GetSearchPanel().GetHandle(), L"MySearchPanel", 56745, false},
         {window->GetSplitter().GetHandle(), L"MySplitt", 46534, true},
+        {window->GetWelcomeBrowser().GetHandle(), L"QP", 1234, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::string(c.className, c.className + wcslen(c.className)));
