@@ -39,7 +39,7 @@ dist: build
 		folder=$(BUILD)/dist/vorlen-$(VERSION)-$$arch; \
 		mkdir -p $$folder && \
 		cp $(BUILD)/$$arch/app/vorlen.exe $(BUILD)/$$arch/cli/vorlen-cli.exe $$folder/ && \
-		sed "s/@ARCH@/$$arch/g; s/@VERSION@/$(VERSION)/g" resources/dist-readme.txt > $$folder/README.txt && \
+		sed "s/@ARCH@/$$arch/g; s/@VERSION@/$(VERSION)/g; s/$$/\r/" resources/dist-readme.txt > $$folder/README.txt && \
 		rm -f dist/vorlen-$(VERSION)-$$arch.zip && \
 		(cd $(BUILD)/dist && cmake -E tar cf $(CURDIR)/dist/vorlen-$(VERSION)-$$arch.zip --format=zip vorlen-$(VERSION)-$$arch) && \
 		echo "dist: dist/vorlen-$(VERSION)-$$arch.zip"; \
