@@ -18,7 +18,6 @@ public:
     void ExitInstance() override;
     bool PreTranslateMessage(MSG* msg) override;
 
-    MainWindow& GetMainWindow() { return mainWindow; }
 
 private:
     kiln::qwin::QOleSession ole;

@@ -19,12 +19,12 @@ const COLORREF kBackground = RGB(219, 231, 245);
 const COLORREF kHotFill = RGB(207, 230, 253);
 const COLORREF kHotBorder = RGB(100, 165, 230);
 
-struct ButtonSpec {
+struct ButtonDefinition {
     int command;
     const wchar_t* tooltip;
 };
 
-const ButtonSpec kButtons[FormatToolbar::kButtonCount] = {
+const ButtonDefinition kButtons[FormatToolbar::kButtonCount] = {
     {IDB_PREV, L"Prev"},
     {IDB_NEXT, L"Next"},
     {IDB_STYLE, L"Style"},

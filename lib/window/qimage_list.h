@@ -22,7 +22,6 @@ public:
     // program's resources, with `mask` as the transparent colour.
     bool CreateFromBitmap(int width, int height, UINT flags, int initial, int grow, HBITMAP strip, COLORREF mask);
     HIMAGELIST Get() const { return list; }
-    int GetCount() const { return list ? ImageList_GetImageCount(list) : 0; }
 
 private:
     HIMAGELIST list = nullptr;

@@ -225,3 +225,84 @@ TEST_F(MainWindowTest, HelpFeedbackAndAboutGoThroughTheSeam) {
 
 }  // namespace
 }  // namespace apptest
+
+namespace apptest {
+namespace {
+
+TEST_F(MainWindowTest, AToolbarButtonSendsItsCommandToTheMainWindow) {
+    Start();
+    const FormatToolbar& toolbar = window->GetToolbar();
+    auto press = [&](int index) {
+        const RECT& r = toolbar.GetButton(index).rect;
+        SendMessageW(toolbar.GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 3, r.top + 3));
+    };
+    press(9);  // "About - F1"
+    EXPECT_EQ(prompts.aboutBoxes, 1);
+    press(8);  // "Search - (Ctrl + F)"
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, L"Open a database first!");
+    EXPECT_STREQ(toolbar.GetButton(8).tooltip, L"Search - (Ctrl + F)");
+    const RECT& last = toolbar.GetButton(11).rect;
+    EXPECT_EQ(last.left, 352);
+    EXPECT_EQ(last.right, 384);
+}
+
+TEST_F(MainWindowTest, TheToolbarCombosOfferSpacingsSizesAndTrueTypeFaces) {
+    Start();
+    const FormatToolbar& toolbar = window->GetToolbar();
+    const HWND spacing = toolbar.GetCombo(FormatToolbar::kLineSpacingCombo);
+    const HWND sizes = toolbar.GetCombo(FormatToolbar::kSizeCombo);
+    const HWND faces = toolbar.GetCombo(FormatToolbar::kFontCombo);
+    EXPECT_EQ(SendMessageW(spacing, CB_GETCOUNT, 0, 0), 5);
+    EXPECT_EQ(SendMessageW(sizes, CB_GETCOUNT, 0, 0), 16);
+    const LRESULT faceCount = SendMessageW(faces, CB_GETCOUNT, 0, 0);
+    EXPECT_GT(faceCount, 0);
+    for (LRESULT i = 0; i < faceCount; ++i) {
+        wchar_t face[LF_FACESIZE + 1] = {};
+        SendMessageW(faces, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(face));
+        EXPECT_NE(face[0], L'@') << i;
+    }
+    // The face combo follows the twelve buttons.
+    EXPECT_EQ(PlacementOf(faces).x - PlacementOf(toolbar.GetHandle()).x, 384 + 5);
+}
+
+TEST_F(MainWindowTest, TheSearchPanelPlacesItsBoxAndItsResultList) {
+    struct Case {
+        int dpi;
+        int boxY, boxHeight, listY;
+    };
+    for (const Case& c : {Case{96, 38, 22, 64}, Case{144, 51, 33, 90}}) {
+        SCOPED_TRACE(c.dpi);
+        Start(L"", c.dpi);
+        const SearchPanel& panel = window->GetSearchPanel();
+        SetWindowPos(panel.GetHandle(), nullptr, 0, 0, 200, 400, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+        RECT box, list;
+        GetWindowRect(panel.GetSearchBox(), &box);
+        GetWindowRect(panel.GetResultList(), &list);
+        MapWindowPoints(nullptr, panel.GetHandle(), reinterpret_cast<POINT*>(&box), 2);
+        MapWindowPoints(nullptr, panel.GetHandle(), reinterpret_cast<POINT*>(&list), 2);
+        EXPECT_EQ(GetDlgCtrlID(panel.GetSearchBox()), 767);
+        EXPECT_EQ(GetDlgCtrlID(panel.GetResultList()), 768);
+        EXPECT_EQ(box.top, c.boxY);
+        EXPECT_EQ(box.bottom - box.top, c.boxHeight);
+        EXPECT_EQ(list.top, c.listY);
+        EXPECT_EQ(list.bottom, 400);
+        window.reset();
+    }
+}
+
+TEST_F(MainWindowTest, TheCardTreeDrawsItsCardsFromTheTwoImagesOfTheStrip) {
+    Start();
+    const HWND tree = window->GetCardTree().GetHandle();
+    const auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(tree, TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(images), 2);
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(images, &cx, &cy);
+    EXPECT_EQ(cx, 16);
+    EXPECT_EQ(cy, 16);
+    EXPECT_EQ(SendMessageW(tree, TVM_GETITEMHEIGHT, 0, 0), 22);
+}
+
+}  // namespace
+}  // namespace apptest
