@@ -40,6 +40,15 @@ TEST_F(StreamInTest, TextEncodingIsDetectedFromTheFirstBytes) {
         {"UTF-16 LE with mark", std::string("\xFF\xFE" "A\0B\0", 6), L"AB", true},
         {"UTF-16 BE with mark", std::string("\xFE\xFF\0A\0B", 6), L"AB", true},
         {"UTF-8 with mark", "\xEF\xBB\xBFgr\xC3\xBC\xC3\x9F", L"gr\u00FC\u00DF", false},
+        {"UTF-8 without mark", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", L"caf\u00E9 \u20AC \U0001F600", false},
+        {"UTF-8 without mark, too short to detect UTF-16", "\xC3\xA9", L"\u00E9", false},
+        {"UTF-8 with a character across the first 64 KiB", std::string(65535, 'a') + "\xC3\xA9",
+         std::wstring(65535, L'a') + L"\u00E9", false},
+        {"ANSI beyond the first 64 KiB", std::string(65536, 'a') + "\xE9", std::wstring(65536, L'a') + L"\u00E9",
+         false},
+        {"ANSI that is no UTF-8", "caf\xE9 \x80", L"caf\u00E9 \u20AC", false},
+        {"an overlong form is no UTF-8", "\xC0\xAF\xC3\xA9", L"\u00C0\u00AF\u00C3\u00A9", false},
+        {"UTF-8 cut off at the end is no UTF-8", "caf\xC3\xA9\xE2\x82", L"caf\u00C3\u00A9\u00E2\u201A", false},
     };
     for (const EncodingCase& c : cases) {
         SCOPED_TRACE(c.name);
