@@ -3,7 +3,9 @@
 #include <cstring>
 #include <new>
 
+#include "core/qerror.h"
 #include "window/qrichedit.h"
+#include "window/rtf_nesting.h"
 
 namespace kiln {
 namespace qwin {
@@ -94,6 +96,22 @@ bool IsUtf8BeyondAscii(files::QFile& file) {
     }
 }
 
+// The control keeps a fixed stack of group states while it reads RTF and
+// crashes when a document nests deeper.
+const unsigned kDeepestRtfNesting = 32;
+
+// The deepest nesting of the RTF from the file's current position; reads
+// the file once, a chunk at a time.
+unsigned DeepestRtfNesting(files::QFile& file) {
+    RtfNesting nesting;
+    unsigned char chunk[65536];
+    DWORD read = 0;
+    while (ReadFile(file.GetHandle(), chunk, sizeof chunk, &read, nullptr) && read > 0) {
+        nesting.Feed(chunk, read);
+    }
+    return nesting.Deepest();
+}
+
 // A writer that gives up halfway (on an object it cannot write) may still
 // report success; a card saved from such a stream would lose everything
 // after the object. Complete RTF ends by closing its outer group.
@@ -128,6 +146,14 @@ bool QRichEdit::StreamInFile(files::QFile& file, WPARAM& flags) {
         if ((flags & SF_UNICODE) == 0 && !utf8Mark) {
             file.Seek(0, files::QFile::seekBegin);
             markUtf8 = IsUtf8BeyondAscii(file);
+        }
+    } else {
+        const unsigned deepest = DeepestRtfNesting(file);
+        if (deepest > kDeepestRtfNesting) {
+            qstd::QString message;
+            message.Format(L"The RTF nests its groups %u deep; the editor takes at most %u.", deepest,
+                           kDeepestRtfNesting);
+            throw qstd::QError(message);
         }
     }
     file.Seek(start, files::QFile::seekBegin);

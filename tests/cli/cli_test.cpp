@@ -327,4 +327,23 @@ TEST_F(Companion, PutReplacesACardsContentWithAFilesOrRefusesAnUnknownKind) {
     EXPECT_EQ(before, readFile(path));
 }
 
+// Files the editor must not be handed, or would read wrongly: refused with a
+// reason and the card kept, or read in their real encoding.
+TEST_F(Companion, PutRefusesWhatTheEditorCannotTakeAndReadsUtf8AsUtf8) {
+    buildFamily();
+    const ziptest::TempFile utf8Text("caf\xC3\xA9", L".txt");
+    EXPECT_EQ("", ok({L"put", path, L"2", utf8Text.Path()}));
+    EXPECT_EQ(utf8(L"caf\u00E9"), ok({L"show", path, L"2", L"--text"}));
+
+    std::string deepRtf = "{\\rtf1\\ansi ";
+    for (int i = 0; i < 49; ++i) deepRtf += "{\\b ";
+    deepRtf += "x" + std::string(50, '}');
+    const ziptest::TempFile deep(deepRtf, L".rtf");
+    const std::string before = readFile(path);
+    const CliRun refused = runCli({L"put", path, L"2", deep.Path()});
+    EXPECT_EQ(1u, refused.exitCode);
+    EXPECT_EQ("The RTF nests its groups 50 deep; the editor takes at most 32.\n", refused.err);
+    EXPECT_EQ(before, readFile(path));
+}
+
 }  // namespace
