@@ -339,11 +339,23 @@ TEST_F(Companion, PutRefusesWhatTheEditorCannotTakeAndReadsUtf8AsUtf8) {
     for (int i = 0; i < 49; ++i) deepRtf += "{\\b ";
     deepRtf += "x" + std::string(50, '}');
     const ziptest::TempFile deep(deepRtf, L".rtf");
+    ziptest::ZipBuilder package;
+    package.AddDeflated("word/document.xml", "<?xml version=\"1.0\"?><!DOCTYPE w [<!ENTITY e \"boom\">]><w>&e;</w>");
+    const ziptest::TempFile doctype(package.Build(), L".docx");
+    const struct {
+        const wchar_t* file;
+        std::string message;
+    } cases[] = {
+        {deep.Path(), "The RTF nests its groups 50 deep; the editor takes at most 32.\n"},
+        {doctype.Path(), "Document load error!\n"},
+    };
     const std::string before = readFile(path);
-    const CliRun refused = runCli({L"put", path, L"2", deep.Path()});
-    EXPECT_EQ(1u, refused.exitCode);
-    EXPECT_EQ("The RTF nests its groups 50 deep; the editor takes at most 32.\n", refused.err);
-    EXPECT_EQ(before, readFile(path));
+    for (const auto& c : cases) {
+        const CliRun refused = runCli({L"put", path, L"2", c.file});
+        EXPECT_EQ(1u, refused.exitCode) << c.message;
+        EXPECT_EQ(c.message, refused.err);
+        EXPECT_EQ(before, readFile(path)) << c.message;
+    }
 }
 
 }  // namespace
