@@ -73,6 +73,9 @@ void ReadCardContentFromFile(const QString& path, CardContent& content) {
     SetLastError(ERROR_SUCCESS);
     if (!page.Create(&host, 1, 0)) throw HiddenEditorError();
     page.ApplyDatabaseState(true);
+    // Nothing is ever undone on this page; an undo record would keep another
+    // copy of the whole file's text.
+    SendMessageW(page.GetEditor().GetHandle(), EM_SETUNDOLIMIT, 0, 0);
     if (page.InsertFile(path) != FileInsertion::Inserted) throw QError(FailureMessage(kind, path));
 
     QBuffer rtf;
