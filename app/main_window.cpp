@@ -29,7 +29,8 @@ MainWindow::MainWindow(UserPrompts& prompts, const QString& startupPath, const Q
       captionBar(*this),
       tabs(*this),
       settingsPath(settingsPath),
-      settings(LoadAppSettings(settingsPath)) {
+      settings(LoadAppSettings(settingsPath)),
+      search([this] { PostMessageW(handle, kSearchFinishedMessage, 0, 0); }) {
     title = kProductName;
     LoadAccelerators(IDR_ACCELERATORS);
     treeWidth = settings.treeWidth;
@@ -126,6 +127,7 @@ bool MainWindow::OnClose() {
 
 bool MainWindow::OnDestroy() {
     ShowWindow(handle, SW_HIDE);
+    search.Stop();
     try {
         saveCurrentCard();
         database.close();

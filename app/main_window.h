@@ -15,6 +15,7 @@
 #include "app/user_prompts.h"
 #include "app/welcome_browser.h"
 #include "core/qstring.h"
+#include "store/background_search.h"
 #include "store/card_database.h"
 #include "window/qmainframe.h"
 
@@ -42,6 +43,7 @@ public:
     // --- main_window_commands.cpp: the one table of commands -------------------
     bool OnCommand(int id, int code, HWND control) override;
     bool OnSysCommand(UINT command, LPARAM lParam) override;
+    bool OnUserMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
     // --- main_window_tree.cpp: the card tree's notifications -------------------
     bool OnNotify(int controlId, NMHDR* header, LRESULT* result) override;
@@ -90,6 +92,8 @@ public:
     const Splitter& GetSplitter() const { return splitter; }
     const SearchPanel& GetSearchPanel() const { return searchPanel; }
     bool IsSearchPanelShown() const { return searchPanelShown; }
+    // Posted by the search thread when a search has finished.
+    static const UINT kSearchFinishedMessage = WM_APP + 20;
     const WelcomeBrowser& GetWelcomeBrowser() const { return welcomeBrowser; }
     const AppSettings& GetSettings() const { return settings; }
 
@@ -132,6 +136,12 @@ private:
     void CommandPrev(const Command& command);
     void CommandNext(const Command& command);
     void ShowMessage(const kiln::qstd::QString& text);
+    // main_window_search.cpp
+    void CommandSearchRun(const Command& command);
+    void CommandSearchResult(const Command& command);
+    void CommandFindNext(const Command& command);
+    void OnSearchFinished();
+    void ShowSearchResult();
 
     UserPrompts& prompts;
     kiln::qstd::QString startupPath;
@@ -154,4 +164,5 @@ private:
     kiln::qstd::QString settingsPath;          // main_window.cpp
     AppSettings settings;                      // main_window.cpp: read at construction, written on close
     SearchPanel searchPanel;                   // search_panel.cpp
+    BackgroundSearch search;                   // main_window_search.cpp
 };

@@ -52,6 +52,9 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
         {IDM_ASSOCIATE_EXTENSIONS, &MainWindow::CommandAssociate},
         {IDB_PREV, &MainWindow::CommandPrev},
         {IDB_NEXT, &MainWindow::CommandNext},
+        {IDC_SEARCH_BOX, &MainWindow::CommandSearchRun},
+        {IDC_SEARCH_RESULTS, &MainWindow::CommandSearchResult},
+        {IDA_FIND_NEXT, &MainWindow::CommandFindNext},
     };
     for (const Route& route : kRoutes) {
         if (route.id == id) {
@@ -67,6 +70,12 @@ bool MainWindow::OnSysCommand(UINT command, LPARAM) {
     // window menu), the window keeps its previous rectangle in the settings.
     if (command == SC_MAXIMIZE) maximisedBySystemCommand = true;
     return false;
+}
+
+bool MainWindow::OnUserMessage(UINT msg, WPARAM, LPARAM, LRESULT*) {
+    if (msg != kSearchFinishedMessage) return false;
+    OnSearchFinished();
+    return true;
 }
 
 void MainWindow::ShowMessage(const QString& text) {

@@ -61,6 +61,8 @@ void MainWindow::closeDatabase() {
         ShowMessage(L"Open a database first!");
         return;
     }
+    // The search thread lets go of the file before anything replaces it.
+    search.Stop();
     saveCurrentCard();
     cardTree.DeleteAll();
     SetStatusText(L"Database closed!");

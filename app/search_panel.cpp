@@ -3,10 +3,14 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
+#include <utility>
+
 #include "app/display_scale.h"
 #include "resources/command_ids.h"
 #include "window/qgraphics.h"
 
+using kiln::qstd::QObArray;
+using kiln::qstd::QString;
 using kiln::qwin::QGraphics;
 using kiln::qwin::QMemoryGraphics;
 using kiln::qwin::QPaintGraphics;
@@ -17,9 +21,29 @@ using kiln::qwin::QWindow;
 namespace {
 const COLORREF kBackground = RGB(220, 233, 244);
 const COLORREF kCross = RGB(70, 74, 78);
+const COLORREF kHotCross = RGB(170, 74, 78);
 const int kTitleBand = 48;
 const int kCloseSize = 15;
+// The panel's own message: put the next batch of results into the list.
+const UINT kInsertMoreResults = WM_APP + 1;
+// Small enough that a batch never keeps the window from its messages for
+// long, large enough that a few thousand results are in at once.
+const unsigned kResultBatch = 400;
 }  // namespace
+
+bool SearchBox::OnKeyDown(UINT key, UINT, LPARAM lParam) {
+    if (key != VK_UP && key != VK_DOWN) return false;
+    SendMessageW(panel.GetHandle(), WM_KEYDOWN, key, lParam);
+    return true;
+}
+
+bool SearchBox::OnKeyUp(UINT key, UINT, LPARAM lParam) {
+    if (key != VK_ESCAPE) return false;
+    SendMessageW(panel.GetHandle(), WM_KEYUP, key, lParam);
+    return true;
+}
+
+SearchPanel::SearchPanel() : searchBox(*this) {}
 
 SearchPanel::~SearchPanel() {
     // The result list draws with the image list: the window goes first.
@@ -50,9 +74,10 @@ bool SearchPanel::OnCreate() {
     font.Reset(kiln::qwin::CreateMenuFont());
     titleFont.Reset(CreateFontW(30, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
                                 L"Segoe UI"));
-    searchBox = CreateWindowExW(0, WC_EDITW, L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 0, 0, 0, 0,
-                                handle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSearchBoxId)), module, nullptr);
-    SendMessageW(searchBox, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    searchBox.CreateEx(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, RECT{0, 0, 0, 0}, handle,
+                       kSearchBoxId, module);
+    searchBox.Subclass();
+    SendMessageW(searchBox.GetHandle(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
     strip.Reset(static_cast<HBITMAP>(
         LoadImageW(module, MAKEINTRESOURCEW(IDB_CARD_TREE), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     images.CreateFromBitmap(16, 13, ILC_COLOR32 | ILC_MASK | ILC_HIGHQUALITYSCALE, 2, 2, strip.Get(), RGB(0, 0, 0));
@@ -71,10 +96,16 @@ bool SearchPanel::OnCreate() {
 
 bool SearchPanel::OnSize(UINT, int cx, int cy) {
     const int h = ScaleY(22), d = h + ScaleY(4);
-    MoveWindow(searchBox, 0, d + 12, cx, h, TRUE);
+    MoveWindow(searchBox.GetHandle(), 0, d + 12, cx, h, TRUE);
     MoveWindow(resultList, 0, 2 * d + 12, cx, cy - (2 * d + 12), TRUE);
     InvalidateRect(handle, nullptr, TRUE);
     return true;
+}
+
+RECT SearchPanel::CloseBox() const {
+    RECT client;
+    GetClientRect(handle, &client);
+    return RECT{client.right - 17, 5, client.right - 17 + kCloseSize, 5 + kCloseSize};
 }
 
 bool SearchPanel::OnEraseBackground(QGraphics&) {
@@ -92,12 +123,163 @@ bool SearchPanel::OnPaint(QPaintGraphics& graphics) {
         RECT band = {0, 0, client.right, kTitleBand};
         DrawTextW(buffer, L"Search", -1, &band, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
-    const RECT box = {client.right - 17, 5, client.right - 17 + kCloseSize, 5 + kCloseSize};
-    QPen pen(CreatePen(PS_SOLID, 2, kCross));
+    const RECT box = CloseBox();
+    QPen pen(CreatePen(PS_SOLID, 2, closeHot ? kHotCross : kCross));
     QSelectObject penIn(buffer, pen.Get());
     MoveToEx(buffer, box.left + 3, box.top + 3, nullptr);
     LineTo(buffer, box.right - 3, box.bottom - 3);
     MoveToEx(buffer, box.right - 3, box.top + 3, nullptr);
     LineTo(buffer, box.left + 3, box.bottom - 3);
+    return true;
+}
+
+bool SearchPanel::OnMouseMove(UINT, POINT* point) {
+    if (!trackingLeave) {
+        TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, handle, 0};
+        trackingLeave = TrackMouseEvent(&track) != FALSE;
+    }
+    const RECT box = CloseBox();
+    const bool over = PtInRect(&box, *point) != FALSE;
+    if (over != closeHot) {
+        closeHot = over;
+        InvalidateRect(handle, &box, FALSE);
+    }
+    return true;
+}
+
+bool SearchPanel::OnMouseLeave() {
+    trackingLeave = false;
+    if (closeHot) {
+        closeHot = false;
+        const RECT box = CloseBox();
+        InvalidateRect(handle, &box, FALSE);
+    }
+    return true;
+}
+
+bool SearchPanel::OnLButtonUp(UINT, POINT* point) {
+    const RECT box = CloseBox();
+    if (PtInRect(&box, *point)) Notify(IDC_SEARCH_PANEL, 0, 0);
+    return true;
+}
+
+bool SearchPanel::OnSetFocus(HWND) {
+    const HWND box = searchBox.GetHandle();
+    SetFocus(box);
+    SendMessageW(box, EM_SETSEL, 0, -1);
+    SendMessageW(box, EM_SCROLLCARET, 0, 0);
+    return true;
+}
+
+bool SearchPanel::OnKeyDown(UINT key, UINT, LPARAM lParam) {
+    if (key != VK_UP && key != VK_DOWN) return false;
+    // Not every tree control steps from "no selection" to the first item.
+    if (!SendMessageW(resultList, TVM_GETNEXTITEM, TVGN_CARET, 0)) {
+        const LPARAM first = SendMessageW(resultList, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+        if (first) SendMessageW(resultList, TVM_SELECTITEM, TVGN_CARET, first);
+        return true;
+    }
+    SendMessageW(resultList, WM_KEYDOWN, key, lParam);
+    return true;
+}
+
+bool SearchPanel::OnKeyUp(UINT key, UINT, LPARAM) {
+    if (key != VK_ESCAPE) return false;
+    Notify(IDC_SEARCH_PANEL, 0, 0);
+    return true;
+}
+
+bool SearchPanel::OnCommand(int id, int code, HWND) {
+    if (id != kSearchBoxId || code != EN_CHANGE) return false;
+    searchBox.GetText(searchText);
+    ClearResults();
+    if (!searchText.IsEmpty()) Notify(kSearchBoxId, SEARCH_RUN, reinterpret_cast<LPARAM>(searchBox.GetHandle()));
+    return true;
+}
+
+bool SearchPanel::OnNotify(int controlId, NMHDR* header, LRESULT* result) {
+    if (controlId != kResultListId || clearing) return false;
+    *result = 0;
+    switch (header->code) {
+    case TVN_SELCHANGINGW: Notify(kResultListId, SEARCH_RESULT_CHANGING, 0); return true;
+    case TVN_SELCHANGEDW: Notify(kResultListId, SEARCH_RESULT_CHOSEN, 0); return true;
+    default: return false;
+    }
+}
+
+bool SearchPanel::OnUserMessage(UINT msg, WPARAM, LPARAM, LRESULT*) {
+    if (msg != kInsertMoreResults) return false;
+    InsertPendingResults();
+    return true;
+}
+
+void SearchPanel::Notify(int id, int code, LPARAM lParam) {
+    SendMessageW(GetParent(handle), WM_COMMAND, MAKEWPARAM(id, code), lParam);
+}
+
+void SearchPanel::ClearResults() {
+    pending.RemoveAll();
+    pendingNext = 0;
+    pendingText.Empty();
+    shownText.Empty();
+    clearing = true;
+    SendMessageW(resultList, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    clearing = false;
+}
+
+void SearchPanel::ShowResults(const QString& text, QObArray<SearchResult> results) {
+    if (text != searchText) return;
+    ClearResults();
+    pending = std::move(results);
+    pendingText = text;
+    InsertPendingResults();
+}
+
+void SearchPanel::InsertPendingResults() {
+    // The search text changed since these results were found.
+    if (pendingText.IsEmpty() || pendingText != searchText) return;
+    const unsigned end = pendingNext + kResultBatch < pending.GetCount() ? pendingNext + kResultBatch
+                                                                         : pending.GetCount();
+    SendMessageW(resultList, WM_SETREDRAW, FALSE, 0);
+    for (; pendingNext < end; ++pendingNext) {
+        const SearchResult& result = *pending[pendingNext];
+        // A card whose id does not fit an item cannot be chosen; the card
+        // tree shows the same refusal for it.
+        if (!fitsItemValue(result.id)) continue;
+        TVINSERTSTRUCTW insert = {};
+        insert.hParent = TVI_ROOT;
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+        insert.item.pszText = const_cast<wchar_t*>(result.title.c_str());
+        insert.item.iImage = 0;
+        insert.item.iSelectedImage = 1;
+        insert.item.lParam = static_cast<LPARAM>(cardIdToItemValue(result.id));
+        SendMessageW(resultList, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert));
+    }
+    SendMessageW(resultList, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(resultList, nullptr, TRUE);
+    if (pendingNext < pending.GetCount()) {
+        PostMessageW(handle, kInsertMoreResults, 0, 0);
+        return;
+    }
+    shownText = pendingText;
+    pending.RemoveAll();
+    pendingNext = 0;
+    pendingText.Empty();
+}
+
+bool SearchPanel::GetSelectedResult(CardId& id, QString& title) const {
+    const auto item = reinterpret_cast<HTREEITEM>(SendMessageW(resultList, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (!item) return false;
+    // As long a label as the card tree shows.
+    wchar_t label[1024] = {};
+    TVITEMW data = {};
+    data.mask = TVIF_PARAM | TVIF_HANDLE | TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = label;
+    data.cchTextMax = static_cast<int>(sizeof label / sizeof label[0]);
+    if (!SendMessageW(resultList, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data))) return false;
+    id = cardIdFromItemValue(static_cast<uint32_t>(data.lParam));
+    title = label;
     return true;
 }

@@ -1,5 +1,7 @@
 #include "store/card_search.h"
 
+#include <cstdio>
+
 using kiln::qstd::QObArray;
 using kiln::qstd::QString;
 
@@ -41,4 +43,20 @@ QObArray<SearchResult> searchCards(CardDatabase& database, const QString& text) 
         results.Add(new SearchResult{statement.getId(0), statement.getText(1)});
     }
     return results;
+}
+
+void fitPageCacheToDatabase(CardDatabase& database, sqlite3_int64 bound) {
+    CardStatement pages = database.prepare("PRAGMA page_count");
+    pages.step();
+    CardStatement size = database.prepare("PRAGMA page_size");
+    size.step();
+    const sqlite3_int64 pageSize = size.getInt64(0) > 0 ? size.getInt64(0) : 4096;
+    sqlite3_int64 cached = pages.getInt64(0) + kSpareCachePages;
+    if (cached > bound / pageSize) cached = bound / pageSize;
+    // Counted in pages: a size in bytes would also have to cover the
+    // engine's few hundred bytes of bookkeeping per page, and a cache even
+    // slightly smaller than the file keeps nothing of a scan through it.
+    char sql[64];
+    std::snprintf(sql, sizeof sql, "PRAGMA cache_size = %lld", static_cast<long long>(cached));
+    database.execute(sql);
 }

@@ -1,0 +1,267 @@
+// The search panel in the main window: every change of its text searches on
+// a thread of the window's own, results come back as a message, and choosing
+// a result shows its card in the current tab.
+
+#include <richedit.h>
+
+#include <string>
+#include <vector>
+
+#include "main_window_fixture.h"
+#include "resources/command_ids.h"
+#include "store/card_database.h"
+#include "store/card_operations.h"
+
+namespace apptest {
+namespace {
+
+class SearchPanelTest : public MainWindowTest {
+protected:
+    // The fixture's cards, two more with text to find, and the panel shown.
+    void OpenWithPanel(const CardFile& cards) {
+        {
+            CardDatabase database;
+            database.openFile(cards.Path().c_str());
+            first = AddCard(database, L"First", L"needle and needle again");
+            second = AddCard(database, L"Second", L"one needle");
+        }
+        Start(cards.Path());
+        Command(IDC_SEARCH_PANEL);
+        ASSERT_TRUE(window->IsSearchPanelShown());
+    }
+
+    static CardId AddCard(CardDatabase& database, const wchar_t* title, const wchar_t* text) {
+        const CardId id = store::addCard(database, 0);
+        store::renameCard(database, id, title);
+        const std::string rtf = "{\\rtf1\\ansi " + std::string(text, text + wcslen(text)) + "\\par}";
+        kiln::qstd::QBuffer content;
+        content.Append(rtf.data(), static_cast<unsigned>(rtf.size()));
+        database.saveCardContent(text, content, id);
+        return id;
+    }
+
+    HWND Box() const { return window->GetSearchPanel().GetSearchBox(); }
+    HWND List() const { return window->GetSearchPanel().GetResultList(); }
+
+    void Type(const wchar_t* text) { SetWindowTextW(Box(), text); }
+
+    // Takes the window's messages until the results for text are all in;
+    // false after ten seconds.
+    bool WaitForResults(const wchar_t* text) {
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < 10000) {
+            Pump();
+            if (window->GetSearchPanel().GetShownText() == kiln::qstd::QString(text)) return true;
+            Sleep(5);
+        }
+        return false;
+    }
+
+    static void Pump() {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+
+    std::vector<std::wstring> Titles() const {
+        std::vector<std::wstring> titles;
+        auto item = reinterpret_cast<HTREEITEM>(SendMessageW(List(), TVM_GETNEXTITEM, TVGN_ROOT, 0));
+        for (; item; item = reinterpret_cast<HTREEITEM>(
+                         SendMessageW(List(), TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+            wchar_t label[128] = {};
+            TVITEMW data = {};
+            data.mask = TVIF_TEXT;
+            data.hItem = item;
+            data.pszText = label;
+            data.cchTextMax = 128;
+            SendMessageW(List(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data));
+            titles.push_back(label);
+        }
+        return titles;
+    }
+
+    void Choose(int index) {
+        auto item = reinterpret_cast<HTREEITEM>(SendMessageW(List(), TVM_GETNEXTITEM, TVGN_ROOT, 0));
+        for (int i = 0; i < index && item; ++i) {
+            item = reinterpret_cast<HTREEITEM>(
+                SendMessageW(List(), TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
+        }
+        ASSERT_NE(item, nullptr);
+        SendMessageW(List(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    }
+
+    CHARRANGE EditorSelection() {
+        CHARRANGE range = {};
+        SendMessageW(Editor(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        return range;
+    }
+    HWND Editor() { return window->GetTabs().GetActiveEditor()->GetEditor().GetHandle(); }
+
+    CardId first = 0;
+    CardId second = 0;
+};
+
+TEST_F(SearchPanelTest, EveryChangeOfTheTextSearchesAndAnEmptyTextEmptiesTheList) {
+    CardFile cards(L"vorlen-search-typing.data");
+    OpenWithPanel(cards);
+    const struct {
+        const wchar_t* text;
+        std::vector<std::wstring> titles;
+    } cases[] = {
+        {L"needle", {L"First", L"Second"}},
+        {L"needle and", {L"First"}},
+        // Titles are found by their beginning only.
+        {L"jour", {L"Journal"}},
+        {L"ournal", {}},
+        {L"IDEAS TEXT", {L"Ideas"}},
+        {L"it's 50%", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        Type(c.text);
+        ASSERT_TRUE(WaitForResults(c.text));
+        EXPECT_EQ(Titles(), c.titles);
+    }
+    // The apostrophe and the percent sign are searched for like any letter.
+    EXPECT_TRUE(prompts.messages.empty());
+
+    Type(L"");
+    EXPECT_TRUE(Titles().empty());
+    Sleep(200);
+    Pump();
+    EXPECT_TRUE(Titles().empty());
+    EXPECT_TRUE(window->GetSearchPanel().GetShownText().IsEmpty());
+}
+
+TEST_F(SearchPanelTest, AResultOfAnOlderTextIsNeverShown) {
+    CardFile cards(L"vorlen-search-stale.data");
+    OpenWithPanel(cards);
+    // Each change asks before the window has taken any answer.
+    Type(L"needle");
+    Type(L"needle and");
+    Type(L"Ideas");
+    ASSERT_TRUE(WaitForResults(L"Ideas"));
+    EXPECT_EQ(Titles(), std::vector<std::wstring>{L"Ideas"});
+    Sleep(300);
+    Pump();
+    EXPECT_EQ(Titles(), std::vector<std::wstring>{L"Ideas"});
+    EXPECT_STREQ(window->GetSearchPanel().GetShownText().c_str(), L"Ideas");
+
+    // Emptied while a search runs: its answer does not fill the list.
+    Type(L"needle");
+    Type(L"");
+    Sleep(300);
+    Pump();
+    EXPECT_TRUE(Titles().empty());
+}
+
+TEST_F(SearchPanelTest, AChosenResultIsShownWithItsTextSelectedAndF3FindsTheNext) {
+    CardFile cards(L"vorlen-search-choose.data");
+    OpenWithPanel(cards);
+    Type(L"needle");
+    ASSERT_TRUE(WaitForResults(L"needle"));
+    Choose(0);
+    EXPECT_STREQ(window->GetTabs().GetTab(0).title.c_str(), L"First");
+    EXPECT_EQ(window->GetTabs().GetTab(0).value, first);
+    EXPECT_EQ(EditorText().substr(0, 23), L"needle and needle again");
+    EXPECT_FALSE(window->GetTabs().GetActiveEditor()->IsModified());
+    EXPECT_EQ(EditorSelection().cpMin, 0);
+    EXPECT_EQ(EditorSelection().cpMax, 6);
+
+    Command(IDA_FIND_NEXT);
+    EXPECT_EQ(EditorSelection().cpMin, 11);
+    EXPECT_EQ(EditorSelection().cpMax, 17);
+}
+
+TEST_F(SearchPanelTest, TheEditsOfAResultAreSavedIntoItsCardBeforeLeavingIt) {
+    CardFile cards(L"vorlen-search-save.data");
+    OpenWithPanel(cards);
+    Type(L"needle");
+    ASSERT_TRUE(WaitForResults(L"needle"));
+    Choose(1);
+    SendMessageW(Editor(), EM_SETSEL, 0, 0);
+    SendMessageW(Editor(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"Edited "));
+    ASSERT_TRUE(window->GetTabs().GetActiveEditor()->IsModified());
+    Choose(0);
+    EXPECT_EQ(cards.StoredText(second).substr(0, 17), L"Edited one needle");
+    EXPECT_EQ(cards.StoredText(first).substr(0, 6), L"needle");
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(SearchPanelTest, TheArrowsInTheBoxWalkTheResultsAndEscapeClosesThePanel) {
+    CardFile cards(L"vorlen-search-keys.data");
+    OpenWithPanel(cards);
+    Type(L"needle");
+    ASSERT_TRUE(WaitForResults(L"needle"));
+    SendMessageW(Box(), WM_KEYDOWN, VK_DOWN, 1);
+    EXPECT_EQ(window->GetTabs().GetTab(0).value, first);
+    SendMessageW(Box(), WM_KEYDOWN, VK_DOWN, 1);
+    EXPECT_EQ(window->GetTabs().GetTab(0).value, second);
+    SendMessageW(Box(), WM_KEYDOWN, VK_UP, 1);
+    EXPECT_EQ(window->GetTabs().GetTab(0).value, first);
+    // The arrows never reach the box itself: its text is unchanged.
+    EXPECT_EQ(window->GetSearchPanel().GetSearchText(), kiln::qstd::QString(L"needle"));
+
+    SendMessageW(Box(), WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    EXPECT_FALSE(window->IsSearchPanelShown());
+    EXPECT_FALSE(IsWindowVisible(window->GetSearchPanel().GetHandle()));
+    EXPECT_TRUE(IsWindowVisible(window->GetCardTree().GetHandle()));
+
+    // Shown again, the panel keeps its text and its results.
+    Command(IDC_SEARCH_PANEL);
+    EXPECT_EQ(Titles(), (std::vector<std::wstring>{L"First", L"Second"}));
+}
+
+TEST_F(SearchPanelTest, TheCloseBoxTurnsRedUnderThePointerAndClosesThePanel) {
+    CardFile cards(L"vorlen-search-close.data");
+    OpenWithPanel(cards);
+    const HWND panel = window->GetSearchPanel().GetHandle();
+    RECT client;
+    GetClientRect(panel, &client);
+    const LPARAM onBox = MAKELPARAM(client.right - 10, 12);
+    SendMessageW(panel, WM_MOUSEMOVE, 0, onBox);
+    EXPECT_TRUE(window->GetSearchPanel().IsCloseBoxHot());
+    SendMessageW(panel, WM_MOUSEMOVE, 0, MAKELPARAM(5, 30));
+    EXPECT_FALSE(window->GetSearchPanel().IsCloseBoxHot());
+    SendMessageW(panel, WM_LBUTTONUP, 0, MAKELPARAM(5, 30));
+    EXPECT_TRUE(window->IsSearchPanelShown());
+    SendMessageW(panel, WM_LBUTTONUP, 0, onBox);
+    EXPECT_FALSE(window->IsSearchPanelShown());
+}
+
+TEST_F(SearchPanelTest, ClosingTheDatabaseWhileASearchRunsIsSafe) {
+    CardFile cards(L"vorlen-search-closing.data");
+    OpenWithPanel(cards);
+    Type(L"needle");
+    Command(IDM_CLOSE_DATABASE);
+    Sleep(300);
+    Pump();
+    EXPECT_FALSE(window->IsDatabaseOpen());
+    EXPECT_TRUE(Titles().empty());
+    EXPECT_TRUE(prompts.messages.empty());
+    // The search thread no longer holds the file.
+    EXPECT_TRUE(DeleteFileW(cards.Path().c_str())) << GetLastError();
+}
+
+TEST_F(SearchPanelTest, AnEncipheredDatabaseIsSearchedWithItsPassword) {
+    CardFile cards(L"vorlen-search-enciphered.data");
+    {
+        CardDatabase database;
+        database.openFile(cards.Path().c_str());
+        ASSERT_TRUE(database.changeKey(L"Secret12"));
+    }
+    prompts.givePassword = true;
+    prompts.password = L"Secret12";
+    Start(cards.Path());
+    ASSERT_TRUE(window->IsDatabaseOpen());
+    Command(IDC_SEARCH_PANEL);
+    Type(L"Ideas");
+    ASSERT_TRUE(WaitForResults(L"Ideas"));
+    EXPECT_EQ(Titles(), std::vector<std::wstring>{L"Ideas"});
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+}  // namespace
+}  // namespace apptest
