@@ -18,6 +18,14 @@ enum class FileInsertion {
     Failed,
 };
 
+// The formatting where the caret stands, as the toolbar's combos show it; a
+// value that differs within the selection is empty.
+struct CaretFormat {
+    kiln::qstd::QString face;
+    kiln::qstd::QString size;
+    kiln::qstd::QString lineSpacing;
+};
+
 // The page of one editor tab: a rich edit control filling the page, the
 // editing commands that act on it, and the card's two stored forms.
 class EditorPage : public kiln::qwin::QWindow {
@@ -49,6 +57,7 @@ public:
     // A card's stored RTF becomes the whole content; the page is then unmodified.
     void LoadRtf(const unsigned char* bytes, unsigned length);
     bool IsModified() const;
+    CaretFormat GetCaretFormat() const;
 
     // Replaces the whole option set of the control.
     void ApplyDatabaseState(bool databaseOpen);

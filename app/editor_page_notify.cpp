@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cwchar>
 #include <vector>
 
 #include "app/editor_page.h"
@@ -13,6 +14,27 @@
 #include "resources/command_ids.h"
 
 using kiln::qstd::QString;
+
+namespace {
+
+// The spacing as the toolbar's combo lists it: "1.15" for the 23
+// twentieths of a line that choosing "1.15" sets.
+QString LineSpacingText(const PARAFORMAT2& paragraph) {
+    double lines = 1.0;
+    switch (paragraph.bLineSpacingRule) {
+    case 0: lines = 1.0; break;
+    case 1: lines = 1.5; break;
+    case 2: lines = 2.0; break;
+    case 5: lines = paragraph.dyLineSpacing / 20.0; break;
+    default: return QString();
+    }
+    if (lines == 1.0) return L"1.0";
+    wchar_t text[16];
+    swprintf(text, 16, L"%g", lines);
+    return text;
+}
+
+}  // namespace
 
 bool EditorPage::OnNotify(int, NMHDR* header, LRESULT* result) {
     if (!header || header->hwndFrom != editor.GetHandle()) return false;
@@ -32,6 +54,13 @@ bool EditorPage::OnNotify(int, NMHDR* header, LRESULT* result) {
         if (link->msg == WM_LBUTTONUP) OpenLink(*link);
         return true;
     }
+    case EN_SELCHANGE:
+        // The main window's toolbar shows the formatting at the caret.
+        if (const HWND mainWindow = GetParent(GetParent(handle))) {
+            SendMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(kEditorId, EN_CARD_CARET_MOVED),
+                         reinterpret_cast<LPARAM>(editor.GetHandle()));
+        }
+        return true;
     case EN_DROPFILES:
         InsertDroppedFiles(static_cast<HDROP>(reinterpret_cast<const ENDROPFILES*>(header)->hDrop));
         return true;
@@ -84,4 +113,22 @@ void EditorPage::InsertDroppedFiles(HDROP drop) {
             ShowMessage(L"Document load error!");
         }
     }
+}
+
+CaretFormat EditorPage::GetCaretFormat() const {
+    CaretFormat format;
+    CHARFORMAT2W characters = {};
+    characters.cbSize = sizeof(characters);
+    SendMessageW(editor.GetHandle(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&characters));
+    if (characters.dwMask & CFM_FACE) format.face = characters.szFaceName;
+    if ((characters.dwMask & CFM_SIZE) && characters.yHeight > 0) {
+        wchar_t points[16];
+        swprintf(points, 16, L"%ld", static_cast<long>((characters.yHeight + 10) / 20));
+        format.size = points;
+    }
+    PARAFORMAT2 paragraph = {};
+    paragraph.cbSize = sizeof(paragraph);
+    SendMessageW(editor.GetHandle(), EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&paragraph));
+    if (paragraph.dwMask & PFM_LINESPACING) format.lineSpacing = LineSpacingText(paragraph);
+    return format;
 }

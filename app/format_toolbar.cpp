@@ -7,6 +7,7 @@
 #include "window/qgdi_object.h"
 #include "window/qgraphics.h"
 
+using kiln::qstd::QString;
 using kiln::qwin::QBrush;
 using kiln::qwin::QGraphics;
 using kiln::qwin::QMemoryGraphics;
@@ -154,4 +155,53 @@ bool FormatToolbar::OnMouseMove(UINT keys, POINT* point) {
 bool FormatToolbar::OnMouseLeave() {
     hot = -1;
     return QControl::OnMouseLeave();
+}
+
+bool FormatToolbar::OnCommand(int id, int code, HWND control) {
+    int command = 0;
+    switch (id) {
+    case kFontCombo: command = IDC_FONT_FACE; break;
+    case kSizeCombo: command = IDC_FONT_SIZE; break;
+    case kLineSpacingCombo: command = IDC_LINE_SPACING; break;
+    default: return false;
+    }
+    if (showingFormat) return true;
+    QString text;
+    if (code == CBN_SELCHANGE || code == CBN_CLOSEUP) {
+        const LRESULT selected = SendMessageW(control, CB_GETCURSEL, 0, 0);
+        if (selected != CB_ERR) {
+            const LRESULT length = SendMessageW(control, CB_GETLBTEXTLEN, static_cast<WPARAM>(selected), 0);
+            if (length > 0) {
+                wchar_t* buffer = text.GetBuffer(static_cast<int>(length));
+                SendMessageW(control, CB_GETLBTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(buffer));
+            }
+        }
+    } else if (code == CBN_EDITCHANGE) {
+        const int length = GetWindowTextLengthW(control);
+        if (length > 0) GetWindowTextW(control, text.GetBuffer(length), length + 1);
+    } else {
+        return true;
+    }
+    // The text travels where a control handle would; it lives for the call.
+    SendMessageW(owner.GetHandle(), WM_COMMAND, MAKEWPARAM(command, 0), reinterpret_cast<LPARAM>(text.c_str()));
+    return true;
+}
+
+void FormatToolbar::ShowCaretFormat(const CaretFormat& format) {
+    showingFormat = true;
+    const struct {
+        int combo;
+        const QString& text;
+    } shown[] = {{kFontCombo, format.face}, {kSizeCombo, format.size}, {kLineSpacingCombo, format.lineSpacing}};
+    for (const auto& value : shown) {
+        const HWND combo = GetCombo(value.combo);
+        const LRESULT item = value.text.IsEmpty()
+                                 ? CB_ERR
+                                 : SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                reinterpret_cast<LPARAM>(value.text.c_str()));
+        SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+        // A value the list does not hold (a size of 13 points) is shown all the same.
+        if (item == CB_ERR) SetWindowTextW(combo, value.text.c_str());
+    }
+    showingFormat = false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/editor_page.h"
 #include "core/qarray.h"
 #include "window/qcontrol.h"
 
@@ -29,6 +30,12 @@ public:
     bool OnLButtonDown(UINT keys, POINT* point) override;
     bool OnMouseMove(UINT keys, POINT* point) override;
     bool OnMouseLeave() override;
+    // The combos' changes, sent on to the owner with their text.
+    bool OnCommand(int id, int code, HWND control) override;
+
+    // The combos show the formatting at the editor's caret; showing it
+    // sends nothing to the owner.
+    void ShowCaretFormat(const CaretFormat& format);
 
     const Button& GetButton(int index) const { return buttons[index]; }
     HWND GetCombo(int comboId) const { return GetDlgItem(handle, comboId); }
@@ -40,4 +47,5 @@ private:
     kiln::qwin::QWindow& owner;
     Button buttons[kButtonCount];
     int hot = -1;
+    bool showingFormat = false;
 };

@@ -129,7 +129,7 @@ private:
     void CommandAbout(const Command& command);
     void CommandToggleSearchPanel(const Command& command);
     void CommandForwardToPage(const Command& command);
-    void CommandCardTextChanged(const Command& command);
+    void CommandEditorChanged(const Command& command);
     void CommandEditorFormat(const Command& command);
     void CommandAssociate(const Command& command);
     void CommandWordWrap(const Command& command);

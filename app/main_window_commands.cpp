@@ -39,7 +39,7 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
         {IDC_FONT_FACE, &MainWindow::CommandForwardToPage},
         {IDC_FONT_SIZE, &MainWindow::CommandForwardToPage},
         {IDC_LINE_SPACING, &MainWindow::CommandForwardToPage},
-        {IDC_RICH_EDIT, &MainWindow::CommandCardTextChanged},
+        {IDC_RICH_EDIT, &MainWindow::CommandEditorChanged},
         {IDA_BOLD, &MainWindow::CommandEditorFormat},
         {IDA_ITALIC, &MainWindow::CommandEditorFormat},
         {IDA_UNDERLINE, &MainWindow::CommandEditorFormat},
@@ -170,9 +170,11 @@ void MainWindow::CommandForwardToPage(const Command& command) {
     SendMessageW(page->GetHandle(), WM_COMMAND, MAKEWPARAM(pageCommand, 0), reinterpret_cast<LPARAM>(command.control));
 }
 
-void MainWindow::CommandCardTextChanged(const Command& command) {
+void MainWindow::CommandEditorChanged(const Command& command) {
     EditorPage* page = tabs.GetActiveEditor();
-    if (page && command.code == EN_CARD_TEXT_CHANGED) page->GetEditor().SetModified(true);
+    if (!page) return;
+    if (command.code == EN_CARD_TEXT_CHANGED) page->GetEditor().SetModified(true);
+    if (command.code == EN_CARD_CARET_MOVED) toolbar.ShowCaretFormat(page->GetCaretFormat());
 }
 
 void MainWindow::CommandEditorFormat(const Command& command) {

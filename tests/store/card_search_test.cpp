@@ -7,6 +7,7 @@
 #include "test_database.h"
 
 using kiln::qstd::QObArray;
+using kiln::qstd::QString;
 
 namespace {
 
@@ -86,6 +87,45 @@ TEST_F(CardSearch, FoldsOnlyAsciiLetters) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(std::wstring(c.found), search(c.text)) << c.text;
+    }
+}
+
+// The search's own matching against the engine's LIKE with the escaped
+// pattern, on texts where the two could part: letter case, letters outside
+// ASCII (never folded), the wildcards and the escape character, an
+// apostrophe, matches at the very start and end, empty and missing values.
+TEST_F(CardSearch, FindsExactlyWhatLikeFindsOnTrickyTexts) {
+    insertRow(1, L"Apple pie", 0, L"The QUICK brown fox");
+    insertRow(2, L"", 0, L"no title, quick");
+    insertRow(3, nullptr, 0, L"quick at the end: quick");
+    insertRow(4, L"\u00c4rger", 0, L"Stra\u00dfe \u00c4RGER \u00e4rger");
+    insertRow(5, L"50% off", 0, L"it's 100% a_b c\\d");
+    insertRow(6, L"\u041f\u043e\u0434", 0, L"\u041f\u041e\u0414 \u043f\u043e\u0434");
+    insertRow(7, L"empty text", 0, L"");
+    insertRow(8, L"quick start", 0, L"quick");
+    insertRow(9, L"\u00dcn\u00efcode", 0, L"\u65e5\u672c\u8a9e \U0001F600 emoji");
+    database.execute("INSERT INTO tab (id, title, parent, position, txt, rtf) VALUES (10, 'QUICK null', 0, '', NULL, '')");
+    database.execute("INSERT INTO tab (id, title, parent, position, txt, rtf) VALUES (11, NULL, 0, '', NULL, '')");
+
+    const wchar_t* const texts[] = {
+        L"quick", L"QUICK", L"Quick brown", L"k", L"T", L"the", L"fox", L"e", L" ", L"",
+        L"\u00e4rger", L"\u00c4RGER", L"\u00c4rger", L"stra\u00dfe", L"STRASSE", L"%", L"_", L"\\", L"'",
+        L"it's", L"a_b", L"axb", L"c\\d", L"100%", L"50%", L"50", L"\u043f\u043e\u0434",
+        L"\u041f\u041e\u0414", L"\u041f\u043e\u0434", L"\u65e5\u672c", L"\U0001F600", L"\u00fcn\u00ef",
+        L"\u00dcN\u00cf", L"empty", L"null", L"quick at the end: quick", L"end: quick!",
+    };
+    for (const wchar_t* text : texts) {
+        const QString pattern = escapeLikeText(text);
+        CardStatement like =
+            database.prepare("SELECT id, title FROM tab WHERE txt LIKE ? ESCAPE '\\' OR title LIKE ? ESCAPE '\\'");
+        like.bindText(1, L"%" + pattern + L"%");
+        like.bindText(2, pattern + L"%");
+        std::wstring expected;
+        while (like.step() == SQLITE_ROW) {
+            if (!expected.empty()) expected += L' ';
+            expected += std::to_wstring(like.getId(0)) + L":" + wide(like.getText(1));
+        }
+        EXPECT_EQ(expected, search(text)) << text;
     }
 }
 
