@@ -37,6 +37,7 @@ MainWindow::MainWindow(UserPrompts& prompts, const QString& startupPath, const Q
 }
 
 MainWindow::~MainWindow() {
+    RemoveTrayIcon();
     // The children are members: the window goes while they still exist.
     if (handle && IsWindow(handle)) DestroyWindow(handle);
 }
@@ -70,6 +71,7 @@ bool MainWindow::PreCreateWindow(CREATESTRUCTW& create) {
 
 bool MainWindow::OnCreate() {
     CreateChildren();
+    SetUpTrayAndWindowMenu();
     // The command line wins, even over a remembered file; a remembered file
     // that is gone is quietly forgotten.
     if (!startupPath.IsEmpty()) {
@@ -128,6 +130,7 @@ bool MainWindow::OnClose() {
 bool MainWindow::OnDestroy() {
     ShowWindow(handle, SW_HIDE);
     search.Stop();
+    TearDownTray();
     try {
         saveCurrentCard();
         database.close();

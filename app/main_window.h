@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include "app/app_settings.h"
 #include "app/caption_bar.h"
@@ -42,8 +43,16 @@ public:
 
     // --- main_window_commands.cpp: the one table of commands -------------------
     bool OnCommand(int id, int code, HWND control) override;
-    bool OnSysCommand(UINT command, LPARAM lParam) override;
     bool OnUserMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+    // --- main_window_tray.cpp: tray, hot key, window menu, always on top -------
+    bool OnSysCommand(UINT command, LPARAM lParam) override;
+    bool OnHotKey(int id, UINT modifiers, UINT key) override;
+    // The tray icon's mouse events.
+    static const UINT kTrayMessage = WM_USER + 20;
+    bool IsIconInTray() const { return iconInTray; }
+    bool IsAlwaysOnTop() const { return alwaysOnTop; }
+    bool HasHotKey() const { return hotKeyRegistered; }
 
     // --- main_window_tree.cpp: the card tree's notifications -------------------
     bool OnNotify(int controlId, NMHDR* header, LRESULT* result) override;
@@ -136,6 +145,13 @@ private:
     void CommandPrev(const Command& command);
     void CommandNext(const Command& command);
     void ShowMessage(const kiln::qstd::QString& text);
+    // main_window_tray.cpp
+    void SetUpTrayAndWindowMenu();
+    void TearDownTray();
+    void RemoveTrayIcon();
+    void OnTrayNotify(UINT mouseMessage);
+    void CommandHideToTray(const Command& command);
+    void CommandAlwaysOnTop(const Command& command);
     // main_window_search.cpp
     void CommandSearchRun(const Command& command);
     void CommandSearchResult(const Command& command);
@@ -165,4 +181,8 @@ private:
     AppSettings settings;                      // main_window.cpp: read at construction, written on close
     SearchPanel searchPanel;                   // search_panel.cpp
     BackgroundSearch search;                   // main_window_search.cpp
+    NOTIFYICONDATAW trayRecord = {};           // main_window_tray.cpp
+    bool iconInTray = false;                   // main_window_tray.cpp
+    bool hotKeyRegistered = false;             // main_window_tray.cpp
+    bool alwaysOnTop = false;                  // main_window_tray.cpp
 };

@@ -55,6 +55,8 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
         {IDC_SEARCH_BOX, &MainWindow::CommandSearchRun},
         {IDC_SEARCH_RESULTS, &MainWindow::CommandSearchResult},
         {IDA_FIND_NEXT, &MainWindow::CommandFindNext},
+        {IDS_MINIMIZE_TO_TRAY, &MainWindow::CommandHideToTray},
+        {IDS_ALWAYS_ON_TOP, &MainWindow::CommandAlwaysOnTop},
     };
     for (const Route& route : kRoutes) {
         if (route.id == id) {
@@ -65,17 +67,12 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
     return true;
 }
 
-bool MainWindow::OnSysCommand(UINT command, LPARAM) {
-    // Maximised by the system (a double click on the caption band, the
-    // window menu), the window keeps its previous rectangle in the settings.
-    if (command == SC_MAXIMIZE) maximisedBySystemCommand = true;
-    return false;
-}
-
-bool MainWindow::OnUserMessage(UINT msg, WPARAM, LPARAM, LRESULT*) {
-    if (msg != kSearchFinishedMessage) return false;
-    OnSearchFinished();
-    return true;
+bool MainWindow::OnUserMessage(UINT msg, WPARAM, LPARAM lParam, LRESULT*) {
+    switch (msg) {
+    case kSearchFinishedMessage: OnSearchFinished(); return true;
+    case kTrayMessage: OnTrayNotify(LOWORD(lParam)); return true;
+    default: return false;
+    }
 }
 
 void MainWindow::ShowMessage(const QString& text) {

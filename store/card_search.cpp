@@ -1,6 +1,7 @@
 #include "store/card_search.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "core/qmultibytestr.h"
@@ -27,20 +28,33 @@ class FoldedText {
 public:
     explicit FoldedText(const QString& text) {
         const kiln::qstd::QMultiByteStr utf8(text.c_str(), CP_UTF8);
-        for (const char* c = utf8.c_str(); *c; ++c) folded += static_cast<char>(foldAscii(static_cast<unsigned char>(*c)));
+        for (const char* c = utf8.c_str(); *c; ++c) {
+            folded += static_cast<char>(foldAscii(static_cast<unsigned char>(*c)));
+        }
+        // How far the text may move on when the byte under its last one
+        // does not end a match: most bytes of a card's text let it jump by
+        // its whole length, so few bytes are ever looked at.
+        const size_t length = folded.size();
+        for (size_t& shift : shifts) shift = length;
+        for (size_t i = 0; i + 1 < length; ++i) shifts[static_cast<unsigned char>(folded[i])] = length - 1 - i;
     }
 
-    bool IsPrefixOf(const unsigned char* value) const {
-        return value && matchesAt(value);
+    bool IsPrefixOf(const unsigned char* value, size_t size) const {
+        return value && size >= folded.size() && matchesAt(value) &&
+               std::memchr(value, 0, folded.size()) == nullptr;
     }
 
-    bool IsFoundIn(const unsigned char* value) const {
+    bool IsFoundIn(const unsigned char* value, size_t size) const {
         if (!value) return false;
-        if (folded.empty()) return true;
-        const unsigned char first = static_cast<unsigned char>(folded[0]);
-        const unsigned char firstUpper = first >= 'a' && first <= 'z' ? static_cast<unsigned char>(first - 'a' + 'A') : first;
-        for (const unsigned char* at = value; *at; ++at) {
-            if ((*at == first || *at == firstUpper) && matchesAt(at)) return true;
+        const size_t length = folded.size();
+        if (length == 0) return true;
+        for (size_t at = 0; at + length <= size;) {
+            const unsigned char last = foldAscii(value[at + length - 1]);
+            if (last == static_cast<unsigned char>(folded[length - 1]) && matchesAt(value + at)) {
+                // The first match counts only when no NUL ends the value before it.
+                return std::memchr(value, 0, at + length) == nullptr;
+            }
+            at += shifts[last];
         }
         return false;
     }
@@ -48,13 +62,13 @@ public:
 private:
     bool matchesAt(const unsigned char* value) const {
         for (const char c : folded) {
-            // The value's NUL never equals a character of the text.
             if (foldAscii(*value++) != static_cast<unsigned char>(c)) return false;
         }
         return true;
     }
 
     std::string folded;
+    size_t shifts[256];
 };
 
 bool isLikeSpecial(wchar_t c) {
@@ -86,7 +100,11 @@ QObArray<SearchResult> searchCards(CardDatabase& database, const QString& text) 
     sqlite3_stmt* row = rows.getHandle();
     QObArray<SearchResult> results;
     while (rows.step() == SQLITE_ROW) {
-        if (folded.IsPrefixOf(sqlite3_column_text(row, 1)) || folded.IsFoundIn(sqlite3_column_text(row, 2))) {
+        const unsigned char* title = sqlite3_column_text(row, 1);
+        const size_t titleSize = static_cast<size_t>(sqlite3_column_bytes(row, 1));
+        const unsigned char* txt = sqlite3_column_text(row, 2);
+        const size_t txtSize = static_cast<size_t>(sqlite3_column_bytes(row, 2));
+        if (folded.IsPrefixOf(title, titleSize) || folded.IsFoundIn(txt, txtSize)) {
             results.Add(new SearchResult{rows.getId(0), rows.getText(1)});
         }
     }

@@ -135,6 +135,10 @@ int main() {
     }
     std::printf("typing \"needlework\", a key every %lu ms:\nplain:\n", kKeyInterval);
     type(plainPath, settings);
+    // The first window's destruction asked the loop to end.
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
     std::printf("enciphered:\n");
     type(cipheredPath, settings);
     DeleteFileW(plainPath.c_str());

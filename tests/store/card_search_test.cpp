@@ -106,6 +106,9 @@ TEST_F(CardSearch, FindsExactlyWhatLikeFindsOnTrickyTexts) {
     insertRow(9, L"\u00dcn\u00efcode", 0, L"\u65e5\u672c\u8a9e \U0001F600 emoji");
     database.execute("INSERT INTO tab (id, title, parent, position, txt, rtf) VALUES (10, 'QUICK null', 0, '', NULL, '')");
     database.execute("INSERT INTO tab (id, title, parent, position, txt, rtf) VALUES (11, NULL, 0, '', NULL, '')");
+    // Text that goes on past a NUL, which ends it for LIKE.
+    database.execute("INSERT INTO tab (id, title, parent, position, txt, rtf) "
+                     "VALUES (12, 'nul' || char(0) || 'hidden', 0, '', 'seen' || char(0) || 'hidden quick', '')");
 
     const wchar_t* const texts[] = {
         L"quick", L"QUICK", L"Quick brown", L"k", L"T", L"the", L"fox", L"e", L" ", L"",
@@ -113,6 +116,7 @@ TEST_F(CardSearch, FindsExactlyWhatLikeFindsOnTrickyTexts) {
         L"it's", L"a_b", L"axb", L"c\\d", L"100%", L"50%", L"50", L"\u043f\u043e\u0434",
         L"\u041f\u041e\u0414", L"\u041f\u043e\u0434", L"\u65e5\u672c", L"\U0001F600", L"\u00fcn\u00ef",
         L"\u00dcN\u00cf", L"empty", L"null", L"quick at the end: quick", L"end: quick!",
+        L"seen", L"hidden", L"nul", L"nulhidden", L"n",
     };
     for (const wchar_t* text : texts) {
         const QString pattern = escapeLikeText(text);
