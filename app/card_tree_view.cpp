@@ -144,3 +144,9 @@ HTREEITEM CardTreeView::FindItemByCardId(CardId id, HTREEITEM start) const {
 int CardTreeView::GetCount() const {
     return static_cast<int>(SendMessageW(handle, TVM_GETCOUNT, 0, 0));
 }
+
+void CardTreeView::SetTreeLines(bool on) {
+    const LONG_PTR style = GetWindowLongPtrW(handle, GWL_STYLE);
+    SetWindowLongPtrW(handle, GWL_STYLE, on ? (style | TVS_HASLINES) : (style & ~static_cast<LONG_PTR>(TVS_HASLINES)));
+    InvalidateRect(handle, nullptr, TRUE);
+}

@@ -31,6 +31,8 @@ public:
     // Replaces every item with the cards, nested as the tree places them.
     void Fill(const CardTree& cards);
     void DeleteAll();
+    // Lines between the items, or none.
+    void SetTreeLines(bool on);
 
     HTREEITEM GetSelectedItem() const;
     HTREEITEM GetFirstVisible() const;

@@ -145,6 +145,11 @@ private:
     void CommandPrev(const Command& command);
     void CommandNext(const Command& command);
     void ShowMessage(const kiln::qstd::QString& text);
+    // main_window_cards.cpp
+    void CommandDelete(const Command& command);
+    void DeleteCardOfTree();
+    void CommandDeleteAll(const Command& command);
+    void CommandTreeStyle(const Command& command);
     // main_window_tray.cpp
     void SetUpTrayAndWindowMenu();
     void TearDownTray();

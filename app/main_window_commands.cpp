@@ -55,6 +55,10 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
         {IDC_SEARCH_BOX, &MainWindow::CommandSearchRun},
         {IDC_SEARCH_RESULTS, &MainWindow::CommandSearchResult},
         {IDA_FIND_NEXT, &MainWindow::CommandFindNext},
+        {IDM_DELETE_CARD, &MainWindow::CommandDelete},
+        {IDB_DELETE, &MainWindow::CommandDelete},
+        {IDM_DELETE_ALL_CARDS, &MainWindow::CommandDeleteAll},
+        {IDB_STYLE, &MainWindow::CommandTreeStyle},
         {IDS_MINIMIZE_TO_TRAY, &MainWindow::CommandHideToTray},
         {IDS_ALWAYS_ON_TOP, &MainWindow::CommandAlwaysOnTop},
     };

@@ -30,8 +30,12 @@ public:
     virtual bool AskSavePath(HWND owner, SavePathKind kind, kiln::qstd::QString& path) = 0;
     // The password of an enciphered database being opened; false when cancelled.
     virtual bool AskPassword(HWND owner, kiln::qstd::QString& password) = 0;
-    // Whether the card of this title is to be deleted.
-    virtual bool ConfirmDelete(HWND owner, const kiln::qstd::QString& cardTitle) = 0;
+    // Whether the card of this title, and the descendants cards below it,
+    // are to be deleted.
+    virtual bool ConfirmDelete(HWND owner, const kiln::qstd::QString& cardTitle, unsigned descendants) = 0;
+    // A question answered Yes (true) or No; icon is an MB_ICON... value.
+    virtual bool AskYesNo(HWND owner, const kiln::qstd::QString& caption, const kiln::qstd::QString& text,
+                          UINT icon) = 0;
     virtual void ShowAbout(HWND owner) = 0;
     // Hands an address to the shell's default handler, outside the program.
     virtual void OpenInShell(const kiln::qstd::QString& address) = 0;
@@ -46,7 +50,9 @@ public:
     bool AskOpenPath(HWND owner, OpenPathKind kind, kiln::qstd::QString& path) override;
     bool AskSavePath(HWND owner, SavePathKind kind, kiln::qstd::QString& path) override;
     bool AskPassword(HWND owner, kiln::qstd::QString& password) override;
-    bool ConfirmDelete(HWND owner, const kiln::qstd::QString& cardTitle) override;
+    bool ConfirmDelete(HWND owner, const kiln::qstd::QString& cardTitle, unsigned descendants) override;
+    bool AskYesNo(HWND owner, const kiln::qstd::QString& caption, const kiln::qstd::QString& text,
+                  UINT icon) override;
     void ShowAbout(HWND owner) override;
     void OpenInShell(const kiln::qstd::QString& address) override;
 };

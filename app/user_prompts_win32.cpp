@@ -100,16 +100,28 @@ bool Win32UserPrompts::AskPassword(HWND owner, QString& password) {
     return true;
 }
 
-bool Win32UserPrompts::ConfirmDelete(HWND owner, const QString& cardTitle) {
+bool Win32UserPrompts::ConfirmDelete(HWND owner, const QString& cardTitle, unsigned descendants) {
     const QString footer =
         QString(L"<a href=\"") + kDeleteHelpAddress + L"\">Delete</a> will remove selected card permanently.";
-    QTaskDialog dialog(owner, cardTitle.c_str(), L"Do you really want to delete the following card ?", L"Delete",
+    // The cards below go with it: the question says how many.
+    QString content = cardTitle;
+    if (descendants == 1) content = content + L"\n\nand the card below it";
+    if (descendants > 1) {
+        QString below;
+        below.Format(L"\n\nand the %u cards below it", descendants);
+        content = content + below;
+    }
+    QTaskDialog dialog(owner, content.c_str(), L"Do you really want to delete the following card ?", L"Delete",
                        footer.c_str(), TDCBF_CANCEL_BUTTON,
                        TDF_ENABLE_HYPERLINKS | TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW);
     dialog.AddButton(QTaskDialog::QTaskDialogButton{kDeleteButton, L"Delete", QTaskDialog::QTaskDialogButton::ENABLED});
     dialog.mainIcon = ProgramIcon();
     dialog.flags |= TDF_USE_HICON_MAIN;
     return dialog.Show() == kDeleteButton;
+}
+
+bool Win32UserPrompts::AskYesNo(HWND owner, const QString& caption, const QString& text, UINT icon) {
+    return MessageBoxW(owner, text.c_str(), caption.c_str(), MB_YESNO | icon) == IDYES;
 }
 
 void Win32UserPrompts::ShowAbout(HWND owner) {

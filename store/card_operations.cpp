@@ -149,6 +149,10 @@ QArray<CardId> deleteCard(CardDatabase& database, CardId id) {
     return order;
 }
 
+unsigned countDescendants(CardDatabase& database, CardId id) {
+    return descendantsLeafFirst(database, id).GetCount();
+}
+
 void deleteAllCards(CardDatabase& database) {
     Transaction transaction(database);
     database.execute16(kDeleteAllSql);

@@ -42,6 +42,8 @@ void moveCard(CardDatabase& database, CardId id, CardId newParentId);
 // transaction; returns the ids in the order they were deleted. On failure no
 // card is deleted.
 kiln::qstd::QArray<CardId> deleteCard(CardDatabase& database, CardId id);
+// How many cards the delete of the card would remove besides it.
+unsigned countDescendants(CardDatabase& database, CardId id);
 // Empties the table and forgets the ids handed out, so the next card gets id 1.
 void deleteAllCards(CardDatabase& database);
 // The card's stored RTF bytes (empty for a card never saved).

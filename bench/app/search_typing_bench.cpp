@@ -38,7 +38,8 @@ public:
         password = kPassword;
         return true;
     }
-    bool ConfirmDelete(HWND, const QString&) override { return false; }
+    bool ConfirmDelete(HWND, const QString&, unsigned) override { return false; }
+    bool AskYesNo(HWND, const QString&, const QString&, UINT) override { return false; }
     void ShowAbout(HWND) override {}
     void OpenInShell(const QString&) override {}
 };

@@ -39,9 +39,14 @@ public:
         answer = password.c_str();
         return true;
     }
-    bool ConfirmDelete(HWND, const kiln::qstd::QString& cardTitle) override {
+    bool ConfirmDelete(HWND, const kiln::qstd::QString& cardTitle, unsigned descendants) override {
         deleteQuestions.push_back(cardTitle.c_str());
+        deleteDescendants.push_back(descendants);
         return confirmDelete;
+    }
+    bool AskYesNo(HWND, const kiln::qstd::QString& caption, const kiln::qstd::QString& text, UINT icon) override {
+        questions.push_back({caption.c_str(), text.c_str(), icon});
+        return answerYes;
     }
     void ShowAbout(HWND) override { ++aboutBoxes; }
     void OpenInShell(const kiln::qstd::QString& address) override { opened.push_back(address.c_str()); }
@@ -52,6 +57,7 @@ public:
     bool givePassword = false;
     std::wstring password;
     bool confirmDelete = false;
+    bool answerYes = false;
 
     // What was asked and shown.
     std::vector<ShownMessage> messages;
@@ -59,6 +65,8 @@ public:
     std::vector<SavePathKind> saveKinds;
     int passwordQuestions = 0;
     std::vector<std::wstring> deleteQuestions;
+    std::vector<unsigned> deleteDescendants;
+    std::vector<ShownMessage> questions;
     int aboutBoxes = 0;
     std::vector<std::wstring> opened;
 };

@@ -96,7 +96,7 @@ TEST(Win32UserPromptsTest, OnlyTheDeleteButtonConfirmsADeletion) {
         std::wstring texts;
         const guitest::ModalOutcome outcome = guitest::DriveModal(
             [&] {
-                confirmed = prompts.ConfirmDelete(nullptr, L"Shopping list");
+                confirmed = prompts.ConfirmDelete(nullptr, L"Shopping list", 3);
                 return INT_PTR(0);
             },
             L"Delete",
@@ -109,6 +109,7 @@ TEST(Win32UserPromptsTest, OnlyTheDeleteButtonConfirmsADeletion) {
         EXPECT_EQ(confirmed, c.confirmed);
         EXPECT_NE(texts.find(L"Do you really want to delete the following card ?"), std::wstring::npos);
         EXPECT_NE(texts.find(L"Shopping list"), std::wstring::npos);
+        EXPECT_NE(texts.find(L"and the 3 cards below it"), std::wstring::npos);
     }
 }
 
