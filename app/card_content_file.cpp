@@ -43,6 +43,19 @@ QString FailureMessage(FileKind kind, const QString& path) {
     }
 }
 
+// Read straight after the call that failed: window creation can fail
+// without setting any error (a hook refused it, no display driver), and then
+// whatever an earlier, successful call left behind would be reported.
+QError HiddenEditorError() {
+    const DWORD error = GetLastError();
+    const QString message = L"The hidden editor that reads the file could not be created";
+    if (error == ERROR_SUCCESS) return QError(message + L".");
+    QString reason;
+    reason.FormatSystemError(error);
+    reason.Trim();
+    return QError(message + L": " + reason, static_cast<int>(error));
+}
+
 }  // namespace
 
 void ReadCardContentFromFile(const QString& path, CardContent& content) {
@@ -53,10 +66,16 @@ void ReadCardContentFromFile(const QString& path, CardContent& content) {
     }
     OleSession ole;
     kiln::qwin::QWindow host;
-    host.Create(nullptr, 0, WS_POPUP);
     EditorPage page;
-    if (!host.GetHandle() || !page.Create(&host, 1, 0)) throw QError::FromLastError();
+    SetLastError(ERROR_SUCCESS);
+    host.Create(nullptr, 0, WS_POPUP);
+    if (!host.GetHandle()) throw HiddenEditorError();
+    SetLastError(ERROR_SUCCESS);
+    if (!page.Create(&host, 1, 0)) throw HiddenEditorError();
     page.ApplyDatabaseState(true);
+    // Nothing is ever undone on this page; an undo record would keep another
+    // copy of the whole file's text.
+    SendMessageW(page.GetEditor().GetHandle(), EM_SETUNDOLIMIT, 0, 0);
     if (page.InsertFile(path) != FileInsertion::Inserted) throw QError(FailureMessage(kind, path));
 
     QBuffer rtf;

@@ -33,6 +33,12 @@ void openExisting(CardDatabase& database, const Invocation& invocation) {
     openCardFile(database, databasePath(invocation), invocation.options);
 }
 
+// For the commands that write to the file.
+void openForChange(CardDatabase& database, const Invocation& invocation) {
+    requireWritableFile(databasePath(invocation));
+    openExisting(database, invocation);
+}
+
 QString idAndTitle(CardId id, const QString& title) {
     return cardIdText(id) + L"\t" + escapeControlCharacters(title);
 }
@@ -59,7 +65,7 @@ void runAdd(const Invocation& invocation) {
     const CardId parentId = parent ? parseCardId(parent) : 0;
     const wchar_t* title = invocation.arguments.option(L"--title");
     CardDatabase database;
-    openExisting(database, invocation);
+    openForChange(database, invocation);
     // The card and its title arrive together or not at all.
     Transaction transaction(database);
     const CardId id = store::addCard(database, parentId);
@@ -71,7 +77,7 @@ void runAdd(const Invocation& invocation) {
 void runRename(const Invocation& invocation) {
     const CardId id = idArgument(invocation, 1);
     CardDatabase database;
-    openExisting(database, invocation);
+    openForChange(database, invocation);
     store::renameCard(database, id, invocation.arguments.positional(2));
 }
 
@@ -79,20 +85,20 @@ void runMove(const Invocation& invocation) {
     const CardId id = idArgument(invocation, 1);
     const CardId newParentId = idArgument(invocation, 2);
     CardDatabase database;
-    openExisting(database, invocation);
+    openForChange(database, invocation);
     store::moveCard(database, id, newParentId);
 }
 
 void runDelete(const Invocation& invocation) {
     const CardId id = idArgument(invocation, 1);
     CardDatabase database;
-    openExisting(database, invocation);
+    openForChange(database, invocation);
     store::deleteCard(database, id);
 }
 
 void runDeleteAll(const Invocation& invocation) {
     CardDatabase database;
-    openExisting(database, invocation);
+    openForChange(database, invocation);
     store::deleteAllCards(database);
 }
 
@@ -123,7 +129,7 @@ void runShow(const Invocation& invocation) {
 void runPut(const Invocation& invocation) {
     const CardId id = idArgument(invocation, 1);
     CardDatabase database;
-    openExisting(database, invocation);
+    openForChange(database, invocation);
     store::requireCard(database, id);
     // The file is read completely before the card is touched, so a file that
     // cannot be read leaves the card as it was.
@@ -141,7 +147,7 @@ void runLost(const Invocation& invocation) {
 
 void runRescue(const Invocation& invocation) {
     CardDatabase database;
-    openExisting(database, invocation);
+    openForChange(database, invocation);
     const CardId recovered = store::rescueLostCards(database);
     if (recovered != 0) invocation.out.writeLine(cardIdText(recovered));
 }

@@ -56,6 +56,13 @@ void openCardFileWithPassword(CardDatabase& database, const QString& path, const
     }
 }
 
+void requireWritableFile(const QString& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        throw cannot(L"Cannot change", path, L"", L"the file is read-only.");
+    }
+}
+
 void createCardFile(CardDatabase& database, const QString& path, bool replace) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
@@ -63,6 +70,7 @@ void createCardFile(CardDatabase& database, const QString& path, bool replace) {
         if (!replace) {
             throw cannot(L"Cannot create", path, L"", L"the file exists; give --force to replace it.");
         }
+        if (attributes & FILE_ATTRIBUTE_READONLY) throw cannot(L"Cannot create", path, L"", L"the file is read-only.");
     }
     try {
         store::createCardDatabase(database, path);

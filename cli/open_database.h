@@ -15,6 +15,10 @@ void openCardFile(CardDatabase& database, const kiln::qstd::QString& path, const
 void openCardFileWithPassword(CardDatabase& database, const kiln::qstd::QString& path,
                               const kiln::qstd::QString& password);
 
+// Refuses a file marked read-only before a command that changes it starts:
+// the mark is the user's, even where the system would let the write through.
+void requireWritableFile(const kiln::qstd::QString& path);
+
 // Makes a new, empty card database at path. A file already there is refused,
 // unless replace is given; a folder always is.
 void createCardFile(CardDatabase& database, const kiln::qstd::QString& path, bool replace);

@@ -66,6 +66,7 @@ void runPassword(const Invocation& invocation) {
         throw UsageError{L"The password commands read their passwords from standard input; "
                          L"give them without --password-stdin."};
     }
+    requireWritableFile(path);
     if (std::wcscmp(action, L"set") == 0) {
         setPassword(invocation, path);
     } else if (std::wcscmp(action, L"change") == 0) {

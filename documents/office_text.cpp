@@ -3,10 +3,12 @@
 #include <new>
 
 #include "core/qbuffer.h"
+#include "core/qerror.h"
 #include "documents/xml_part_text.h"
 #include "zip/qzipreader.h"
 
 using kiln::qstd::QBuffer;
+using kiln::qstd::QError;
 using kiln::qstd::QString;
 using kiln::qzip::QZFileItem;
 using kiln::qzip::QZipReader;
@@ -15,6 +17,8 @@ namespace {
 
 enum class Probe { Absent, Extracted, Failed };
 
+const uint64_t kLargestPart = 256u << 20;
+
 // Absent and damaged are told apart: a package without a main document may
 // be another kind, but a main document that cannot be decompressed is a
 // damaged file, not an empty one.
@@ -22,6 +26,12 @@ Probe ExtractPart(QZipReader& reader, const wchar_t* name, QBuffer& part) {
     QZFileItem item;
     if (!reader.GetTree().Find(name, item)) {
         return Probe::Absent;
+    }
+    // The part is unpacked whole, and no larger than its directory entry
+    // says: a size beyond what any card's text needs is refused before a
+    // byte of memory is taken for it.
+    if (item.uncompressedSize > kLargestPart) {
+        throw QError(L"The document is too large to read: its text part unpacks to more than 256 MB.");
     }
     part.RemoveAll();
     return reader.Extract(name, part) ? Probe::Extracted : Probe::Failed;

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "core/qbuffer.h"
+#include "core/qerror.h"
 #include "documents/com_ptr.h"
 #include "documents/xml_lite.h"
 
@@ -21,8 +22,14 @@ const wchar_t LineFeed = L'\n';
 // whole text for every piece.
 class TextGatherer {
 public:
-    void Append(const wchar_t* units, UINT count) { bytes.Append(units, count * sizeof(wchar_t)); }
-    void Append(wchar_t unit) { bytes.Append(&unit, sizeof(wchar_t)); }
+    void Append(const wchar_t* units, UINT count) {
+        Reserve(count);
+        bytes.Append(units, count * sizeof(wchar_t));
+    }
+    void Append(wchar_t unit) {
+        Reserve(1);
+        bytes.Append(&unit, sizeof(wchar_t));
+    }
 
     QString ToString() const {
         return QString(reinterpret_cast<const wchar_t*>(bytes.GetData()),
@@ -30,6 +37,14 @@ public:
     }
 
 private:
+    // A small package can inflate to gigabytes of text; what no card could
+    // hold is refused before it is gathered.
+    void Reserve(UINT count) const {
+        if (bytes.GetCount() / sizeof(wchar_t) + count > kLongestOfficeText) {
+            throw kiln::qstd::QError(L"The document's text is too long for a card: more than 32 million characters.");
+        }
+    }
+
     QBuffer bytes;
 };
 
@@ -101,17 +116,22 @@ bool XmlPartToText(const unsigned char* bytes, unsigned length, QString& text) {
         XmlNodeType type;
         // Every node takes at least one byte of the part. A parser that
         // reports more is going round in circles (one was seen repeating an
-        // empty text node forever at a cut-off end); that ends the walk
-        // like any other fault in the part.
+        // empty text node forever at a cut-off end); that is a fault in the
+        // part like any other.
         uint64_t nodesLeft = static_cast<uint64_t>(length) + 16;
-        // Anything but S_OK ends the walk: S_FALSE at the end of the input,
-        // an error code where the XML stops being well-formed. The text
-        // before a fault is kept.
-        while (nodesLeft-- > 0 && reader->Read(&type) == S_OK) {
-            if (!GatherNode(reader.Get(), type, gathered)) {
+        HRESULT read;
+        bool rooted = false;
+        while ((read = reader->Read(&type)) == S_OK) {
+            if (nodesLeft-- == 0 || !GatherNode(reader.Get(), type, gathered)) {
                 return false;
             }
+            rooted = rooted || type == XmlNodeType_Element;
         }
+        // S_FALSE is the end of the input. Anything else is XML the parser
+        // cannot read (too deep, a document type, cut off): its text is not
+        // the document's, and part of it would pass for all. Nor is input
+        // without a single element (zeros, binary) a document.
+        if (read != S_FALSE || !rooted) return false;
         text = gathered.ToString();
         return true;
     } catch (const std::bad_alloc&) {

@@ -7,7 +7,10 @@
 // end of every element named "p" in any namespace (paragraphs of word
 // processing and of drawing text alike).
 //
-// A part that is not well-formed yields the text before the fault, and true.
-// False when the parser cannot be created or refuses to give a node's prefix,
-// name or value.
+// False when the parser cannot be created, finds the part not well-formed
+// (or nested deeper than it goes, or holding a document type declaration), or
+// refuses to give a node's prefix, name or value. Throws QError when the text
+// grows beyond kLongestOfficeText characters.
+const unsigned kLongestOfficeText = 32000000;
+
 bool XmlPartToText(const unsigned char* bytes, unsigned length, kiln::qstd::QString& text);

@@ -33,7 +33,8 @@ public:
 
     // Reads file into the control at the selection. flags are SF_TEXT or
     // SF_RTF with SFF_SELECTION; for text the encoding is detected from the
-    // first bytes and SF_UNICODE added to flags when the file is UTF-16.
+    // first bytes and SF_UNICODE added to flags when the file is UTF-16;
+    // other text that is valid UTF-8 throughout is read as UTF-8.
     // An empty text file is success without touching the control; false
     // when the control took no characters.
     bool StreamInFile(files::QFile& file, WPARAM& flags);
@@ -96,6 +97,8 @@ private:
     QOleCallback* oleCallback = nullptr;
     // Big-endian UTF-16 is handed to the control with every byte pair swapped.
     bool swapBytes = false;
+    // UTF-8 text without a mark is handed to the control with one in front.
+    bool markUtf8 = false;
     files::QFile* streamedFile = nullptr;
 };
 

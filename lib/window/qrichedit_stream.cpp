@@ -1,8 +1,11 @@
 // Files in, RTF out: the control's stream interface.
 
+#include <cstring>
 #include <new>
 
+#include "core/qerror.h"
 #include "window/qrichedit.h"
+#include "window/rtf_nesting.h"
 
 namespace kiln {
 namespace qwin {
@@ -33,6 +36,82 @@ LONGLONG DetectTextEncoding(const unsigned char b[4], WPARAM& flags, bool& swapB
     return 0;
 }
 
+// How many bytes the UTF-8 sequence at s takes: 0 when the bytes there are
+// no valid sequence (stray continuation bytes, overlong forms, surrogates,
+// code points beyond U+10FFFF), and more than available when the sequence
+// runs past the end of the bytes at hand.
+size_t Utf8SequenceLength(const unsigned char* s, size_t available) {
+    const unsigned char lead = s[0];
+    if (lead < 0x80) return 1;
+    size_t length;
+    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    for (size_t i = 1; i < length; ++i) {
+        if (i >= available) return length;
+        const unsigned char lowest = i == 1 ? low : 0x80;
+        const unsigned char highest = i == 1 ? high : 0xBF;
+        if (s[i] < lowest || s[i] > highest) return 0;
+    }
+    return length;
+}
+
+// Whether the file from its current position is UTF-8 that an 8-bit code
+// page would read differently: valid throughout, with at least one byte
+// beyond ASCII. Reads the file once, a chunk at a time.
+bool IsUtf8BeyondAscii(files::QFile& file) {
+    unsigned char chunk[65536];
+    size_t carried = 0;
+    bool beyondAscii = false;
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(file.GetHandle(), chunk + carried, static_cast<DWORD>(sizeof chunk - carried), &read,
+                      nullptr)) {
+            return false;
+        }
+        const size_t available = carried + read;
+        if (read == 0) return carried == 0 && beyondAscii;
+        size_t at = 0;
+        while (at < available) {
+            const size_t length = Utf8SequenceLength(chunk + at, available - at);
+            if (length == 0) return false;
+            if (at + length > available) break;
+            if (length > 1) beyondAscii = true;
+            at += length;
+        }
+        // A sequence cut by the chunk's end is judged with the next chunk.
+        carried = available - at;
+        std::memmove(chunk, chunk + at, carried);
+    }
+}
+
+// The control keeps a fixed stack of group states while it reads RTF and
+// crashes when a document nests deeper.
+const unsigned kDeepestRtfNesting = 32;
+
+// The deepest nesting of the RTF from the file's current position; reads
+// the file once, a chunk at a time.
+unsigned DeepestRtfNesting(files::QFile& file) {
+    RtfNesting nesting;
+    unsigned char chunk[65536];
+    DWORD read = 0;
+    while (ReadFile(file.GetHandle(), chunk, sizeof chunk, &read, nullptr) && read > 0) {
+        nesting.Feed(chunk, read);
+    }
+    return nesting.Deepest();
+}
+
 // A writer that gives up halfway (on an object it cannot write) may still
 // report success; a card saved from such a stream would lose everything
 // after the object. Complete RTF ends by closing its outer group.
@@ -49,15 +128,32 @@ bool EndsWithClosedGroup(const qstd::QBuffer& rtf, unsigned start) {
 
 bool QRichEdit::StreamInFile(files::QFile& file, WPARAM& flags) {
     // Decided afresh for every file: an RTF or 8-bit file after a big-endian
-    // one is never swapped.
+    // one is never swapped, nor marked as UTF-8.
     swapBytes = false;
+    markUtf8 = false;
     LONGLONG start = 0;
     if ((flags & SF_RTF) == 0) {
         const LONGLONG size = file.GetSize();
         if (size == 0) return true;
-        if (size >= 4) {
-            unsigned char first[4] = {};
-            if (file.Read(first, 4) == 4) start = DetectTextEncoding(first, flags, swapBytes);
+        unsigned char first[4] = {};
+        const unsigned got = size >= 4 ? file.Read(first, 4) : 0;
+        if (got == 4) start = DetectTextEncoding(first, flags, swapBytes);
+        const bool utf8Mark = got == 4 && first[0] == 0xEF && first[1] == 0xBB && first[2] == 0xBF;
+        // Most editors write UTF-8 without a mark today: bytes that are valid
+        // UTF-8 are read as such, anything else in the ANSI code page as ever.
+        // The control is told by the mark, the one sign every version of it
+        // takes for UTF-8 plain text.
+        if ((flags & SF_UNICODE) == 0 && !utf8Mark) {
+            file.Seek(0, files::QFile::seekBegin);
+            markUtf8 = IsUtf8BeyondAscii(file);
+        }
+    } else {
+        const unsigned deepest = DeepestRtfNesting(file);
+        if (deepest > kDeepestRtfNesting) {
+            qstd::QString message;
+            message.Format(L"The RTF nests its groups %u deep; the editor takes at most %u.", deepest,
+                           kDeepestRtfNesting);
+            throw qstd::QError(message);
         }
     }
     file.Seek(start, files::QFile::seekBegin);
@@ -78,8 +174,16 @@ DWORD CALLBACK QRichEdit::ReadFileChunk(DWORD_PTR cookie, LPBYTE buffer, LONG wa
     auto* self = reinterpret_cast<QRichEdit*>(cookie);
     *done = 0;
     if (wanted <= 0) return 0;
+    static const BYTE utf8Mark[] = {0xEF, 0xBB, 0xBF};
+    LONG marked = 0;
+    if (self->markUtf8 && wanted > static_cast<LONG>(sizeof utf8Mark)) {
+        std::memcpy(buffer, utf8Mark, sizeof utf8Mark);
+        marked = sizeof utf8Mark;
+        self->markUtf8 = false;
+    }
     DWORD read = 0;
-    if (!ReadFile(self->streamedFile->GetHandle(), buffer, static_cast<DWORD>(wanted), &read, nullptr)) {
+    if (!ReadFile(self->streamedFile->GetHandle(), buffer + marked, static_cast<DWORD>(wanted - marked), &read,
+                  nullptr)) {
         return 1;
     }
     if (self->swapBytes) {
@@ -90,7 +194,7 @@ DWORD CALLBACK QRichEdit::ReadFileChunk(DWORD_PTR cookie, LPBYTE buffer, LONG wa
         }
     }
     // Nothing read is the end of the file, which ends the stream.
-    *done = static_cast<LONG>(read);
+    *done = marked + static_cast<LONG>(read);
     return 0;
 }
 

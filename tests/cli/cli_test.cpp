@@ -227,6 +227,39 @@ TEST_F(Companion, RefusalsExplainThemselvesAndChangeNothing) {
     DeleteFileW(plain.c_str());
 }
 
+// The user's read-only mark holds even where the system would let a write
+// through (an administrator); reading still works.
+TEST_F(Companion, ARefusalOnAReadOnlyFileSaysItIsReadOnly) {
+    buildFamily();
+    const ziptest::TempFile text("new content", L".txt");
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::string changing = "Cannot change \"" + utf8(path) + "\": the file is read-only.\n";
+    const struct {
+        std::vector<std::wstring> arguments;
+        std::string message;
+    } cases[] = {
+        {{L"add", path, L"--title", L"x"}, changing},
+        {{L"rename", path, L"1", L"x"}, changing},
+        {{L"move", path, L"3", L"1"}, changing},
+        {{L"delete", path, L"3"}, changing},
+        {{L"delete-all", path}, changing},
+        {{L"put", path, L"2", text.Path()}, changing},
+        {{L"rescue", path}, changing},
+        {{L"password", L"set", path}, changing},
+        {{L"create", path, L"--force"}, "Cannot create \"" + utf8(path) + "\": the file is read-only.\n"},
+    };
+    const std::string before = readFile(path);
+    for (const auto& c : cases) {
+        const std::string command = utf8(c.arguments[0]);
+        const CliRun run = runCli(c.arguments);
+        EXPECT_EQ(1u, run.exitCode) << command;
+        EXPECT_EQ(c.message, run.err) << command;
+        EXPECT_TRUE(before == readFile(path)) << command << " changed the file";
+    }
+    EXPECT_EQ("1\tProjects\n  2\tVorlen\n    4\tNotes\n3\tIdeas\n", ok({L"tree", path}));
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(Companion, UsageErrorsTouchNoFile) {
     buildFamily();
     const struct {
@@ -325,6 +358,37 @@ TEST_F(Companion, PutReplacesACardsContentWithAFilesOrRefusesAnUnknownKind) {
     const CliRun missingCard = runCli({L"put", path, L"99", text.Path()});
     EXPECT_EQ(1u, missingCard.exitCode);
     EXPECT_EQ(before, readFile(path));
+}
+
+// Files the editor must not be handed, or would read wrongly: refused with a
+// reason and the card kept, or read in their real encoding.
+TEST_F(Companion, PutRefusesWhatTheEditorCannotTakeAndReadsUtf8AsUtf8) {
+    buildFamily();
+    const ziptest::TempFile utf8Text("caf\xC3\xA9", L".txt");
+    EXPECT_EQ("", ok({L"put", path, L"2", utf8Text.Path()}));
+    EXPECT_EQ(utf8(L"caf\u00E9"), ok({L"show", path, L"2", L"--text"}));
+
+    std::string deepRtf = "{\\rtf1\\ansi ";
+    for (int i = 0; i < 49; ++i) deepRtf += "{\\b ";
+    deepRtf += "x" + std::string(50, '}');
+    const ziptest::TempFile deep(deepRtf, L".rtf");
+    ziptest::ZipBuilder package;
+    package.AddDeflated("word/document.xml", "<?xml version=\"1.0\"?><!DOCTYPE w [<!ENTITY e \"boom\">]><w>&e;</w>");
+    const ziptest::TempFile doctype(package.Build(), L".docx");
+    const struct {
+        const wchar_t* file;
+        std::string message;
+    } cases[] = {
+        {deep.Path(), "The RTF nests its groups 50 deep; the editor takes at most 32.\n"},
+        {doctype.Path(), "Document load error!\n"},
+    };
+    const std::string before = readFile(path);
+    for (const auto& c : cases) {
+        const CliRun refused = runCli({L"put", path, L"2", c.file});
+        EXPECT_EQ(1u, refused.exitCode) << c.message;
+        EXPECT_EQ(c.message, refused.err);
+        EXPECT_EQ(before, readFile(path)) << c.message;
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/qerror.h"
 #include "core/qstring.h"
 #include "documents/office_text.h"
 #include "zip_builder.h"
@@ -178,34 +179,69 @@ TEST(OfficeText, ThePackageDecidesItsKindNotTheExtension) {
     }
 }
 
-// XML that stops being well-formed gives the text before the fault.
-TEST(OfficeText, MalformedXmlGivesTheTextBeforeTheFault) {
+// XML the parser cannot read is no document's text: a part of the text
+// would pass for all of it, and none at all would empty the card.
+TEST(OfficeText, XmlThatCannotBeReadIsAnError) {
+    std::string tooDeep;
+    for (int i = 0; i < 300; ++i) tooDeep += "<w:r>";
+    const std::string kept = "<w:p><w:r><w:t>kept</w:t></w:r></w:p>";
     const Case cases[] = {
         {"mismatched end tag", L".docx",
-         {{"word/document.xml",
-           WordDocument("<w:p><w:r><w:t>kept</w:t></w:r></w:p><w:p><w:r><w:t>also kept</w:r></w:p><w:p>lost</w:p>")}},
-         true, L"kept\nalso kept"},
-        {"a document type declaration is refused", L".docx",
+         {{"word/document.xml", WordDocument(kept + "<w:p><w:r><w:t>also kept</w:r></w:p><w:p>lost</w:p>")}},
+         false, L""},
+        {"nested too deep", L".docx", {{"word/document.xml", WordDocument(kept + "<w:p>" + tooDeep)}}, false, L""},
+        {"a document type declaration", L".docx",
          {{"word/document.xml",
            std::string(Declaration) + "<!DOCTYPE w [<!ENTITY e \"boom\">]><w:document><w:p>&e;</w:p></w:document>"}},
-         true, L""},
-        {"not XML at all", L".docx", {{"word/document.xml", "\x01\x02 binary \xFF"}}, true, L""},
+         false, L""},
+        {"not XML at all", L".docx", {{"word/document.xml", "\x01\x02 binary \xFF"}}, false, L""},
+        {"all zeros", L".docx", {{"word/document.xml", std::string(4096, '\0')}}, false, L""},
+        {"cut off inside text", L".docx", {{"word/document.xml", WordDocumentStart() + kept + "<w:p><w:r><w:t>half"}},
+         false, L""},
+        {"an unreadable first sheet", L".xlsx",
+         {{"xl/workbook.xml", "<workbook/>"}, {"xl/worksheets/sheet1.xml", std::string(64, '\0')}}, false, L""},
     };
     for (const Case& c : cases) {
         Check(c);
     }
 }
 
-// Whether the parser still reports the text it was reading when the part
-// ends is its own affair; what came before is kept, and the walk ends.
-TEST(OfficeText, APartCutOffInsideTextKeepsWhatCameBefore) {
-    const std::string cut = WordDocumentStart() + "<w:p><w:r><w:t>kept</w:t></w:r></w:p><w:p><w:r><w:t>half";
-    for (bool deflated : {false, true}) {
-        SCOPED_TRACE(deflated ? "deflated" : "stored");
-        const Extraction result = Extract(Package({{"word/document.xml", cut}}, deflated), L".docx");
-        EXPECT_TRUE(result.ok);
-        EXPECT_EQ(0u, result.text.find(L"kept\n"));
-        EXPECT_LE(result.text.size(), std::wstring(L"kept\nhalf").size());
+// A small package can unpack to gigabytes; what no card could hold is
+// refused with a reason before the memory is taken.
+TEST(OfficeText, TextBeyondWhatACardHoldsIsRefusedWithAReason) {
+    ZipBuilder lying;
+    ziptest::ZipEntry& huge = lying.AddRaw("word/document.xml");
+    huge.payload = ziptest::DeflateRaw(WordDocument("<w:p><w:r><w:t>small</w:t></w:r></w:p>"));
+    huge.method = 8;
+    huge.compressedSize = huge.payload.size();
+    huge.uncompressedSize = (256u << 20) + 1;
+
+    std::string run = WordDocumentStart() + "<w:p><w:r><w:t>";
+    run.append(32000001, 'a');
+    run += "</w:t></w:r></w:p></w:body></w:document>";
+    ZipBuilder long_;
+    long_.AddDeflated("word/document.xml", run);
+
+    const struct {
+        const char* name;
+        std::string bytes;
+        const wchar_t* message;
+    } cases[] = {
+        {"a part that unpacks beyond 256 MB", lying.Build(),
+         L"The document is too large to read: its text part unpacks to more than 256 MB."},
+        {"text beyond 32 million characters", long_.Build(),
+         L"The document's text is too long for a card: more than 32 million characters."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFile file(c.bytes, L".docx");
+        QString text = L"left over";
+        try {
+            ExtractOfficeText(file.Path(), text);
+            ADD_FAILURE() << "not refused";
+        } catch (const kiln::qstd::QError& error) {
+            EXPECT_STREQ(c.message, error.message.c_str());
+        }
     }
 }
 

@@ -209,5 +209,30 @@ TEST(CardContentFromFile, RefusesWhatAnEditorDoesNotTakeWithAMessage) {
     }
 }
 
+// Window creation can fail without an error of its own (a hook refuses it,
+// a session without a display); the message must then not be whatever an
+// earlier, successful call left behind.
+LRESULT CALLBACK RefuseEveryWindow(int code, WPARAM wParam, LPARAM lParam) {
+    return code == HCBT_CREATEWND ? 1 : CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST(CardContentFromFile, AHiddenEditorThatCannotBeMadeSaysSoNotAStaleError) {
+    ScratchFile text("words", L".txt");
+    CardContent content;
+    content.txt = L"kept";
+    HHOOK hook = SetWindowsHookExW(WH_CBT, RefuseEveryWindow, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    std::wstring message = L"<no error>";
+    SetLastError(ERROR_ENVVAR_NOT_FOUND);
+    try {
+        ReadCardContentFromFile(text.Path(), content);
+    } catch (const QError& error) {
+        message = error.message.c_str();
+    }
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(message, L"The hidden editor that reads the file could not be created.");
+    EXPECT_STREQ(content.txt.c_str(), L"kept");
+}
+
 }  // namespace
 }  // namespace editortest

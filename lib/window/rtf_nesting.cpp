@@ -1,0 +1,22 @@
+#include "window/rtf_nesting.h"
+
+namespace kiln {
+namespace qwin {
+
+void RtfNesting::Feed(const unsigned char* bytes, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        const unsigned char c = bytes[i];
+        if (escaped) {
+            escaped = false;
+        } else if (c == '\\') {
+            escaped = true;
+        } else if (c == '{') {
+            if (++depth > deepest) deepest = depth;
+        } else if (c == '}' && depth > 0) {
+            --depth;
+        }
+    }
+}
+
+}  // namespace qwin
+}  // namespace kiln

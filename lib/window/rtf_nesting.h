@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+
+namespace kiln {
+namespace qwin {
+
+// How deep the groups of an RTF document nest, counting its outer group, as
+// the rich edit control counts them; fed in pieces of any size. Escaped
+// braces are no groups. The bytes of \binN data are read like any others,
+// since a control that does not know the word sees braces among them.
+class RtfNesting {
+public:
+    void Feed(const unsigned char* bytes, size_t count);
+    unsigned Deepest() const { return deepest; }
+
+private:
+    bool escaped = false;
+    unsigned depth = 0;
+    unsigned deepest = 0;
+};
+
+}  // namespace qwin
+}  // namespace kiln
