@@ -44,6 +44,7 @@ bool MainWindow::openDatabase(const QString& path, bool create) {
         }
     } catch (const QError& error) {
         // The window never shows a database it could not read.
+        cardTree.DeleteAll();
         database.close();
         databasePath.Empty();
         currentPassword.Empty();
@@ -56,12 +57,19 @@ bool MainWindow::openDatabase(const QString& path, bool create) {
     return true;
 }
 
-void MainWindow::closeDatabase() {
+bool MainWindow::closeDatabase() {
     if (databasePath.IsEmpty()) {
         ShowMessage(L"Open a database first!");
-        return;
+        return false;
     }
-    saveCurrentCard();
+    try {
+        saveCurrentCard();
+    } catch (const QError& error) {
+        // The edit is still in the editor: the database stays open for
+        // another try rather than losing it.
+        ShowMessage(error.message);
+        return false;
+    }
     cardTree.DeleteAll();
     SetStatusText(L"Database closed!");
     ShowWelcomeState();
@@ -70,6 +78,7 @@ void MainWindow::closeDatabase() {
     currentPassword.Empty();
     SetText(kProductName);
     UpdateCaption();
+    return true;
 }
 
 bool MainWindow::saveCurrentCard() {
