@@ -20,6 +20,7 @@ PACKAGES=(
   ninja-build cmake make
   xvfb fonts-wine fonts-liberation2
   googletest
+  python3-docx
   ca-certificates
 )
 
