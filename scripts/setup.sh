@@ -21,6 +21,7 @@ PACKAGES=(
   xvfb fonts-wine fonts-liberation2
   googletest
   python3-docx
+  cups printer-driver-cups-pdf poppler-utils
   ca-certificates
 )
 
