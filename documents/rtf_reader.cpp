@@ -90,6 +90,9 @@ public:
                 break;
             case '}':
                 FlushBytes();
+                // The document ends with its outermost group; what follows
+                // (the editor's stored form ends with a zero byte) is no text.
+                if (stack.size() == 1) at = end;
                 CloseGroup();
                 break;
             case '\\': Control(); break;

@@ -112,6 +112,7 @@ TEST(RtfReader, EscapesGroupsAndDestinationsThatCarryNoText) {
         {"{\\rtf1 {\\pict\\pngblip\\bin4 {}}\x01}after}", L"[picture]after"},
         {"{\\rtf1 unclosed {\\b group", L"unclosed group"},
         {"{\\rtf1 cut at \\'", L"cut at "},
+        {"{\\rtf1 stored}\r\n\x01" "after the end", L"stored"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rtf);
