@@ -44,6 +44,7 @@ bool MainWindow::openDatabase(const QString& path, bool create) {
         }
     } catch (const QError& error) {
         // The window never shows a database it could not read.
+        cardTree.DeleteAll();
         database.close();
         databasePath.Empty();
         currentPassword.Empty();
@@ -56,14 +57,21 @@ bool MainWindow::openDatabase(const QString& path, bool create) {
     return true;
 }
 
-void MainWindow::closeDatabase() {
+bool MainWindow::closeDatabase() {
     if (databasePath.IsEmpty()) {
         ShowMessage(L"Open a database first!");
-        return;
+        return false;
+    }
+    try {
+        saveCurrentCard();
+    } catch (const QError& error) {
+        // The edit is still in the editor: the database stays open for
+        // another try rather than losing it.
+        ShowMessage(error.message);
+        return false;
     }
     // The search thread lets go of the file before anything replaces it.
     search.Stop();
-    saveCurrentCard();
     cardTree.DeleteAll();
     SetStatusText(L"Database closed!");
     ShowWelcomeState();
@@ -72,6 +80,7 @@ void MainWindow::closeDatabase() {
     currentPassword.Empty();
     SetText(kProductName);
     UpdateCaption();
+    return true;
 }
 
 bool MainWindow::saveCurrentCard() {
