@@ -103,6 +103,7 @@ void MainWindow::LoadCardIntoActiveTab(CardId cardId, const QString& cardTitle) 
     tabs.SetActiveValue(cardId);
     const QBuffer rtf = store::loadCardContent(database, cardId);
     page->LoadRtf(rtf.GetData(), rtf.GetCount());
+    toolbar.ShowCaretFormat(page->GetCaretFormat());
 }
 
 // The card remembered from the last run when this is the database of the

@@ -31,6 +31,11 @@ const UINT kInsertMoreResults = WM_APP + 1;
 const unsigned kResultBatch = 400;
 }  // namespace
 
+bool SearchBox::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (msg == WM_PAINT) return false;
+    return QEdit::OnMessage(msg, wParam, lParam, result);
+}
+
 bool SearchBox::OnKeyDown(UINT key, UINT, LPARAM lParam) {
     if (key != VK_UP && key != VK_DOWN) return false;
     SendMessageW(panel.GetHandle(), WM_KEYDOWN, key, lParam);

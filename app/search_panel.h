@@ -16,6 +16,9 @@ class SearchBox : public kiln::qwin::QEdit {
 public:
     explicit SearchBox(SearchPanel& panel) : panel(panel) {}
 
+    // The box paints itself: the router's WM_PAINT would begin and end a
+    // paint of its own first and leave the box nothing to draw.
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     bool OnKeyDown(UINT key, UINT repeat, LPARAM lParam) override;
     bool OnKeyUp(UINT key, UINT repeat, LPARAM lParam) override;
 
