@@ -52,6 +52,9 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
         {IDM_ASSOCIATE_EXTENSIONS, &MainWindow::CommandAssociate},
         {IDB_PREV, &MainWindow::CommandPrev},
         {IDB_NEXT, &MainWindow::CommandNext},
+        {IDM_SET_PASSWORD, &MainWindow::CommandSetPassword},
+        {IDM_CHANGE_PASSWORD, &MainWindow::CommandChangePassword},
+        {IDM_REMOVE_PASSWORD, &MainWindow::CommandRemovePassword},
     };
     for (const Route& route : kRoutes) {
         if (route.id == id) {
