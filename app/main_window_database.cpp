@@ -21,6 +21,7 @@ bool MainWindow::openDatabase(const QString& path, bool create) {
         } else if (isEncryptedFile(path)) {
             if (!OpenEncipheredDatabase(path)) {
                 databasePath.Empty();
+                UpdateCaption();
                 return false;
             }
         } else {
