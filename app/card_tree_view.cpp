@@ -56,6 +56,8 @@ bool CardTreeView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* re
 }
 
 void CardTreeView::Fill(const CardTree& cards) {
+    // Every id must fit an item before the tree changes at all.
+    for (unsigned i = 0; i < cards.getCount(); ++i) cardIdToItemValue(cards.getCard(i).id);
     SendMessageW(handle, WM_SETREDRAW, FALSE, 0);
     DeleteAll();
     // The last item inserted at each depth: the parent of the next deeper one.

@@ -67,7 +67,9 @@ public:
     // true when the database is open and shown. A failure is shown to the
     // user and leaves the window without a database.
     bool openDatabase(const kiln::qstd::QString& path, bool create);
-    void closeDatabase();
+    // true once the database is closed; false when none was open or the
+    // card being edited could not be saved (the database then stays open).
+    bool closeDatabase();
     // Writes the current editor into the card its tab shows, if modified;
     // true when it wrote.
     bool saveCurrentCard();

@@ -79,14 +79,14 @@ void MainWindow::ShowMessage(const QString& text) {
 void MainWindow::CommandNew(const Command&) {
     QString path;
     if (!prompts.AskSavePath(handle, SavePathKind::NewDatabase, path)) return;
-    if (IsDatabaseOpen()) closeDatabase();
+    if (IsDatabaseOpen() && !closeDatabase()) return;
     openDatabase(path, true);
 }
 
 void MainWindow::CommandOpen(const Command&) {
     QString path;
     if (!prompts.AskOpenPath(handle, OpenPathKind::OpenDatabase, path)) return;
-    if (IsDatabaseOpen()) closeDatabase();
+    if (IsDatabaseOpen() && !closeDatabase()) return;
     openDatabase(path, false);
 }
 

@@ -58,12 +58,19 @@ bool MainWindow::openDatabase(const QString& path, bool create) {
     return true;
 }
 
-void MainWindow::closeDatabase() {
+bool MainWindow::closeDatabase() {
     if (databasePath.IsEmpty()) {
         ShowMessage(L"Open a database first!");
-        return;
+        return false;
     }
-    saveCurrentCard();
+    try {
+        saveCurrentCard();
+    } catch (const QError& error) {
+        // The edit is still in the editor: the database stays open for
+        // another try rather than losing it.
+        ShowMessage(error.message);
+        return false;
+    }
     cardTree.DeleteAll();
     SetStatusText(L"Database closed!");
     ShowWelcomeState();
@@ -72,6 +79,7 @@ void MainWindow::closeDatabase() {
     currentPassword.Empty();
     SetText(kProductName);
     UpdateCaption();
+    return true;
 }
 
 bool MainWindow::saveCurrentCard() {

@@ -11,7 +11,15 @@ bool MainWindow::OnNotify(int controlId, NMHDR* header, LRESULT* result) {
     *result = 0;
     try {
         switch (header->code) {
-        case TVN_SELCHANGINGW: saveCurrentCard(); return true;
+        case TVN_SELCHANGINGW:
+            try {
+                saveCurrentCard();
+            } catch (const QError& error) {
+                // The selection stays, so the edit is not replaced by another card.
+                ShowMessage(error.message);
+                *result = TRUE;
+            }
+            return true;
         case TVN_SELCHANGEDW: {
             const HTREEITEM item = cardTree.GetSelectedItem();
             if (!item) return true;

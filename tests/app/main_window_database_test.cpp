@@ -108,6 +108,24 @@ TEST_F(MainWindowTest, AFileThatCannotBeOpenedIsReportedAndTheWelcomeStateStays)
     DeleteFileW(titlesOnly.c_str());
 }
 
+TEST_F(MainWindowTest, ACardIdTheTreeCannotHoldRefusesTheOpenWithoutAHalfFilledTree) {
+    CardFile cards(L"vorlen-app-far-id.data");
+    {
+        CardDatabase database;
+        database.openFile(cards.Path().c_str());
+        database.prepare("INSERT INTO tab (id, title, parent, position, txt, rtf) "
+                         "VALUES (5000000000, 'Far away', 0, '', '', '')")
+            .step();
+    }
+    Start(cards.Path());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].caption, L"Message");
+    EXPECT_NE(prompts.messages[0].text.find(L"5000000000"), std::wstring::npos);
+    EXPECT_FALSE(window->IsDatabaseOpen());
+    EXPECT_EQ(window->GetCardTree().GetCount(), 0);
+    EXPECT_TRUE(IsWindowVisible(window->GetWelcomeBrowser().GetHandle()));
+}
+
 TEST_F(MainWindowTest, AnEncipheredFileAsksForItsPasswordAndCancellingOpensNothing) {
     const std::wstring path = TempPath(L"vorlen-app-enciphered.data");
     {
