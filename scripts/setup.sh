@@ -20,6 +20,8 @@ PACKAGES=(
   ninja-build cmake make
   xvfb fonts-wine fonts-liberation2
   googletest
+  python3-docx
+  cups printer-driver-cups-pdf poppler-utils
   ca-certificates
 )
 
