@@ -119,6 +119,12 @@ private:
     void ShowDatabaseState();
     void LoadCardIntoActiveTab(CardId cardId, const kiln::qstd::QString& title);
     void SelectFirstCard();
+    // main_window_password.cpp
+    // Asks for the password and opens the file under it; false when cancelled.
+    bool OpenEncipheredDatabase(const kiln::qstd::QString& path);
+    // Re-enciphers the open database under password (plain when empty); false
+    // after a failure, which is shown.
+    bool Rekey(const kiln::qstd::QString& password);
     // main_window_tree.cpp
     void SelectCard(CardId cardId);
     // main_window_frame.cpp
@@ -146,6 +152,10 @@ private:
     void CommandWordWrap(const Command& command);
     void CommandPrev(const Command& command);
     void CommandNext(const Command& command);
+    // main_window_password.cpp
+    void CommandSetPassword(const Command& command);
+    void CommandChangePassword(const Command& command);
+    void CommandRemovePassword(const Command& command);
     void ShowMessage(const kiln::qstd::QString& text);
     // main_window_cards.cpp
     void CommandDelete(const Command& command);
@@ -177,7 +187,7 @@ private:
     CardTreeView cardTree;                     // card_tree_view.cpp, with its image list
     CardDatabase database;                     // main_window_database.cpp
     kiln::qstd::QString databasePath;          // main_window_database.cpp
-    kiln::qstd::QString currentPassword;       // main_window_database.cpp
+    kiln::qstd::QString currentPassword;       // main_window_password.cpp
     WelcomeBrowser welcomeBrowser;             // welcome_browser.cpp; shown in main_window_database.cpp
     bool searchPanelShown = false;             // main_window_commands.cpp
     bool maximisedBySystemCommand = false;     // main_window_commands.cpp

@@ -61,6 +61,9 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
         {IDB_STYLE, &MainWindow::CommandTreeStyle},
         {IDS_MINIMIZE_TO_TRAY, &MainWindow::CommandHideToTray},
         {IDS_ALWAYS_ON_TOP, &MainWindow::CommandAlwaysOnTop},
+        {IDM_SET_PASSWORD, &MainWindow::CommandSetPassword},
+        {IDM_CHANGE_PASSWORD, &MainWindow::CommandChangePassword},
+        {IDM_REMOVE_PASSWORD, &MainWindow::CommandRemovePassword},
     };
     for (const Route& route : kRoutes) {
         if (route.id == id) {

@@ -19,21 +19,20 @@ bool MainWindow::openDatabase(const QString& path, bool create) {
             store::createCardDatabase(database, path);
             currentPassword.Empty();
         } else if (isEncryptedFile(path)) {
-            QString password;
-            if (!prompts.AskPassword(handle, password)) {
+            if (!OpenEncipheredDatabase(path)) {
                 databasePath.Empty();
+                UpdateCaption();
                 return false;
             }
-            database.openFile(path);
-            database.applyKey(password);
-            currentPassword = password;
         } else {
             database.openFile(path);
             currentPassword.Empty();
         }
         kiln::qwin::QWaitCursor waiting;
         // Read before the window changes state: a file that is no card
-        // database fails here and leaves the welcome page in place.
+        // database, or a database of something else, fails here and leaves
+        // the welcome page in place.
+        store::checkCardTable(database);
         const CardTree cards = loadCardTree(database);
         ShowDatabaseState();
         if (!create) {
@@ -43,9 +42,11 @@ bool MainWindow::openDatabase(const QString& path, bool create) {
             SetStatusText(L"Database opened from path: " + path);
         }
     } catch (const QError& error) {
-        // The window never shows a database it could not read.
-        cardTree.DeleteAll();
+        // The window never shows a database it could not read, and nothing is
+        // written through a connection whose open failed (its key, say). The
+        // connection goes first, so that emptying the tree saves nothing.
         database.close();
+        cardTree.DeleteAll();
         databasePath.Empty();
         currentPassword.Empty();
         ShowWelcomeState();

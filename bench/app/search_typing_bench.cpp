@@ -38,6 +38,8 @@ public:
         password = kPassword;
         return true;
     }
+    bool AskNewPassword(HWND, NewPasswordEntries&) override { return false; }
+    bool AskPasswordChange(HWND, PasswordChangeEntries&) override { return false; }
     bool ConfirmDelete(HWND, const QString&, unsigned) override { return false; }
     bool AskYesNo(HWND, const QString&, const QString&, UINT) override { return false; }
     void ShowAbout(HWND) override {}

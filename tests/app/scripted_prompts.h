@@ -39,6 +39,18 @@ public:
         answer = password.c_str();
         return true;
     }
+    bool AskNewPassword(HWND, NewPasswordEntries& entries) override {
+        ++newPasswordQuestions;
+        if (!giveNewPassword) return false;
+        entries = newPassword;
+        return true;
+    }
+    bool AskPasswordChange(HWND, PasswordChangeEntries& entries) override {
+        ++passwordChangeQuestions;
+        if (!givePasswordChange) return false;
+        entries = passwordChange;
+        return true;
+    }
     bool ConfirmDelete(HWND, const kiln::qstd::QString& cardTitle, unsigned descendants) override {
         deleteQuestions.push_back(cardTitle.c_str());
         deleteDescendants.push_back(descendants);
@@ -56,6 +68,10 @@ public:
     std::wstring savePath;
     bool givePassword = false;
     std::wstring password;
+    bool giveNewPassword = false;
+    NewPasswordEntries newPassword;
+    bool givePasswordChange = false;
+    PasswordChangeEntries passwordChange;
     bool confirmDelete = false;
     bool answerYes = false;
 
@@ -64,6 +80,8 @@ public:
     std::vector<OpenPathKind> openKinds;
     std::vector<SavePathKind> saveKinds;
     int passwordQuestions = 0;
+    int newPasswordQuestions = 0;
+    int passwordChangeQuestions = 0;
     std::vector<std::wstring> deleteQuestions;
     std::vector<unsigned> deleteDescendants;
     std::vector<ShownMessage> questions;
