@@ -71,13 +71,14 @@ bool contains(const Bytes& haystack, const std::string& needle) {
     return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) != haystack.end();
 }
 
-CipherKey keyOf(const std::wstring& password) {
-    return CipherKey(kiln::qstd::QString(password.c_str()));
+CipherKey keyOf(const std::wstring& password, CipherFormat format) {
+    return CipherKey(kiln::qstd::QString(password.c_str()), format);
 }
 
-Connection::Connection(const std::wstring& path, const wchar_t* password, const char* vfs, int flags) {
+Connection::Connection(const std::wstring& path, const wchar_t* password, const char* vfs, int flags,
+                       CipherFormat format) {
     sqlite3_open_v2(utf8(path).c_str(), &db, flags, vfs);
-    if (password) setDatabaseKey(db, keyOf(password));
+    if (password) setDatabaseKey(db, keyOf(password, format));
 }
 
 Connection::~Connection() {
@@ -138,4 +139,16 @@ std::string cardDigest(Connection& db) {
     return db.text("SELECT count(*) || ':' || group_concat(id || '|' || title || '|' || parent || '|' || "
                    "length(txt) || '|' || substr(txt, 1, 40) || '|' || hex(rtf), ';') FROM "
                    "(SELECT * FROM tab ORDER BY id)");
+}
+
+const char* formatName(CipherFormat format) {
+    switch (format) {
+    case CipherFormat::plain:
+        return "plain";
+    case CipherFormat::format1:
+        return "format 1";
+    case CipherFormat::format2:
+        break;
+    }
+    return "format 2";
 }

@@ -32,14 +32,16 @@ bool fileExists(const std::wstring& path);
 std::string utf8(const std::wstring& text);
 bool contains(const Bytes& haystack, const std::string& needle);
 
-CipherKey keyOf(const std::wstring& password);
+CipherKey keyOf(const std::wstring& password, CipherFormat format = CipherFormat::format1);
 
 // A connection that closes itself; opened with the given file system (null:
-// the default, the enciphering layer) and, when given, keyed.
+// the default, the enciphering layer) and, when given, keyed (the format is
+// the one a new file gets; an existing file is read in its own).
 class Connection {
 public:
     explicit Connection(const std::wstring& path, const wchar_t* password = nullptr, const char* vfs = nullptr,
-                        int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+                        int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        CipherFormat format = CipherFormat::format1);
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
     ~Connection();
@@ -65,3 +67,6 @@ void addCards(Connection& db, int count, const std::string& tag);
 std::string cardDigest(Connection& db);
 // A marker no page of an enciphered file may show in plain.
 extern const char kPlainMarker[];
+
+// "format 1" or "format 2", for traces.
+const char* formatName(CipherFormat format);
