@@ -19,7 +19,7 @@ PACKAGES=(
   libz-mingw-w64-dev
   ninja-build cmake make
   xvfb fonts-wine fonts-liberation2
-  googletest
+  googletest python3-cryptography
   ca-certificates
 )
 
