@@ -247,10 +247,13 @@ TEST_F(Rekey, WrongKeyIsRefused) {
 
 // Every file operation of every kind of rekey, failed in turn: the old file
 // stays as it was, the connection goes on under the old key, nothing is left
-// beside the file.
+// beside the file. (A full disk takes the same paths as any failure; it is
+// tried on the kinds of format 1 only, each key of format 2 costing time.)
 TEST_F(Rekey, AFailureAnywhereLeavesTheOldFile) {
     for (const RekeyKind& kind : kKinds) {
+        const bool format2 = kind.fromFormat == kTwo || kind.toFormat == kTwo;
         for (Fault fault : {Fault::IoError, Fault::DiskFull}) {
+            if (format2 && fault == Fault::DiskFull) continue;
             DeleteFileW(path.c_str());
             makeDatabase(kind.from, 6, kind.fromFormat);
             // Pages are first rebuilt to keep format 2's bytes free, in a

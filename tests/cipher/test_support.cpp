@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
+#include <utility>
 
 #include "core/qstring.h"
 #include "store/cipher/database_key.h"
@@ -75,13 +77,39 @@ CipherKey keyOf(const std::wstring& password, CipherFormat format) {
     return CipherKey(kiln::qstd::QString(password.c_str()), format);
 }
 
+namespace {
+
+using DerivedKeys = std::map<std::pair<std::wstring, std::string>, CipherKey>;
+
+DerivedKeys& derivedKeys() {
+    static DerivedKeys keys;
+    return keys;
+}
+
+// The salt of a format 2 file as it stands, or empty.
+std::string saltOf(const std::wstring& path) {
+    const Bytes bytes = readFileBytes(path);
+    if (bytes.size() < 4096 || !authenticated_page::hasMark(bytes.data())) return std::string();
+    return std::string(bytes.begin() + authenticated_page::kSaltOffset, bytes.begin() + 4096);
+}
+
+}  // namespace
+
 Connection::Connection(const std::wstring& path, const wchar_t* password, const char* vfs, int flags,
                        CipherFormat format) {
     sqlite3_open_v2(utf8(path).c_str(), &db, flags, vfs);
-    if (password) setDatabaseKey(db, keyOf(password, format));
+    if (!password) return;
+    this->password = password;
+    const auto known = derivedKeys().find({this->password, saltOf(path)});
+    setDatabaseKey(db, known != derivedKeys().end() ? known->second : keyOf(password, format));
 }
 
 Connection::~Connection() {
+    const CipherKey key = password.empty() ? CipherKey() : databaseKey(db);
+    if (const authenticated_page::PageKeys* keys = key.pageKeys()) {
+        const char* salt = reinterpret_cast<const char*>(keys->salt());
+        derivedKeys()[{password, std::string(salt, salt + authenticated_page::kSaltBytes)}] = key;
+    }
     sqlite3_close_v2(db);
 }
 

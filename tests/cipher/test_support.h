@@ -36,7 +36,10 @@ CipherKey keyOf(const std::wstring& password, CipherFormat format = CipherFormat
 
 // A connection that closes itself; opened with the given file system (null:
 // the default, the enciphering layer) and, when given, keyed (the format is
-// the one a new file gets; an existing file is read in its own).
+// the one a new file gets; an existing file is read in its own). Keys
+// derived for a format 2 file are kept for the next connection with the same
+// password to the same salt, as one program keeps them for one file: the
+// tests open files hundreds of times.
 class Connection {
 public:
     explicit Connection(const std::wstring& path, const wchar_t* password = nullptr, const char* vfs = nullptr,
@@ -56,6 +59,7 @@ public:
 
 private:
     sqlite3* db = nullptr;
+    std::wstring password;
 };
 
 // Card tables as the program makes them.
