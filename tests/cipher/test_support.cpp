@@ -105,8 +105,10 @@ Connection::Connection(const std::wstring& path, const wchar_t* password, const 
 }
 
 Connection::~Connection() {
+    // After a rekey the connection holds another password's key.
     const CipherKey key = password.empty() ? CipherKey() : databaseKey(db);
-    if (const authenticated_page::PageKeys* keys = key.pageKeys()) {
+    const authenticated_page::PageKeys* keys = key.pageKeys();
+    if (keys && key == keyOf(password, key.format())) {
         const char* salt = reinterpret_cast<const char*>(keys->salt());
         derivedKeys()[{password, std::string(salt, salt + authenticated_page::kSaltBytes)}] = key;
     }
