@@ -162,6 +162,7 @@ void runOfficeText(const Invocation& invocation) {
 const OptionSpec kCreateOptions[] = {{L"--force", false}};
 const OptionSpec kAddOptions[] = {{L"--parent", true}, {L"--title", true}};
 const OptionSpec kShowOptions[] = {{L"--rtf", false}, {L"--text", false}};
+const OptionSpec kPasswordOptions[] = {{L"--compatible", false}};
 
 const Command kCommands[] = {
     {L"create", L"DB [--force]",
@@ -181,10 +182,12 @@ const Command kCommands[] = {
      nullptr, 0, runRescue},
     {L"search", L"DB TEXT", L"list the cards whose text contains TEXT or whose title begins with it", 2,
      nullptr, 0, runSearch},
-    {L"password", L"set|change|remove DB",
+    {L"password", L"set|change|remove DB [--compatible]",
      L"set, change or remove the password; the passwords come from standard input, one a line (change: old, "
-     L"then new)",
-     2, nullptr, 0, runPassword},
+     L"then new); --compatible writes the weak format older versions read",
+     2, kPasswordOptions, 1, runPassword},
+    {L"info", L"DB", L"print the file's format (plain, format 1 or format 2) and its page size", 1, nullptr, 0,
+     runInfo},
     {L"show", L"DB ID --rtf|--text", L"write a card's stored RTF, or its plain text, to standard output", 2,
      kShowOptions, 2, runShow},
     {L"put", L"DB ID FILE",

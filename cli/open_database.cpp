@@ -13,14 +13,17 @@ using kiln::qstd::QString;
 
 namespace {
 
-// Whether the file may be an enciphered card database: it does not begin
-// like a plain one and consists of whole 4096-byte pages. Anything else that
-// fails to open is no database, whatever the password.
+// Whether the file may be an enciphered card database: it begins with the
+// mark of format 2 (a file of that format cut short is damaged, and the
+// password tells where), or it does not begin like a plain one and consists
+// of whole 4096-byte pages. Anything else that fails to open is no database,
+// whatever the password.
 bool mayBeEnciphered(const QString& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
     const ULONGLONG size = (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return size > 0 && size % 4096 == 0 && isEncryptedFile(path);
+    const CipherFormat format = fileCipherFormat(path);
+    return format == CipherFormat::format2 || (size > 0 && size % 4096 == 0 && format == CipherFormat::format1);
 }
 
 QError cannot(const wchar_t* what, const QString& path, const wchar_t* how, const QString& reason, int code = 0) {
@@ -49,6 +52,8 @@ void openCardFileWithPassword(CardDatabase& database, const QString& path, const
         store::checkCardTable(database);
     } catch (const QError& error) {
         database.close();
+        // The file's own damage, told as it is: the password was right.
+        if (error.code == SQLITE_IOERR_DATA) throw;
         if (enciphered && (error.code == 0 || error.code == SQLITE_NOTADB)) {
             throw QError(L"Cannot open \"" + path + L"\": it is not a card database, or the password is wrong.", 0);
         }

@@ -1,5 +1,7 @@
 #include "cli/password_commands.h"
 
+#include <windows.h>
+
 #include <cwchar>
 
 #include "cli/open_database.h"
@@ -17,6 +19,11 @@ bool same(const QString& a, const QString& b) {
     return !a.IsEmpty() && !b.IsEmpty() && std::wcscmp(a.c_str(), b.c_str()) == 0;
 }
 
+// Format 1 only when asked for: files that older versions can open.
+CipherFormat newFormat(const Invocation& invocation) {
+    return invocation.arguments.option(L"--compatible") ? CipherFormat::format1 : CipherFormat::format2;
+}
+
 QString nextPassword(const Invocation& invocation) {
     QString password;
     invocation.in.readLine(password);
@@ -29,7 +36,7 @@ void setPassword(const Invocation& invocation, const QString& path) {
     if (password.IsEmpty()) throw QError(L"You must set a nonempty password!");
     CardDatabase database;
     openCardFileWithPassword(database, path, QString());
-    database.changeKey(password);
+    database.changeKey(password, newFormat(invocation));
 }
 
 void changePassword(const Invocation& invocation, const QString& path) {
@@ -45,10 +52,11 @@ void changePassword(const Invocation& invocation, const QString& path) {
     }
     if (same(newPassword, oldPassword)) throw QError(L"New password is same as the old one!");
     if (newPassword.IsEmpty()) throw QError(L"You must set a nonempty password!");
-    database.changeKey(newPassword);
+    database.changeKey(newPassword, newFormat(invocation));
 }
 
 void removePassword(const Invocation& invocation, const QString& path) {
+    if (invocation.arguments.option(L"--compatible")) throw UsageError{L"--compatible is for set and change."};
     if (!isEncryptedFile(path)) throw QError(L"Database not encrypted!");
     CardDatabase database;
     openCardFileWithPassword(database, path, nextPassword(invocation));
@@ -57,6 +65,20 @@ void removePassword(const Invocation& invocation, const QString& path) {
 }
 
 }  // namespace
+
+void runInfo(const Invocation& invocation) {
+    const QString path = invocation.arguments.positional(0);
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        throw QError(L"Cannot open \"" + path + L"\": the file does not exist.");
+    }
+    const CipherFormat format = fileCipherFormat(path);
+    const wchar_t* names[] = {L"plain", L"format 1", L"format 2"};
+    invocation.out.writeLine(QString(L"format: ") + names[static_cast<int>(format)]);
+    wchar_t pageSize[32];
+    std::swprintf(pageSize, 32, L"page size: %lu", static_cast<unsigned long>(filePageSize(path, format)));
+    invocation.out.writeLine(pageSize);
+}
 
 void runPassword(const Invocation& invocation) {
     const wchar_t* action = invocation.arguments.positional(0);

@@ -19,7 +19,7 @@ PACKAGES=(
   libz-mingw-w64-dev
   ninja-build cmake make
   xvfb fonts-wine fonts-liberation2
-  googletest
+  googletest python3-cryptography
   python3-docx
   cups printer-driver-cups-pdf poppler-utils
   # 32-bit Wine reaches CUPS through the 32-bit library.

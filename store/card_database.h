@@ -5,6 +5,7 @@
 #include "core/qbuffer.h"
 #include "core/qstring.h"
 #include "store/card_statement.h"
+#include "store/cipher/cipher_key.h"
 
 // Owner of the one SQLite connection of a card database; every statement of
 // the program runs through it. Failures raise QError with the engine's message
@@ -52,11 +53,14 @@ public:
     // with one. "Invalid password!" (code 0) when the password does not open
     // the file; false for any other failure of the mark.
     bool applyKey(const kiln::qstd::QString& password);
-    // Re-enciphers the open database under the password, or makes it plain
-    // when the password is empty; all or nothing, and the connection goes on
-    // under whichever key the file is under. A throw means the file kept its
-    // old key, unless the message says otherwise.
-    bool changeKey(const kiln::qstd::QString& password);
+    // Re-enciphers the open database under the password in the format given,
+    // or makes it plain when the password is empty; all or nothing, and the
+    // connection goes on under whichever key the file is under. A throw means
+    // the file kept its old key, unless the message says otherwise. Format 1
+    // only for users who ask for files older versions can open.
+    bool changeKey(const kiln::qstd::QString& password, CipherFormat format = CipherFormat::format2);
+    // The format the open database's file is in.
+    CipherFormat keyFormat() const;
 
     // The id of the card inserted last on this connection.
     CardId lastInsertId() const;

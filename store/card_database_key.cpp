@@ -22,12 +22,18 @@ bool CardDatabase::applyKey(const QString& password) {
         execute(kPasswordMarkSql);
     } catch (const QError& error) {
         if (error.code == SQLITE_NOTADB) throw QError(L"Invalid password!", 0);
+        // A damaged file is not to be opened as though the mark alone had failed.
+        if (error.code == SQLITE_IOERR_DATA) throw;
         return false;
     }
     return true;
 }
 
-bool CardDatabase::changeKey(const QString& password) {
-    rekeyDatabase(connection, CipherKey(password));
+bool CardDatabase::changeKey(const QString& password, CipherFormat format) {
+    rekeyDatabase(connection, CipherKey(password, format));
     return true;
+}
+
+CipherFormat CardDatabase::keyFormat() const {
+    return databaseKey(connection).format();
 }

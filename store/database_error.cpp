@@ -1,10 +1,18 @@
 #include "store/database_error.h"
 
+#include "store/cipher/damage_message.h"
+#include "store/cipher/database_key.h"
+
 using kiln::qstd::QError;
 using kiln::qstd::QString;
 
 QError databaseError(sqlite3* connection) {
+    const int code = sqlite3_extended_errcode(connection);
+    // A page that failed its check is named, rather than left as an I/O error.
+    if (code == SQLITE_IOERR_DATA) {
+        const uint32_t page = damagedPage(connection);
+        if (page != 0) return QError(damagedFileMessage(page), code);
+    }
     const void* message = sqlite3_errmsg16(connection);
-    return QError(QString(message ? static_cast<const wchar_t*>(message) : L""),
-                  sqlite3_extended_errcode(connection));
+    return QError(QString(message ? static_cast<const wchar_t*>(message) : L""), code);
 }

@@ -14,6 +14,7 @@
 enum CipherFileControl : int {
     kSetKeyControl = 0x564B0001,  // argument: const CipherKey*, null or empty for plain
     kGetKeyControl = 0x564B0002,  // argument: CipherKey*, receives the key
+    kDamagedPageControl = 0x564B0003,  // argument: uint32_t*, receives the page that failed its check last
 };
 
 // What a database file shares with the journal and write-ahead log files that
@@ -27,7 +28,12 @@ struct DatabaseState {
     std::unique_ptr<PageCodec> codec;
     // Journals and logs now open for this database; the key cannot change under them.
     int openCompanions = 0;
+    // The last page of the file, or of its journal, that failed its check.
+    uint32_t damagedPage = 0;
 };
+
+// The result of reading a page that the codec found not ok.
+int pageCheckFailure(DatabaseState& state, PageCodec::Check check, uint32_t pageNumber);
 
 // Called when a database file closes: its journals and logs can no longer find it.
 void releaseDatabaseState(const DatabaseState* state);
@@ -79,6 +85,7 @@ public:
 
 private:
     int admit();
+    bool partOfPageExists(sqlite3_int64 pageStart);
     int setKey(const CipherKey* key);
     int interceptPragma(char** arguments);
 
@@ -100,7 +107,14 @@ public:
     int write(const void* buffer, int amount, sqlite3_int64 offset) override;
 
 private:
+    // The page number of the record whose image is at imageOffset: SQLite
+    // writes and reads it just before the image, so it is usually known.
+    bool recordPageNumber(sqlite3_int64 imageOffset, uint32_t& pageNumber);
+    void noteNumber(const void* buffer, int amount, sqlite3_int64 offset);
+
     std::shared_ptr<DatabaseState> state;
+    sqlite3_int64 numberOffset = -1;
+    uint32_t number = 0;
 };
 
 // A write-ahead log of a plain database: passed through, but it still holds

@@ -19,6 +19,12 @@ constexpr int kCapabilitiesOfPlainFilesOnly =
 
 }  // namespace
 
+int pageCheckFailure(DatabaseState& state, PageCodec::Check check, uint32_t pageNumber) {
+    if (check == PageCodec::Check::wrongKey) return SQLITE_NOTADB;
+    state.damagedPage = pageNumber;
+    return SQLITE_IOERR_DATA;
+}
+
 DatabaseFile::DatabaseFile(sqlite3_file* real, sqlite3_vfs* base, std::shared_ptr<DatabaseState> state)
     : CipherFile(real), base(base), state(std::move(state)) {
     journalName = this->state->name + "-journal";
@@ -43,10 +49,20 @@ int DatabaseFile::read(void* buffer, int amount, sqlite3_int64 offset) {
         const sqlite3_int64 take = (end < pageStart + kPage ? end : pageStart + kPage) - position;
         const bool wholePage = position == pageStart && take == kPage;
         unsigned char* page = wholePage ? out : codec->pageBuffer;
+        const uint32_t pageNumber = static_cast<uint32_t>(pageStart / kPage + 1);
         const int rc = real->pMethods->xRead(real, page, static_cast<int>(kPage), pageStart);
         if (rc == SQLITE_OK) {
-            codec->decipherPage(page);
+            const PageCodec::Check check = codec->decipherPage(page, pageNumber);
+            if (check != PageCodec::Check::ok) {
+                std::memset(buffer, 0, static_cast<size_t>(amount));
+                return pageCheckFailure(*state, check, pageNumber);
+            }
             if (!wholePage) std::memcpy(out, page + (position - pageStart), static_cast<size_t>(take));
+        } else if (rc == SQLITE_IOERR_SHORT_READ && codec->readKey.format() == CipherFormat::format2 &&
+                   partOfPageExists(pageStart)) {
+            // Only a whole page carries its seal: a torn one is damaged.
+            std::memset(buffer, 0, static_cast<size_t>(amount));
+            return pageCheckFailure(*state, PageCodec::Check::damaged, pageNumber);
         } else if (rc == SQLITE_IOERR_SHORT_READ) {
             // Past the end of the file, or a torn last page: no page there.
             std::memset(out, 0, static_cast<size_t>(take));
@@ -68,8 +84,9 @@ int DatabaseFile::write(const void* buffer, int amount, sqlite3_int64 offset) {
 
     const unsigned char* in = static_cast<const unsigned char*>(buffer);
     for (int done = 0; done < amount; done += static_cast<int>(kPage)) {
-        const int rc = real->pMethods->xWrite(real, codec->pageToWrite(in + done), static_cast<int>(kPage),
-                                              offset + done);
+        const unsigned char* stored = codec->pageToWrite(in + done, static_cast<uint32_t>((offset + done) / kPage + 1));
+        if (!stored) return SQLITE_IOERR_WRITE;
+        const int rc = real->pMethods->xWrite(real, stored, static_cast<int>(kPage), offset + done);
         if (rc != SQLITE_OK) return rc;
     }
     return SQLITE_OK;
@@ -108,8 +125,14 @@ int DatabaseFile::unlock(int level) {
 // journal is about.
 int DatabaseFile::admit() {
     if (verified && !journalExists(base, journalName)) return SQLITE_OK;
-    verified = databaseReadsUnder(base, real, journalName, state->codec.get());
-    return verified ? SQLITE_OK : SQLITE_NOTADB;
+    const int rc = checkDatabaseKey(base, real, journalName, state->codec.get(), state->damagedPage);
+    verified = rc == SQLITE_OK;
+    return rc;
+}
+
+bool DatabaseFile::partOfPageExists(sqlite3_int64 pageStart) {
+    sqlite3_int64 size = 0;
+    return real->pMethods->xFileSize(real, &size) == SQLITE_OK && size > pageStart;
 }
 
 int DatabaseFile::setKey(const CipherKey* key) {
@@ -133,6 +156,9 @@ int DatabaseFile::fileControl(int op, void* argument) {
         return setKey(static_cast<const CipherKey*>(argument));
     case kGetKeyControl:
         *static_cast<CipherKey*>(argument) = state->codec ? state->codec->readKey : CipherKey();
+        return SQLITE_OK;
+    case kDamagedPageControl:
+        *static_cast<uint32_t*>(argument) = state->damagedPage;
         return SQLITE_OK;
     case SQLITE_FCNTL_PRAGMA:
         if (state->codec) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/qstring.h"
+#include "store/cipher/cipher_key.h"
 
 // Whether the file at path is an enciphered card database: a plain SQLite
 // file begins with "SQLite" and anything else of six bytes or more is taken
@@ -8,3 +9,13 @@
 // plain. Files that are open elsewhere, the open database included, are
 // still examined.
 bool isEncryptedFile(const kiln::qstd::QString& path);
+
+// The format of the file at path, told by its first bytes before any key is
+// known: format 2 files begin with their mark, any other enciphered file is
+// taken for format 1. Plain as isEncryptedFile counts plain.
+CipherFormat fileCipherFormat(const kiln::qstd::QString& path);
+
+// The page size of the file at path in the given format: an enciphered file
+// has 4096-byte pages in either format; a plain one says in its header (0
+// when it cannot be read).
+uint32_t filePageSize(const kiln::qstd::QString& path, CipherFormat format);

@@ -14,17 +14,38 @@ void PageCodec::setWriteKey(const CipherKey& key) {
     hasWriteKey = !key.isEmpty();
 }
 
-void PageCodec::decipherPage(unsigned char* page) const {
-    if (hasReadKey) decipherBlock(page, pageSize, readKey.area(), readKey.length());
+PageCodec::Check PageCodec::decipherPage(unsigned char* page, uint32_t pageNumber) const {
+    if (!hasReadKey) return Check::ok;
+    if (readKey.format() == CipherFormat::format1) {
+        decipherBlock(page, pageSize, readKey.area(), readKey.length());
+        return Check::ok;
+    }
+    const authenticated_page::PageKeys* keys = readKey.pageKeys();
+    if (!keys) return Check::wrongKey;
+    switch (keys->open(page, pageNumber)) {
+    case authenticated_page::Check::ok:
+        return Check::ok;
+    case authenticated_page::Check::wrongKey:
+        std::memset(page, 0, pageSize);
+        return Check::wrongKey;
+    case authenticated_page::Check::damaged:
+        break;
+    }
+    return Check::damaged;
 }
 
-const unsigned char* PageCodec::encipherCopy(const unsigned char* page, bool useWriteKey) {
+const unsigned char* PageCodec::encipherCopy(const unsigned char* page, uint32_t pageNumber, bool useWriteKey) {
     const CipherKey& key = useWriteKey ? writeKey : readKey;
-    std::memcpy(pageBuffer, page, pageSize);
-    encipherBlock(pageBuffer, pageSize, key.area(), key.length());
-    return pageBuffer;
+    if (key.format() == CipherFormat::format1) {
+        std::memcpy(pageBuffer, page, pageSize);
+        encipherBlock(pageBuffer, pageSize, key.area(), key.length());
+        return pageBuffer;
+    }
+    const authenticated_page::PageKeys* keys = key.pageKeys();
+    return keys && pageSize == authenticated_page::kPageSize && keys->seal(page, pageNumber, pageBuffer) ? pageBuffer
+                                                                                                         : nullptr;
 }
 
-const unsigned char* PageCodec::pageToWrite(const unsigned char* page) {
-    return hasWriteKey ? encipherCopy(page, true) : page;
+const unsigned char* PageCodec::pageToWrite(const unsigned char* page, uint32_t pageNumber) {
+    return hasWriteKey ? encipherCopy(page, pageNumber, true) : page;
 }

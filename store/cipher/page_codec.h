@@ -8,7 +8,8 @@
 // are enciphered under (read key), the key pages are to be written under
 // (write key), the block length, and one buffer that receives the enciphered
 // copy of a page on its way out, so the page itself (the engine's cached copy)
-// stays plain and no page costs an allocation.
+// stays plain and no page costs an allocation. Each key enciphers in its own
+// format; format 2 keys are bound to their file's salt first (cipher_key.h).
 //
 //   read key  write key
 //      no        no       plain file, written plain
@@ -22,6 +23,10 @@ public:
     static constexpr uint32_t kPageSize = 4096;
     static constexpr uint32_t kLargestPageSize = 65536;
 
+    // What reading a stored page found. Format 1 cannot tell: every page
+    // reads as ok.
+    enum class Check { ok, wrongKey, damaged };
+
     PageCodec() = default;
     PageCodec(const PageCodec&) = delete;
     PageCodec& operator=(const PageCodec&) = delete;
@@ -29,15 +34,18 @@ public:
     void setReadKey(const CipherKey& key);
     void setWriteKey(const CipherKey& key);
 
-    // Deciphers pageSize bytes in place under the read key; plain pages are left alone.
-    void decipherPage(unsigned char* page) const;
-    // Copies pageSize bytes of page into pageBuffer and enciphers the copy with
-    // the write key (useWriteKey) or the read key. Valid until the next use of
-    // this codec.
-    const unsigned char* encipherCopy(const unsigned char* page, bool useWriteKey);
+    // Deciphers pageSize bytes of page pageNumber in place under the read
+    // key; plain pages are left alone. A page that is not ok holds no data
+    // of the file afterwards.
+    Check decipherPage(unsigned char* page, uint32_t pageNumber) const;
+    // Copies page into pageBuffer enciphered with the write key (useWriteKey)
+    // or the read key. Valid until the next use of this codec; null when the
+    // page cannot be enciphered (format 2 refuses a page 1 that does not keep
+    // its 64 bytes free).
+    const unsigned char* encipherCopy(const unsigned char* page, uint32_t pageNumber, bool useWriteKey);
     // What to write for a page: the enciphered copy, or the page itself while
     // there is no write key.
-    const unsigned char* pageToWrite(const unsigned char* page);
+    const unsigned char* pageToWrite(const unsigned char* page, uint32_t pageNumber);
 
     bool hasReadKey = false;
     bool hasWriteKey = false;

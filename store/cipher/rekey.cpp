@@ -7,6 +7,8 @@
 #include "core/qerror.h"
 #include "core/qfile.h"
 #include "core/qstring.h"
+#include "store/cipher/authenticated_page.h"
+#include "store/cipher/damage_message.h"
 #include "store/cipher/database_key.h"
 #include "store/cipher/journal_format.h"
 #include "store/cipher/page_codec.h"
@@ -79,12 +81,19 @@ int singleInteger(sqlite3* db, const char* sql) {
     return query.run() ? query.integer() : 0;
 }
 
+int requestedReserve(sqlite3* db) {
+    int reserve = -1;
+    return sqlite3_file_control(db, "main", SQLITE_FCNTL_RESERVE_BYTES, &reserve) == SQLITE_OK ? reserve : -1;
+}
+
 // Replays any hot journal, turns a write-ahead log back into a rollback
 // journal (an enciphered file cannot have one), proves the key right, and
 // rebuilds a plain database made elsewhere with pages of another size with
-// 4096-byte pages, the only size an enciphered file has. Every step is one of
-// the engine's own transactions. Returns the database's path.
-QString settle(sqlite3* db, const CipherKey& oldKey) {
+// 4096-byte pages, the only size an enciphered file has; for format 2 it
+// also rebuilds a file that does not keep the bytes each page is sealed in
+// free. Every step is one of the engine's own transactions, under the old
+// key. Returns the database's path.
+QString settle(sqlite3* db, bool plainBefore, const CipherKey& newKey) {
     // A statement left unfinalized would keep a lock, or the old key, past the rekey.
     if (!sqlite3_get_autocommit(db) || sqlite3_next_stmt(db, nullptr) || sqlite3_db_readonly(db, "main") != 0) {
         fail(kRekeyError);
@@ -99,10 +108,21 @@ QString settle(sqlite3* db, const CipherKey& oldKey) {
     if (!execute(db, "SELECT count(*) FROM sqlite_master")) fail(kRekeyError);
     if (singleInteger(db, "PRAGMA page_size") != static_cast<int>(kPage)) {
         // Only a plain database made elsewhere can have pages of another size.
-        if (!oldKey.isEmpty() || !execute(db, "PRAGMA page_size=4096") || !execute(db, "VACUUM")) {
+        if (!plainBefore || !execute(db, "PRAGMA page_size=4096") || !execute(db, "VACUUM")) {
             fail(kRekeyError);
         }
         if (singleInteger(db, "PRAGMA page_size") != static_cast<int>(kPage)) fail(kPageSizeError);
+    }
+    const int reserve = static_cast<int>(authenticated_page::kReservedBytes);
+    if (newKey.format() == CipherFormat::format2 && requestedReserve(db) != reserve) {
+        // The engine only ever widens the free bytes of pages, so a file
+        // that keeps more than format 2 needs cannot be made to fit.
+        int wanted = reserve;
+        if (requestedReserve(db) > reserve ||
+            sqlite3_file_control(db, "main", SQLITE_FCNTL_RESERVE_BYTES, &wanted) != SQLITE_OK ||
+            !execute(db, "VACUUM") || requestedReserve(db) != reserve) {
+            fail(kRekeyError);
+        }
     }
     return QString(path, -1, CP_UTF8);
 }
@@ -136,6 +156,7 @@ private:
 // journal back; the new key is refused while the journal is there.
 class InPlaceRekey {
 public:
+    // newKey is bound to its new salt already.
     InPlaceRekey(FileOperations& files, const QString& path, const CipherKey& oldKey, const CipherKey& newKey)
         : files(files), path(path), journalPath(path + L"-journal"), codec(std::make_unique<PageCodec>()) {
         codec->setReadKey(oldKey);
@@ -176,12 +197,20 @@ private:
         }
     }
 
-    // The plain form of a page as the file holds it.
-    const unsigned char* plainOf(const unsigned char* stored) {
+    // The plain form of a page as the file holds it; a page that fails its
+    // check is never carried over into the new key.
+    const unsigned char* plainOf(const unsigned char* stored, uint32_t number) {
         unsigned char* plain = plainBuffer.GetData();
         std::memcpy(plain, stored, kPage);
-        codec->decipherPage(plain);
-        return plain;
+        switch (codec->decipherPage(plain, number)) {
+        case PageCodec::Check::ok:
+            return plain;
+        case PageCodec::Check::wrongKey:
+            fail(kRekeyError);
+        case PageCodec::Check::damaged:
+            break;
+        }
+        throw QError(damagedFileMessage(number), SQLITE_ERROR);
     }
 
     void writeJournal() {
@@ -209,7 +238,7 @@ private:
             if (number == kLockBytePage) continue;
             unsigned char* stored = record + 4;
             readPage(number, stored);
-            const unsigned char* plain = plainOf(stored);
+            const unsigned char* plain = plainOf(stored, number);
             // The key is proved again under the lock: a rekey that ran
             // meanwhile in another process would leave garbage here.
             if (number == 1 && (std::memcmp(plain, kSqliteHeaderMagic, sizeof(kSqliteHeaderMagic)) != 0 ||
@@ -237,7 +266,7 @@ private:
             if (number == kLockBytePage) continue;
             readPage(number, page);
             unsigned char* plain = plainBuffer.GetData();
-            std::memcpy(plain, plainOf(page), kPage);
+            std::memcpy(plain, plainOf(page, number), kPage);
             // A new change counter makes every connection that cached pages
             // read them again.
             if (number == 1) {
@@ -246,8 +275,9 @@ private:
                 writeBigEndian32(plain + 92, changes);
             }
             pagesWritten = true;
-            if (!database.Seek(LONGLONG(number - 1) * kPage, QFile::seekBegin) ||
-                !files.write(database, codec->pageToWrite(plain), kPage)) {
+            const unsigned char* stored = codec->pageToWrite(plain, number);
+            if (!stored || !database.Seek(LONGLONG(number - 1) * kPage, QFile::seekBegin) ||
+                !files.write(database, stored, kPage)) {
                 fail(kPageError);
             }
         }
@@ -271,12 +301,15 @@ private:
 
 void rekeyDatabase(sqlite3*& db, const CipherKey& newKey, FileOperations& files) {
     if (!db) fail(kRekeyError);
-    const CipherKey oldKey = databaseKey(db);
-    if (oldKey.isEmpty() && newKey.isEmpty()) return;
+    if (databaseKey(db).isEmpty() && newKey.isEmpty()) return;
 
-    const QString path = settle(db, oldKey);
+    const QString path = settle(db, databaseKey(db).isEmpty(), newKey);
     ExclusiveLock lock(db);
-    InPlaceRekey rekey(files, path, oldKey, newKey);
+    // Taken under the lock, bound to the format and salt the file has now.
+    const CipherKey oldKey = databaseKey(db);
+    CipherKey boundNewKey = newKey;
+    if (!boundNewKey.bindToNewSalt()) fail(kRekeyError);
+    InPlaceRekey rekey(files, path, oldKey, boundNewKey);
     try {
         rekey.run();
     } catch (const QError&) {
@@ -289,7 +322,7 @@ void rekeyDatabase(sqlite3*& db, const CipherKey& newKey, FileOperations& files)
     }
     // The file is under the new key from here on: the connection follows it.
     lock.release();
-    const int rc = setDatabaseKey(db, newKey);
+    const int rc = setDatabaseKey(db, boundNewKey);
     if (rc != SQLITE_OK) {
         throw QError(L"The password was changed, but this connection could not take the new one: open the "
                      L"database again.",

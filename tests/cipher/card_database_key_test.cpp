@@ -4,7 +4,6 @@
 #include <string>
 
 #include "core/qerror.h"
-#include "reference_cipher.h"
 #include "store/card_database.h"
 #include "store/cipher/encrypted_file.h"
 #include "test_support.h"
@@ -42,13 +41,19 @@ protected:
         return result;
     }
 
-    Bytes header(const wchar_t* password) {
-        Bytes bytes = readFileBytes(path);
-        if (password) reference::decipherFile(bytes, password);
+    Bytes header() {
+        const Bytes bytes = readFileBytes(path);
         return Bytes(bytes.begin(), bytes.begin() + 100);
     }
 
     static std::string mark(const Bytes& header) { return std::string(header.begin() + 68, header.begin() + 72); }
+
+    std::string markUnder(const wchar_t* password) {
+        Connection db(path, password, nullptr, SQLITE_OPEN_READONLY);
+        const int64_t id = db.number("PRAGMA application_id");
+        const char bytes[4] = {char(id >> 24), char(id >> 16), char(id >> 8), char(id)};
+        return std::string(bytes, 4);
+    }
 
     ScratchDirectory scratch;
     const std::wstring path = scratch.path(L"cards.data");
@@ -56,31 +61,43 @@ protected:
     CardDatabase database;
 };
 
-TEST_F(CardDatabaseKey, SetOpenChangeAndRemoveAPassword) {
-    EXPECT_EQ(mark(header(nullptr)), "KRDB");
-
-    EXPECT_TRUE(database.changeKey(L"Secret12"));
-    EXPECT_EQ(titles(), "first,second");
-    EXPECT_TRUE(isEncryptedFile(file));
+TEST_F(CardDatabaseKey, SetOpenChangeAndRemoveAPasswordInEitherFormat) {
+    EXPECT_EQ(mark(header()), "KRDB");
     database.close();
+    const Bytes plainFile = readFileBytes(path);
+    for (CipherFormat format : {CipherFormat::format1, CipherFormat::format2}) {
+        SCOPED_TRACE(formatName(format));
+        writeFileBytes(path, plainFile);
+        reopen(nullptr);
+        EXPECT_EQ(database.keyFormat(), CipherFormat::plain);
+        EXPECT_TRUE(database.changeKey(L"Secret12", format));
+        EXPECT_EQ(database.keyFormat(), format);
+        EXPECT_EQ(titles(), "first,second");
+        EXPECT_EQ(fileCipherFormat(file), format);
+        database.close();
 
-    reopen(L"Secret12");
-    EXPECT_EQ(titles(), "first,second");
-    // Opening with the password marks the file, inside its enciphered header.
-    EXPECT_EQ(mark(header(L"Secret12")), "BeDb");
+        reopen(L"Secret12");
+        EXPECT_EQ(titles(), "first,second");
+        EXPECT_EQ(database.keyFormat(), format);
+        // Opening with the password marks the file, inside its enciphered header.
+        EXPECT_NE(mark(header()), "BeDb");
+        EXPECT_EQ(markUnder(L"Secret12"), "BeDb");
 
-    EXPECT_TRUE(database.changeKey(L"s"));
-    database.close();
-    reopen(L"s");
-    EXPECT_EQ(titles(), "first,second");
+        EXPECT_TRUE(database.changeKey(L"s", format));
+        database.close();
+        reopen(L"s");
+        EXPECT_EQ(titles(), "first,second");
 
-    EXPECT_TRUE(database.changeKey(L""));
-    EXPECT_FALSE(isEncryptedFile(file));
-    database.close();
-    reopen(nullptr);
-    EXPECT_EQ(titles(), "first,second");
-    // Removing the password leaves the mark of the last keyed opening.
-    EXPECT_EQ(mark(header(nullptr)), "BeDb");
+        EXPECT_TRUE(database.changeKey(L""));
+        EXPECT_EQ(database.keyFormat(), CipherFormat::plain);
+        EXPECT_FALSE(isEncryptedFile(file));
+        database.close();
+        reopen(nullptr);
+        EXPECT_EQ(titles(), "first,second");
+        // Removing the password leaves the mark of the last keyed opening.
+        EXPECT_EQ(mark(header()), "BeDb");
+        database.close();
+    }
 }
 
 TEST_F(CardDatabaseKey, WrongOrEmptyPasswordIsInvalidAndTouchesNothing) {

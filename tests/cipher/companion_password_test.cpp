@@ -55,9 +55,11 @@ protected:
 };
 
 // What another implementation of the cipher would make of the companion's
-// file: page by page, an ordinary SQLite database with the same cards.
-TEST_F(CompanionPassword, ItsFileDeciphersPageByPageIntoTheSameCards) {
-    setPassword(utf8(L"p\u00e4ssw\u00f6rd"));
+// file in the format older versions read: page by page, an ordinary SQLite
+// database with the same cards.
+TEST_F(CompanionPassword, ItsCompatibleFileDeciphersPageByPageIntoTheSameCards) {
+    ok({L"password", L"set", path, L"--compatible"}, utf8(L"p\u00e4ssw\u00f6rd") + "\n");
+    EXPECT_EQ(ok({L"info", path}), "format: format 1\npage size: 4096\n");
     ASSERT_NE(firstBytes(), "SQLite");
     Bytes bytes = readFileBytes(path);
     reference::decipherFile(bytes, L"p\u00e4ssw\u00f6rd");

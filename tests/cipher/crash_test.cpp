@@ -1,6 +1,7 @@
 // Processes ended at chosen points, as a kill or a crash would end them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "child_process.h"
@@ -14,7 +15,18 @@ namespace {
 
 class Crash : public UpdatedCardsTest {
 protected:
-    void prepare(const wchar_t* password) { UpdatedCardsTest::prepare(password, "crash"); }
+    void prepare(const wchar_t* password, CipherFormat format = CipherFormat::format1) {
+        UpdatedCardsTest::prepare(password, "crash", format);
+    }
+
+    bool tearPageOne(CipherFormat format);
+
+    // Page 1 written halfway: its first half new, its second as before (a
+    // format 2 page changes whole whenever it is written, its IV being new).
+    bool pageOneTorn(const Bytes& file) const {
+        return file.size() >= 4096 && !std::equal(file.begin(), file.begin() + 2048, pristine.begin()) &&
+               std::equal(file.begin() + 2048, file.begin() + 4096, pristine.begin() + 2048);
+    }
 };
 
 // A rekey ended at each of its file operations in turn: the file opens
@@ -22,17 +34,29 @@ protected:
 TEST_F(Crash, RekeyEndedAnywhereLeavesOneWholeFile) {
     struct Kind {
         const wchar_t* from;
+        CipherFormat fromFormat;
         const wchar_t* to;
+        const wchar_t* toFormat;
     };
-    for (const Kind& kind : {Kind{L"", L"Secret12"}, Kind{L"Secret12", L"other"}, Kind{L"Secret12", L""}}) {
+    const CipherFormat one = CipherFormat::format1;
+    const CipherFormat two = CipherFormat::format2;
+    const Kind kinds[] = {
+        {L"", one, L"Secret12", L"1"},        {L"Secret12", one, L"other", L"1"}, {L"Secret12", one, L"", L"1"},
+        {L"", one, L"Secret12", L"2"},        {L"Secret12", one, L"other", L"2"}, {L"Secret12", two, L"other", L"2"},
+        {L"Secret12", two, L"other", L"1"},   {L"Secret12", two, L"", L"1"},
+    };
+    for (const Kind& kind : kinds) {
         const wchar_t* from = *kind.from ? kind.from : nullptr;
         const wchar_t* to = *kind.to ? kind.to : nullptr;
-        prepare(from);
+        SCOPED_TRACE(std::string(from ? formatName(kind.fromFormat) : "plain") + " to " +
+                     (to ? (kind.toFormat == std::wstring(L"2") ? "format 2" : "format 1") : "plain"));
+        prepare(from, kind.fromFormat);
         bool completed = false;
         for (int nth = 1; !completed && nth < 200; ++nth) {
             SCOPED_TRACE("operation " + std::to_string(nth));
             restorePristine();
-            const DWORD exitCode = runChild({L"rekey", path, kind.from, kind.to, std::to_wstring(nth)});
+            const DWORD exitCode =
+                runChild({L"rekey", path, kind.from, kind.to, std::to_wstring(nth), kind.toFormat});
             ASSERT_TRUE(exitCode == kEndedAtFaultExitCode || exitCode == 0) << exitCode;
             completed = exitCode == 0;
 
@@ -55,59 +79,73 @@ TEST_F(Crash, RekeyEndedAnywhereLeavesOneWholeFile) {
 // and holds the cards from before or from after, and no page reached the
 // disk plain.
 TEST_F(Crash, TransactionEndedAnywhereRecoversUnderTheKey) {
-    prepare(L"Secret12");
-    for (const wchar_t* how : {L"end", L"torn"}) {
-        bool completed = false;
-        for (int nth = 1; !completed && nth < 400; ++nth) {
-            SCOPED_TRACE(std::string(how == std::wstring(L"end") ? "before" : "halfway through") + " write " +
-                         std::to_string(nth));
-            restorePristine();
-            const DWORD exitCode = runChild({L"update", path, L"Secret12", std::to_wstring(nth), how});
-            ASSERT_TRUE(exitCode == kEndedAtFaultExitCode || exitCode == 0) << exitCode;
-            completed = exitCode == 0;
+    for (CipherFormat format : {CipherFormat::format1, CipherFormat::format2}) {
+        SCOPED_TRACE(formatName(format));
+        prepare(L"Secret12", format);
+        for (const wchar_t* how : {L"end", L"torn"}) {
+            bool completed = false;
+            for (int nth = 1; !completed && nth < 400; ++nth) {
+                SCOPED_TRACE(std::string(how == std::wstring(L"end") ? "before" : "halfway through") + " write " +
+                             std::to_string(nth));
+                restorePristine();
+                const DWORD exitCode = runChild({L"update", path, L"Secret12", std::to_wstring(nth), how});
+                ASSERT_TRUE(exitCode == kEndedAtFaultExitCode || exitCode == 0) << exitCode;
+                completed = exitCode == 0;
 
-            EXPECT_FALSE(contains(readFileBytes(path), kNewMarker));
-            EXPECT_FALSE(contains(readFileBytes(path + L"-journal"), kPlainMarker));
+                EXPECT_FALSE(contains(readFileBytes(path), kNewMarker));
+                EXPECT_FALSE(contains(readFileBytes(path + L"-journal"), kPlainMarker));
 
-            Connection db(path, L"Secret12", nullptr, SQLITE_OPEN_READWRITE);
-            const std::string digest = cardDigest(db);
-            EXPECT_TRUE(digest == before || digest == after) << digest.substr(0, 80);
-            EXPECT_EQ(digest == after, completed);
-            EXPECT_EQ(db.text("PRAGMA integrity_check"), "ok");
+                Connection db(path, L"Secret12", nullptr, SQLITE_OPEN_READWRITE);
+                const std::string digest = cardDigest(db);
+                EXPECT_TRUE(digest == before || digest == after) << digest.substr(0, 80);
+                EXPECT_EQ(digest == after, completed);
+                EXPECT_EQ(db.text("PRAGMA integrity_check"), "ok");
+            }
+            EXPECT_TRUE(completed);
         }
-        EXPECT_TRUE(completed);
     }
+}
+
+// Ends the update halfway through the first write of page 1 itself: the file
+// alone no longer opens, only its journal tells what page 1 was.
+bool Crash::tearPageOne(CipherFormat format) {
+    for (int nth = 1; nth < 400; ++nth) {
+        restorePristine();
+        if (runChild({L"update", path, L"Secret12", std::to_wstring(nth), L"torn"}) != kEndedAtFaultExitCode) {
+            return false;
+        }
+        if (readFileBytes(path + L"-journal").empty()) continue;
+        Bytes file = readFileBytes(path);
+        if (format == CipherFormat::format2) {
+            if (pageOneTorn(file)) return true;
+            continue;
+        }
+        reference::decipherFile(file, L"Secret12");
+        if (std::string(file.begin(), file.begin() + 15) != "SQLite format 3") return true;
+    }
+    return false;
 }
 
 // A crash leaves a journal to replay: a wrong password must neither replay
 // it nor touch either file; the right one then recovers the cards.
 TEST_F(Crash, HotJournalIsReplayedOnlyUnderTheRightKey) {
-    prepare(L"Secret12");
-    // Halfway through the first write of page 1 itself.
-    for (int nth = 1;; ++nth) {
-        ASSERT_LT(nth, 400);
-        restorePristine();
-        if (runChild({L"update", path, L"Secret12", std::to_wstring(nth), L"torn"}) != kEndedAtFaultExitCode) {
-            FAIL() << "the transaction finished before any page of the database was written";
+    for (CipherFormat format : {CipherFormat::format1, CipherFormat::format2}) {
+        SCOPED_TRACE(formatName(format));
+        prepare(L"Secret12", format);
+        ASSERT_TRUE(tearPageOne(format)) << "the transaction finished before page 1 was written";
+        const Bytes databaseBefore = readFileBytes(path);
+        const Bytes journalBefore = readFileBytes(path + L"-journal");
+        for (const wchar_t* wrong : {L"secret12", L"", static_cast<const wchar_t*>(nullptr)}) {
+            Connection db(path, wrong, nullptr, SQLITE_OPEN_READWRITE);
+            EXPECT_EQ(db.exec("SELECT count(*) FROM tab"), SQLITE_NOTADB);
         }
-        Bytes journal = readFileBytes(path + L"-journal");
-        Bytes file = readFileBytes(path);
-        // Page 1 torn: the file alone no longer opens, only its journal tells.
-        reference::decipherFile(file, L"Secret12");
-        if (!journal.empty() && std::string(file.begin(), file.begin() + 15) != "SQLite format 3") break;
-    }
-    const Bytes databaseBefore = readFileBytes(path);
-    const Bytes journalBefore = readFileBytes(path + L"-journal");
-    for (const wchar_t* wrong : {L"secret12", L"", static_cast<const wchar_t*>(nullptr)}) {
-        Connection db(path, wrong, nullptr, SQLITE_OPEN_READWRITE);
-        EXPECT_EQ(db.exec("SELECT count(*) FROM tab"), SQLITE_NOTADB);
-    }
-    EXPECT_EQ(readFileBytes(path), databaseBefore);
-    EXPECT_EQ(readFileBytes(path + L"-journal"), journalBefore);
+        EXPECT_EQ(readFileBytes(path), databaseBefore);
+        EXPECT_EQ(readFileBytes(path + L"-journal"), journalBefore);
 
-    Connection db(path, L"Secret12", nullptr, SQLITE_OPEN_READWRITE);
-    EXPECT_EQ(cardDigest(db), before);
-    EXPECT_EQ(db.text("PRAGMA integrity_check"), "ok");
+        Connection db(path, L"Secret12", nullptr, SQLITE_OPEN_READWRITE);
+        EXPECT_EQ(cardDigest(db), before);
+        EXPECT_EQ(db.text("PRAGMA integrity_check"), "ok");
+    }
 }
 
 }  // namespace

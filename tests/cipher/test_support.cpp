@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
+#include <utility>
 
 #include "core/qstring.h"
 #include "store/cipher/database_key.h"
@@ -71,16 +73,45 @@ bool contains(const Bytes& haystack, const std::string& needle) {
     return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) != haystack.end();
 }
 
-CipherKey keyOf(const std::wstring& password) {
-    return CipherKey(kiln::qstd::QString(password.c_str()));
+CipherKey keyOf(const std::wstring& password, CipherFormat format) {
+    return CipherKey(kiln::qstd::QString(password.c_str()), format);
 }
 
-Connection::Connection(const std::wstring& path, const wchar_t* password, const char* vfs, int flags) {
+namespace {
+
+using DerivedKeys = std::map<std::pair<std::wstring, std::string>, CipherKey>;
+
+DerivedKeys& derivedKeys() {
+    static DerivedKeys keys;
+    return keys;
+}
+
+// The salt of a format 2 file as it stands, or empty.
+std::string saltOf(const std::wstring& path) {
+    const Bytes bytes = readFileBytes(path);
+    if (bytes.size() < 4096 || !authenticated_page::hasMark(bytes.data())) return std::string();
+    return std::string(bytes.begin() + authenticated_page::kSaltOffset, bytes.begin() + 4096);
+}
+
+}  // namespace
+
+Connection::Connection(const std::wstring& path, const wchar_t* password, const char* vfs, int flags,
+                       CipherFormat format) {
     sqlite3_open_v2(utf8(path).c_str(), &db, flags, vfs);
-    if (password) setDatabaseKey(db, keyOf(password));
+    if (!password) return;
+    this->password = password;
+    const auto known = derivedKeys().find({this->password, saltOf(path)});
+    setDatabaseKey(db, known != derivedKeys().end() ? known->second : keyOf(password, format));
 }
 
 Connection::~Connection() {
+    // After a rekey the connection holds another password's key.
+    const CipherKey key = password.empty() ? CipherKey() : databaseKey(db);
+    const authenticated_page::PageKeys* keys = key.pageKeys();
+    if (keys && key == keyOf(password, key.format())) {
+        const char* salt = reinterpret_cast<const char*>(keys->salt());
+        derivedKeys()[{password, std::string(salt, salt + authenticated_page::kSaltBytes)}] = key;
+    }
     sqlite3_close_v2(db);
 }
 
@@ -138,4 +169,16 @@ std::string cardDigest(Connection& db) {
     return db.text("SELECT count(*) || ':' || group_concat(id || '|' || title || '|' || parent || '|' || "
                    "length(txt) || '|' || substr(txt, 1, 40) || '|' || hex(rtf), ';') FROM "
                    "(SELECT * FROM tab ORDER BY id)");
+}
+
+const char* formatName(CipherFormat format) {
+    switch (format) {
+    case CipherFormat::plain:
+        return "plain";
+    case CipherFormat::format1:
+        return "format 1";
+    case CipherFormat::format2:
+        break;
+    }
+    return "format 2";
 }

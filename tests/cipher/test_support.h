@@ -32,14 +32,19 @@ bool fileExists(const std::wstring& path);
 std::string utf8(const std::wstring& text);
 bool contains(const Bytes& haystack, const std::string& needle);
 
-CipherKey keyOf(const std::wstring& password);
+CipherKey keyOf(const std::wstring& password, CipherFormat format = CipherFormat::format1);
 
 // A connection that closes itself; opened with the given file system (null:
-// the default, the enciphering layer) and, when given, keyed.
+// the default, the enciphering layer) and, when given, keyed (the format is
+// the one a new file gets; an existing file is read in its own). Keys
+// derived for a format 2 file are kept for the next connection with the same
+// password to the same salt, as one program keeps them for one file: the
+// tests open files hundreds of times.
 class Connection {
 public:
     explicit Connection(const std::wstring& path, const wchar_t* password = nullptr, const char* vfs = nullptr,
-                        int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+                        int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        CipherFormat format = CipherFormat::format1);
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
     ~Connection();
@@ -54,6 +59,7 @@ public:
 
 private:
     sqlite3* db = nullptr;
+    std::wstring password;
 };
 
 // Card tables as the program makes them.
@@ -65,3 +71,6 @@ void addCards(Connection& db, int count, const std::string& tag);
 std::string cardDigest(Connection& db);
 // A marker no page of an enciphered file may show in plain.
 extern const char kPlainMarker[];
+
+// "format 1" or "format 2", for traces.
+const char* formatName(CipherFormat format);

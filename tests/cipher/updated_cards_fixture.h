@@ -13,11 +13,11 @@
 // so that each round of a test can start again from there.
 class UpdatedCardsTest : public testing::Test {
 protected:
-    void prepare(const wchar_t* password, const char* marker) {
+    void prepare(const wchar_t* password, const char* marker, CipherFormat format = CipherFormat::format1) {
         DeleteFileW(path.c_str());
         DeleteFileW((path + L"-journal").c_str());
         {
-            Connection db(path, password);
+            Connection db(path, password, nullptr, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, format);
             addCards(db, 8, marker);
             before = cardDigest(db);
         }

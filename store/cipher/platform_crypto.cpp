@@ -1,0 +1,137 @@
+#include "store/cipher/platform_crypto.h"
+
+#include <windows.h>
+
+#include <bcrypt.h>
+
+#include <cstring>
+#include <cwchar>
+
+namespace platform_crypto {
+
+namespace {
+
+bool succeeded(NTSTATUS status) {
+    return status >= 0;
+}
+
+// Algorithm providers are costly to open and safe to share between threads:
+// each is opened once for the life of the process.
+class Provider {
+public:
+    Provider(const wchar_t* algorithm, ULONG flags, const wchar_t* chainingMode = nullptr) {
+        if (!succeeded(BCryptOpenAlgorithmProvider(&handle, algorithm, nullptr, flags))) {
+            handle = nullptr;
+            return;
+        }
+        if (chainingMode &&
+            !succeeded(BCryptSetProperty(handle, BCRYPT_CHAINING_MODE,
+                                         reinterpret_cast<PUCHAR>(const_cast<wchar_t*>(chainingMode)),
+                                         ULONG((std::wcslen(chainingMode) + 1) * sizeof(wchar_t)), 0))) {
+            BCryptCloseAlgorithmProvider(handle, 0);
+            handle = nullptr;
+        }
+    }
+    Provider(const Provider&) = delete;
+    Provider& operator=(const Provider&) = delete;
+    ~Provider() {
+        if (handle) BCryptCloseAlgorithmProvider(handle, 0);
+    }
+
+    BCRYPT_ALG_HANDLE get() const { return handle; }
+
+private:
+    BCRYPT_ALG_HANDLE handle = nullptr;
+};
+
+BCRYPT_ALG_HANDLE hmacProvider() {
+    static const Provider provider(BCRYPT_SHA256_ALGORITHM, BCRYPT_ALG_HANDLE_HMAC_FLAG);
+    return provider.get();
+}
+
+BCRYPT_ALG_HANDLE aesCbcProvider() {
+    static const Provider provider(BCRYPT_AES_ALGORITHM, 0, BCRYPT_CHAIN_MODE_CBC);
+    return provider.get();
+}
+
+// CNG takes ULONG lengths and non-const pointers for what it only reads.
+PUCHAR bytes(const void* data) {
+    return static_cast<PUCHAR>(const_cast<void*>(data));
+}
+
+}  // namespace
+
+bool randomBytes(void* out, size_t n) {
+    return succeeded(BCryptGenRandom(nullptr, static_cast<PUCHAR>(out), ULONG(n), BCRYPT_USE_SYSTEM_PREFERRED_RNG));
+}
+
+bool pbkdf2Sha256(const void* password, size_t passwordLength, const unsigned char* salt, size_t saltLength,
+                  uint64_t iterations, unsigned char* out, size_t outLength) {
+    BCRYPT_ALG_HANDLE prf = hmacProvider();
+    return prf && succeeded(BCryptDeriveKeyPBKDF2(prf, bytes(password), ULONG(passwordLength), bytes(salt),
+                                                  ULONG(saltLength), iterations, out, ULONG(outLength), 0));
+}
+
+bool hmacSha256(const unsigned char* key, size_t keyLength, const Part* parts, size_t partCount,
+                unsigned char out[kSha256Bytes]) {
+    BCRYPT_ALG_HANDLE provider = hmacProvider();
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    if (!provider || !succeeded(BCryptCreateHash(provider, &hash, nullptr, 0, bytes(key), ULONG(keyLength), 0))) {
+        return false;
+    }
+    bool ok = true;
+    for (size_t i = 0; ok && i < partCount; ++i) {
+        if (parts[i].data && parts[i].length) {
+            ok = succeeded(BCryptHashData(hash, bytes(parts[i].data), ULONG(parts[i].length), 0));
+        }
+    }
+    ok = ok && succeeded(BCryptFinishHash(hash, out, ULONG(kSha256Bytes), 0));
+    BCryptDestroyHash(hash);
+    return ok;
+}
+
+bool equalBytes(const unsigned char* a, const unsigned char* b, size_t n) {
+    unsigned char difference = 0;
+    for (size_t i = 0; i < n; ++i) difference |= static_cast<unsigned char>(a[i] ^ b[i]);
+    return difference == 0;
+}
+
+AesCbcKey::~AesCbcKey() {
+    SecureZeroMemory(secret, sizeof(secret));
+}
+
+void AesCbcKey::set(const unsigned char key[kAes256KeyBytes]) {
+    std::memcpy(secret, key, sizeof(secret));
+    isSet = true;
+}
+
+bool AesCbcKey::encrypt(const unsigned char iv[kAesBlockBytes], const unsigned char* in, unsigned char* out,
+                        size_t n) const {
+    return run(true, iv, in, out, n);
+}
+
+bool AesCbcKey::decrypt(const unsigned char iv[kAesBlockBytes], const unsigned char* in, unsigned char* out,
+                        size_t n) const {
+    return run(false, iv, in, out, n);
+}
+
+bool AesCbcKey::run(bool encrypting, const unsigned char iv[kAesBlockBytes], const unsigned char* in,
+                    unsigned char* out, size_t n) const {
+    BCRYPT_ALG_HANDLE provider = aesCbcProvider();
+    BCRYPT_KEY_HANDLE key = nullptr;
+    if (!isSet || !provider ||
+        !succeeded(BCryptGenerateSymmetricKey(provider, &key, nullptr, 0, bytes(secret), ULONG(sizeof(secret)), 0))) {
+        return false;
+    }
+    // CNG chains through the IV buffer it is given: it works on a copy.
+    unsigned char chain[kAesBlockBytes];
+    std::memcpy(chain, iv, sizeof(chain));
+    ULONG written = 0;
+    const NTSTATUS status =
+        encrypting ? BCryptEncrypt(key, bytes(in), ULONG(n), nullptr, chain, sizeof(chain), out, ULONG(n), &written, 0)
+                   : BCryptDecrypt(key, bytes(in), ULONG(n), nullptr, chain, sizeof(chain), out, ULONG(n), &written, 0);
+    BCryptDestroyKey(key);
+    return succeeded(status) && written == n;
+}
+
+}  // namespace platform_crypto

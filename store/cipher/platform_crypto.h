@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The platform's cryptography (Windows CNG), the only source of the page
+// format's primitives: no cipher or hash of our own. Every call reports
+// failure by its result rather than by throwing, because the file layer
+// calls them from inside the storage engine.
+namespace platform_crypto {
+
+constexpr size_t kSha256Bytes = 32;
+constexpr size_t kAesBlockBytes = 16;
+constexpr size_t kAes256KeyBytes = 32;
+
+bool randomBytes(void* out, size_t n);
+
+bool pbkdf2Sha256(const void* password, size_t passwordLength, const unsigned char* salt, size_t saltLength,
+                  uint64_t iterations, unsigned char* out, size_t outLength);
+
+// HMAC-SHA256 over the concatenation of up to three parts (null parts are skipped).
+struct Part {
+    const void* data;
+    size_t length;
+};
+bool hmacSha256(const unsigned char* key, size_t keyLength, const Part* parts, size_t partCount,
+                unsigned char out[kSha256Bytes]);
+
+// Whether two byte runs agree, taking as long whatever they hold.
+bool equalBytes(const unsigned char* a, const unsigned char* b, size_t n);
+
+// An AES-256 key for CBC without padding; n a multiple of the block.
+// Every call starts its own chain from the IV it is given: one key object
+// of the platform per call, because Wine's carries the chain of the
+// previous call on when it is given the same IV again.
+class AesCbcKey {
+public:
+    AesCbcKey() = default;
+    AesCbcKey(const AesCbcKey&) = delete;
+    AesCbcKey& operator=(const AesCbcKey&) = delete;
+    ~AesCbcKey();
+
+    void set(const unsigned char key[kAes256KeyBytes]);
+    // out may be in.
+    bool encrypt(const unsigned char iv[kAesBlockBytes], const unsigned char* in, unsigned char* out,
+                 size_t n) const;
+    bool decrypt(const unsigned char iv[kAesBlockBytes], const unsigned char* in, unsigned char* out,
+                 size_t n) const;
+
+private:
+    bool run(bool encrypting, const unsigned char iv[kAesBlockBytes], const unsigned char* in, unsigned char* out,
+             size_t n) const;
+
+    unsigned char secret[kAes256KeyBytes] = {};
+    bool isSet = false;
+};
+
+}  // namespace platform_crypto
