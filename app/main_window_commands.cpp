@@ -52,6 +52,12 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
         {IDM_ASSOCIATE_EXTENSIONS, &MainWindow::CommandAssociate},
         {IDB_PREV, &MainWindow::CommandPrev},
         {IDB_NEXT, &MainWindow::CommandNext},
+        {IDM_ADD_CARD, &MainWindow::CommandAddCard},
+        {IDM_RENAME, &MainWindow::CommandRename},
+        {IDB_EDIT, &MainWindow::CommandRename},
+        {IDM_OPEN_IN_NEW_TAB, &MainWindow::CommandOpenInNewTab},
+        {IDC_TAB_CHANGED, &MainWindow::CommandTabChanged},
+        {IDB_STYLE, &MainWindow::CommandTreeLines},
     };
     for (const Route& route : kRoutes) {
         if (route.id == id) {

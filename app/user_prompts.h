@@ -33,6 +33,8 @@ public:
     // Whether the card of this title is to be deleted.
     virtual bool ConfirmDelete(HWND owner, const kiln::qstd::QString& cardTitle) = 0;
     virtual void ShowAbout(HWND owner) = 0;
+    // A context menu at a screen point; the chosen command, 0 for none.
+    virtual UINT ChooseFromMenu(HWND owner, HMENU popup, POINT screenPoint) = 0;
     // Hands an address to the shell's default handler, outside the program.
     virtual void OpenInShell(const kiln::qstd::QString& address) = 0;
 };
@@ -48,5 +50,6 @@ public:
     bool AskPassword(HWND owner, kiln::qstd::QString& password) override;
     bool ConfirmDelete(HWND owner, const kiln::qstd::QString& cardTitle) override;
     void ShowAbout(HWND owner) override;
+    UINT ChooseFromMenu(HWND owner, HMENU popup, POINT screenPoint) override;
     void OpenInShell(const kiln::qstd::QString& address) override;
 };

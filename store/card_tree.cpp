@@ -69,6 +69,8 @@ CardTree loadCardTree(CardDatabase& database) {
 }
 
 bool ensureTreeIndex(CardDatabase& database) {
+    // A file without the card table says so in the engine's own words.
+    database.prepare(kCardTableCheckSql);
     CardStatement exists = database.prepare(kIndexExistsSql);
     exists.bindText(1, kTreeIndexName);
     exists.step();
