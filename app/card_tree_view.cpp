@@ -99,6 +99,7 @@ void CardTreeView::SetLines(bool treeLines) {
 void CardTreeView::DeleteAll() {
     SendMessageW(handle, TVM_SELECTITEM, TVGN_CARET, 0);
     SendMessageW(handle, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    itemsByCard.clear();
 }
 
 HTREEITEM CardTreeView::InsertItem(const wchar_t* text, HTREEITEM parent, CardId cardId, bool hasChildren) {
@@ -114,6 +115,7 @@ HTREEITEM CardTreeView::InsertItem(const wchar_t* text, HTREEITEM parent, CardId
     const HTREEITEM item =
         reinterpret_cast<HTREEITEM>(SendMessageW(handle, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     if (item && parent != TVI_ROOT) SetHasChildren(parent, true);
+    if (item) itemsByCard[cardId] = item;
     return item;
 }
 
@@ -220,13 +222,15 @@ HTREEITEM CardTreeView::GetNextItem(HTREEITEM item) const {
     return reinterpret_cast<HTREEITEM>(SendMessageW(handle, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
 }
 
-HTREEITEM CardTreeView::FindItemByCardId(CardId id, HTREEITEM start) const {
-    for (HTREEITEM child = GetChildItem(start); child; child = GetNextItem(child)) {
-        if (GetCardId(child) == id) return child;
-        const HTREEITEM below = FindItemByCardId(id, child);
-        if (below != TVI_ROOT) return below;
-    }
-    return TVI_ROOT;
+HTREEITEM CardTreeView::ItemOfCard(CardId id) const {
+    const auto found = itemsByCard.find(id);
+    return found == itemsByCard.end() ? nullptr : found->second;
+}
+
+void CardTreeView::OnItemDeleted(const NMTREEVIEWW& info) {
+    const auto found = itemsByCard.find(cardIdFromItemValue(static_cast<uint32_t>(info.itemOld.lParam)));
+    // A moved card's copy is made before its old item goes.
+    if (found != itemsByCard.end() && found->second == info.itemOld.hItem) itemsByCard.erase(found);
 }
 
 int CardTreeView::GetCount() const {

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <unordered_map>
+
 #include "core/qstring.h"
 #include "store/card_id.h"
 #include "store/card_tree.h"
@@ -67,8 +69,11 @@ public:
     // A copy of dragged and the items below it as the last child of target,
     // carrying draggedId; children still to be read stay so in the copy.
     HTREEITEM CopySubtree(HTREEITEM dragged, HTREEITEM target, CardId draggedId);
-    // Depth first from the children of start; TVI_ROOT when no item carries id.
-    HTREEITEM FindItemByCardId(CardId id, HTREEITEM start = TVI_ROOT) const;
+    // The card's item among the items made so far, or null. Looked up, not
+    // searched: a walk over the items would ask the control about each one.
+    HTREEITEM ItemOfCard(CardId id) const;
+    // For every item the control deletes (TVN_DELETEITEMW).
+    void OnItemDeleted(const NMTREEVIEWW& info);
     // Throws QError for an id that does not fit the item's value.
     HTREEITEM InsertItem(const wchar_t* text, HTREEITEM parent, CardId cardId, bool hasChildren = false);
     int GetCount() const;
@@ -77,6 +82,7 @@ private:
     bool SaysHasChildren(HTREEITEM item) const;
     void CopyChildren(HTREEITEM from, HTREEITEM to);
 
+    std::unordered_map<CardId, HTREEITEM> itemsByCard;
     kiln::qwin::QBitmap strip;
     kiln::qwin::QImageList images;
 };

@@ -33,6 +33,7 @@ bool MainWindow::OnNotify(int controlId, NMHDR* header, LRESULT* result) {
         case TVN_SELCHANGEDW: ShowSelectedCard(); return true;
         case TVN_ITEMEXPANDINGW: LoadChildCards(reinterpret_cast<NMTREEVIEWW*>(header)->itemNew.hItem); return true;
         case TVN_ENDLABELEDITW: renameCard(*reinterpret_cast<NMTVDISPINFOW*>(header)); return true;
+        case TVN_DELETEITEMW: cardTree.OnItemDeleted(*reinterpret_cast<NMTREEVIEWW*>(header)); return true;
         case TVN_BEGINDRAGW: BeginCardDrag(*reinterpret_cast<NMTREEVIEWW*>(header)); return true;
         case NM_RCLICK:
             ShowTreeMenu();
@@ -76,9 +77,11 @@ HTREEITEM MainWindow::RevealCard(CardId cardId) {
     if (!database.isOpen() || !readCardPath(database, cardId, path)) return TVI_ROOT;
     HTREEITEM item = TVI_ROOT;
     for (unsigned i = 0; i < path.GetCount(); ++i) {
-        LoadChildCards(item);
-        HTREEITEM child = cardTree.GetChildItem(item);
-        while (child && cardTree.GetCardId(child) != path[i]) child = cardTree.GetNextItem(child);
+        HTREEITEM child = cardTree.ItemOfCard(path[i]);
+        if (!child) {
+            LoadChildCards(item);
+            child = cardTree.ItemOfCard(path[i]);
+        }
         if (!child) return TVI_ROOT;
         item = child;
     }
