@@ -175,11 +175,10 @@ void CardTreeView::Expand(HTREEITEM item) {
 }
 
 HTREEITEM CardTreeView::HitTest(POINT point) const {
+    // Anywhere on an item's row counts, beside its label as well as on it.
     TVHITTESTINFO hit = {};
     hit.pt = point;
-    const HTREEITEM item =
-        reinterpret_cast<HTREEITEM>(SendMessageW(handle, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    return (hit.flags & TVHT_ONITEM) ? item : nullptr;
+    return reinterpret_cast<HTREEITEM>(SendMessageW(handle, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
 }
 
 HWND CardTreeView::EditLabel(HTREEITEM item) {

@@ -59,7 +59,7 @@ public:
     // Null clears the highlight.
     void SetDropTarget(HTREEITEM item);
     void Expand(HTREEITEM item);
-    // The item at a point of the control's client area, or null.
+    // The item whose row holds a point of the control's client area, or null.
     HTREEITEM HitTest(POINT point) const;
     // Starts in-place editing of the item's label; the label's edit control, or null.
     HWND EditLabel(HTREEITEM item);
