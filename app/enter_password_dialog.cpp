@@ -5,14 +5,7 @@
 EnterPasswordDialog::EnterPasswordDialog() : IDialog(IDD_ENTER_PASSWORD) {}
 
 bool EnterPasswordDialog::ExchangeData(bool toControls) {
-    if (toControls) return true;
-    const HWND box = GetDlgItem(handle, IDC_PASSWORD);
-    const int length = GetWindowTextLengthW(box);
-    if (length <= 0) {
-        password.Empty();
-        return true;
-    }
-    GetWindowTextW(box, password.GetBuffer(length), length + 1);
+    if (!toControls) password = ItemText(IDC_PASSWORD);
     return true;
 }
 

@@ -73,7 +73,9 @@ public:
     // true when the database is open and shown. A failure is shown to the
     // user and leaves the window without a database.
     bool openDatabase(const kiln::qstd::QString& path, bool create);
-    void closeDatabase();
+    // true once the database is closed; false when none was open or the
+    // card being edited could not be saved (the database then stays open).
+    bool closeDatabase();
     // Writes the current editor into the card its tab shows, if modified;
     // true when it wrote.
     bool saveCurrentCard();
@@ -110,6 +112,12 @@ private:
     void ShowDatabaseState();
     void LoadCardIntoActiveTab(CardId cardId, const kiln::qstd::QString& title);
     void SelectFirstCard();
+    // main_window_password.cpp
+    // Asks for the password and opens the file under it; false when cancelled.
+    bool OpenEncipheredDatabase(const kiln::qstd::QString& path);
+    // Re-enciphers the open database under password (plain when empty); false
+    // after a failure, which is shown.
+    bool Rekey(const kiln::qstd::QString& password);
     // main_window_tree.cpp
     void SelectCard(CardId cardId);
     void ShowSelectedCard();
@@ -156,6 +164,10 @@ private:
     void CommandOpenInNewTab(const Command& command);
     void CommandTabChanged(const Command& command);
     void CommandTreeLines(const Command& command);
+    // main_window_password.cpp
+    void CommandSetPassword(const Command& command);
+    void CommandChangePassword(const Command& command);
+    void CommandRemovePassword(const Command& command);
     void ShowMessage(const kiln::qstd::QString& text);
 
     UserPrompts& prompts;
@@ -169,7 +181,7 @@ private:
     CardTreeView cardTree;                     // card_tree_view.cpp, with its image list
     CardDatabase database;                     // main_window_database.cpp
     kiln::qstd::QString databasePath;          // main_window_database.cpp
-    kiln::qstd::QString currentPassword;       // main_window_database.cpp
+    kiln::qstd::QString currentPassword;       // main_window_password.cpp
     WelcomeBrowser welcomeBrowser;             // welcome_browser.cpp; shown in main_window_database.cpp
     bool searchPanelShown = false;             // main_window_commands.cpp
     bool maximisedBySystemCommand = false;     // main_window_commands.cpp

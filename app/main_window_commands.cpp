@@ -58,6 +58,9 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
         {IDM_OPEN_IN_NEW_TAB, &MainWindow::CommandOpenInNewTab},
         {IDC_TAB_CHANGED, &MainWindow::CommandTabChanged},
         {IDB_STYLE, &MainWindow::CommandTreeLines},
+        {IDM_SET_PASSWORD, &MainWindow::CommandSetPassword},
+        {IDM_CHANGE_PASSWORD, &MainWindow::CommandChangePassword},
+        {IDM_REMOVE_PASSWORD, &MainWindow::CommandRemovePassword},
     };
     for (const Route& route : kRoutes) {
         if (route.id == id) {
@@ -82,14 +85,14 @@ void MainWindow::ShowMessage(const QString& text) {
 void MainWindow::CommandNew(const Command&) {
     QString path;
     if (!prompts.AskSavePath(handle, SavePathKind::NewDatabase, path)) return;
-    if (IsDatabaseOpen()) closeDatabase();
+    if (IsDatabaseOpen() && !closeDatabase()) return;
     openDatabase(path, true);
 }
 
 void MainWindow::CommandOpen(const Command&) {
     QString path;
     if (!prompts.AskOpenPath(handle, OpenPathKind::OpenDatabase, path)) return;
-    if (IsDatabaseOpen()) closeDatabase();
+    if (IsDatabaseOpen() && !closeDatabase()) return;
     openDatabase(path, false);
 }
 

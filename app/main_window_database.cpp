@@ -19,21 +19,19 @@ bool MainWindow::openDatabase(const QString& path, bool create) {
             store::createCardDatabase(database, path);
             currentPassword.Empty();
         } else if (isEncryptedFile(path)) {
-            QString password;
-            if (!prompts.AskPassword(handle, password)) {
+            if (!OpenEncipheredDatabase(path)) {
                 databasePath.Empty();
+                UpdateCaption();
                 return false;
             }
-            database.openFile(path);
-            database.applyKey(password);
-            currentPassword = password;
         } else {
             database.openFile(path);
             currentPassword.Empty();
         }
         kiln::qwin::QWaitCursor waiting;
-        // Before the window changes state: a file that is no card database
-        // fails here and leaves the welcome page in place.
+        // Before the window changes state: a file that is no card database,
+        // or a database of something else, fails here and leaves the welcome
+        // page in place.
         ensureTreeIndex(database);
         ShowDatabaseState();
         if (!create) {
@@ -43,8 +41,11 @@ bool MainWindow::openDatabase(const QString& path, bool create) {
             SetStatusText(L"Database opened from path: " + path);
         }
     } catch (const QError& error) {
-        // The window never shows a database it could not read.
+        // The window never shows a database it could not read, and nothing is
+        // written through a connection whose open failed (its key, say). The
+        // connection goes first, so that emptying the tree saves nothing.
         database.close();
+        cardTree.DeleteAll();
         databasePath.Empty();
         currentPassword.Empty();
         ShowWelcomeState();
@@ -56,12 +57,19 @@ bool MainWindow::openDatabase(const QString& path, bool create) {
     return true;
 }
 
-void MainWindow::closeDatabase() {
+bool MainWindow::closeDatabase() {
     if (databasePath.IsEmpty()) {
         ShowMessage(L"Open a database first!");
-        return;
+        return false;
     }
-    saveCurrentCard();
+    try {
+        saveCurrentCard();
+    } catch (const QError& error) {
+        // The edit is still in the editor: the database stays open for
+        // another try rather than losing it.
+        ShowMessage(error.message);
+        return false;
+    }
     cardTree.DeleteAll();
     SetStatusText(L"Database closed!");
     ShowWelcomeState();
@@ -70,6 +78,7 @@ void MainWindow::closeDatabase() {
     currentPassword.Empty();
     SetText(kProductName);
     UpdateCaption();
+    return true;
 }
 
 bool MainWindow::saveCurrentCard() {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "app/password_entries.h"
 #include "core/qstring.h"
 
 // Which file a file dialog asks for; each kind has its own title, file types
@@ -30,6 +31,10 @@ public:
     virtual bool AskSavePath(HWND owner, SavePathKind kind, kiln::qstd::QString& path) = 0;
     // The password of an enciphered database being opened; false when cancelled.
     virtual bool AskPassword(HWND owner, kiln::qstd::QString& password) = 0;
+    // The entries of "Set password" and "Change Password", unchecked; false
+    // when cancelled.
+    virtual bool AskNewPassword(HWND owner, NewPasswordEntries& entries) = 0;
+    virtual bool AskPasswordChange(HWND owner, PasswordChangeEntries& entries) = 0;
     // Whether the card of this title is to be deleted.
     virtual bool ConfirmDelete(HWND owner, const kiln::qstd::QString& cardTitle) = 0;
     virtual void ShowAbout(HWND owner) = 0;
@@ -40,7 +45,7 @@ public:
 };
 
 // The real dialogs: message boxes, the system's file dialogs, the password
-// dialog of the program's resources and task dialogs.
+// dialogs of the program's resources and task dialogs.
 class Win32UserPrompts : public UserPrompts {
 public:
     void ShowMessage(HWND owner, const kiln::qstd::QString& caption, const kiln::qstd::QString& text,
@@ -48,6 +53,8 @@ public:
     bool AskOpenPath(HWND owner, OpenPathKind kind, kiln::qstd::QString& path) override;
     bool AskSavePath(HWND owner, SavePathKind kind, kiln::qstd::QString& path) override;
     bool AskPassword(HWND owner, kiln::qstd::QString& password) override;
+    bool AskNewPassword(HWND owner, NewPasswordEntries& entries) override;
+    bool AskPasswordChange(HWND owner, PasswordChangeEntries& entries) override;
     bool ConfirmDelete(HWND owner, const kiln::qstd::QString& cardTitle) override;
     void ShowAbout(HWND owner) override;
     UINT ChooseFromMenu(HWND owner, HMENU popup, POINT screenPoint) override;

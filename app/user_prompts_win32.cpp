@@ -3,9 +3,11 @@
 #include <shellapi.h>
 #include <shobjidl.h>
 
+#include "app/change_password_dialog.h"
 #include "app/enter_password_dialog.h"
 #include "app/popup_menu.h"
 #include "app/product.h"
+#include "app/set_password_dialog.h"
 #include "app/user_prompts.h"
 #include "documents/com_ptr.h"
 #include "resources/command_ids.h"
@@ -98,6 +100,20 @@ bool Win32UserPrompts::AskPassword(HWND owner, QString& password) {
     EnterPasswordDialog dialog;
     if (dialog.DoModal(owner) != IDOK) return false;
     password = dialog.GetPassword();
+    return true;
+}
+
+bool Win32UserPrompts::AskNewPassword(HWND owner, NewPasswordEntries& entries) {
+    SetPasswordDialog dialog;
+    if (dialog.DoModal(owner) != IDOK) return false;
+    entries = dialog.GetEntries();
+    return true;
+}
+
+bool Win32UserPrompts::AskPasswordChange(HWND owner, PasswordChangeEntries& entries) {
+    ChangePasswordDialog dialog;
+    if (dialog.DoModal(owner) != IDOK) return false;
+    entries = dialog.GetEntries();
     return true;
 }
 

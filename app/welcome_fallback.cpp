@@ -1,5 +1,6 @@
 #include "app/welcome_fallback.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 #include "app/picture_file.h"
@@ -190,7 +191,10 @@ void WelcomeFallback::Draw(QGraphics& canvas, const RECT& client) {
     }
 
     const int left = Scaled(kSectionLeft);
-    const int right = left + Scaled(kSectionWidth);
+    // The section keeps the page's width where there is room and wraps its
+    // text inside the pane where there is not.
+    const int right = std::max(left + Scaled(kListWidth), std::min(left + Scaled(kSectionWidth),
+                                                                   static_cast<int>(client.right) - Scaled(kListGap)));
     const int titleBottom = Scaled(kSectionTop + kTitleHeight);
     DrawPageText(dc, kProductName, {left, Scaled(kSectionTop), right, titleBottom}, titleFont, kAccent,
              DT_SINGLELINE | DT_VCENTER);

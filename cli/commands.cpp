@@ -4,6 +4,7 @@
 
 #include "app/card_content_file.h"
 #include "cli/escaped_text.h"
+#include "cli/document_commands.h"
 #include "cli/open_database.h"
 #include "core/qerror.h"
 #include "documents/office_text.h"
@@ -189,6 +190,12 @@ const Command kCommands[] = {
     {L"put", L"DB ID FILE",
      L"replace a card's content with a file's: RTF, text, a picture, or a Word, Excel or PowerPoint file", 3,
      nullptr, 0, runPut},
+    {L"import", L"TARGET SOURCE [--source-password-stdin]",
+     L"copy every card of SOURCE under a new \"Import\" card of TARGET and print its id; with "
+     L"--source-password-stdin the next line of standard input is SOURCE's password",
+     2, kImportOptions, 1, runImport},
+    {L"export", L"DB ID FILE", L"write a card to FILE as RTF, or as a Word document when FILE ends in .docx", 3,
+     nullptr, 0, runExport},
     {L"office-text", L"FILE", L"write the text of a Word, Excel or PowerPoint file to standard output", 1,
      nullptr, 0, runOfficeText},
 };

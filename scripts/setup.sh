@@ -20,6 +20,10 @@ PACKAGES=(
   ninja-build cmake make
   xvfb fonts-wine fonts-liberation2
   googletest
+  python3-docx
+  cups printer-driver-cups-pdf poppler-utils
+  # 32-bit Wine reaches CUPS through the 32-bit library.
+  libcups2:i386
   ca-certificates
 )
 

@@ -37,6 +37,8 @@ public:
     bool AskOpenPath(HWND, OpenPathKind, QString&) override { return false; }
     bool AskSavePath(HWND, SavePathKind, QString&) override { return false; }
     bool AskPassword(HWND, QString&) override { return false; }
+    bool AskNewPassword(HWND, NewPasswordEntries&) override { return false; }
+    bool AskPasswordChange(HWND, PasswordChangeEntries&) override { return false; }
     bool ConfirmDelete(HWND, const QString&) override { return false; }
     void ShowAbout(HWND) override {}
     UINT ChooseFromMenu(HWND, HMENU, POINT) override { return 0; }

@@ -48,6 +48,14 @@ void IDialog::AddAnchor(int controlId, DWORD flags) {
     anchors.Add(ANCHOR{controlId, flags, RECT{}});
 }
 
+qstd::QString IDialog::ItemText(int controlId) const {
+    qstd::QString text;
+    const HWND control = GetDlgItem(handle, controlId);
+    const int length = GetWindowTextLengthW(control);
+    if (length > 0) GetWindowTextW(control, text.GetBuffer(length), length + 1);
+    return text;
+}
+
 INT_PTR CALLBACK IDialog::DialogProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_INITDIALOG) {
         auto* object = reinterpret_cast<IDialog*>(lParam);

@@ -46,6 +46,8 @@ public:
     INT_PTR DoModal(HWND owner);
     // Call before the dialog is shown.
     void AddAnchor(int controlId, DWORD flags);
+    // The whole text of a control of the dialog; empty when it has none.
+    qstd::QString ItemText(int controlId) const;
 
 protected:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -172,5 +172,21 @@ TEST(EndToEndTest, TheProgramOpensTheDatabaseOnItsCommandLineAndRemembersItOnClo
     EXPECT_EQ(written.lastSelectedCard, cards.projects);
 }
 
+// The welcome page the browser control loads from res://vorlen.exe/ and the
+// logo the native page draws are the program's own resources, not the tests'.
+TEST(EndToEnd, TheProgramCarriesItsWelcomePage) {
+    const HMODULE program = LoadLibraryExW(ProgramPath().c_str(), nullptr,
+                                           LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(program, nullptr);
+    for (const wchar_t* name : {L"DOC.HTML", L"STYLE.CSS", L"VORLEN.PNG"}) {
+        const HRSRC resource = FindResourceW(program, name, RT_HTML);
+        EXPECT_NE(resource, nullptr) << name;
+        if (resource) {
+            EXPECT_GT(SizeofResource(program, resource), 0u) << name;
+        }
+    }
+    FreeLibrary(program);
+}
+
 }  // namespace
 }  // namespace apptest

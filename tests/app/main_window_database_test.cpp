@@ -69,6 +69,16 @@ TEST_F(MainWindowTest, AFileThatCannotBeOpenedIsReportedAndTheWelcomeStateStays)
         CardDatabase other;
         other.createFile(foreign.c_str());
     }
+    // A table of that name whose tree would read, without the cards' other
+    // columns: refused before the window shows a tree it could not use.
+    const std::wstring titlesOnly = TempPath(L"vorlen-app-titles-only.data");
+    DeleteFileW(titlesOnly.c_str());
+    {
+        CardDatabase other;
+        other.createFile(titlesOnly.c_str());
+        other.execute("create table tab(id integer primary key, title text, parent integer)");
+        other.execute("insert into tab(title, parent) values('Only a title', 0)");
+    }
     struct Case {
         const char* name;
         std::wstring path;
@@ -77,6 +87,7 @@ TEST_F(MainWindowTest, AFileThatCannotBeOpenedIsReportedAndTheWelcomeStateStays)
     const Case cases[] = {
         {"missing file", TempPath(L"vorlen-app-missing.data"), L"unable to open database file"},
         {"no card table", foreign, L"no such table: tab"},
+        {"no content column", titlesOnly, L"no such column: position"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -86,14 +97,35 @@ TEST_F(MainWindowTest, AFileThatCannotBeOpenedIsReportedAndTheWelcomeStateStays)
         EXPECT_EQ(prompts.messages[0].caption, L"Message");
         EXPECT_EQ(prompts.messages[0].text, c.message);
         EXPECT_FALSE(window->IsDatabaseOpen());
+        EXPECT_EQ(window->GetCardTree().GetCount(), 0);
         EXPECT_STREQ(window->GetCaptionBar().GetTitle().c_str(), kProductCaption);
         EXPECT_EQ(window->GetTabs().GetTab(0).value, -4);
+        EXPECT_STREQ(window->GetTabs().GetTab(0).title.c_str(), L"Welcome");
         EXPECT_TRUE(IsWindowVisible(window->GetWelcomeBrowser().GetHandle()));
         const HWND editor = window->GetTabs().GetActiveEditor()->GetEditor().GetHandle();
         EXPECT_TRUE(SendMessageW(editor, EM_GETOPTIONS, 0, 0) & ECO_READONLY);
         window.reset();
     }
     DeleteFileW(foreign.c_str());
+    DeleteFileW(titlesOnly.c_str());
+}
+
+TEST_F(MainWindowTest, ACardIdTheTreeCannotHoldRefusesTheOpenWithoutAHalfFilledTree) {
+    CardFile cards(L"vorlen-app-far-id.data");
+    {
+        CardDatabase database;
+        database.openFile(cards.Path().c_str());
+        database.prepare("INSERT INTO tab (id, title, parent, position, txt, rtf) "
+                         "VALUES (5000000000, 'Far away', 0, '', '', '')")
+            .step();
+    }
+    Start(cards.Path());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].caption, L"Message");
+    EXPECT_NE(prompts.messages[0].text.find(L"5000000000"), std::wstring::npos);
+    EXPECT_FALSE(window->IsDatabaseOpen());
+    EXPECT_EQ(window->GetCardTree().GetCount(), 0);
+    EXPECT_TRUE(IsWindowVisible(window->GetWelcomeBrowser().GetHandle()));
 }
 
 TEST_F(MainWindowTest, AnEncipheredFileAsksForItsPasswordAndCancellingOpensNothing) {

@@ -46,6 +46,18 @@ public:
         answer = password.c_str();
         return true;
     }
+    bool AskNewPassword(HWND, NewPasswordEntries& entries) override {
+        ++newPasswordQuestions;
+        if (!giveNewPassword) return false;
+        entries = newPassword;
+        return true;
+    }
+    bool AskPasswordChange(HWND, PasswordChangeEntries& entries) override {
+        ++passwordChangeQuestions;
+        if (!givePasswordChange) return false;
+        entries = passwordChange;
+        return true;
+    }
     bool ConfirmDelete(HWND, const kiln::qstd::QString& cardTitle) override {
         deleteQuestions.push_back(cardTitle.c_str());
         return confirmDelete;
@@ -69,6 +81,10 @@ public:
     std::wstring savePath;
     bool givePassword = false;
     std::wstring password;
+    bool giveNewPassword = false;
+    NewPasswordEntries newPassword;
+    bool givePasswordChange = false;
+    PasswordChangeEntries passwordChange;
     bool confirmDelete = false;
     UINT menuChoice = 0;
 
@@ -77,6 +93,8 @@ public:
     std::vector<OpenPathKind> openKinds;
     std::vector<SavePathKind> saveKinds;
     int passwordQuestions = 0;
+    int newPasswordQuestions = 0;
+    int passwordChangeQuestions = 0;
     std::vector<std::wstring> deleteQuestions;
     int aboutBoxes = 0;
     // The items of the last menu shown.

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/user_prompts.h"
 #include "gui_harness.h"
@@ -76,6 +77,89 @@ TEST(Win32UserPromptsTest, ThePasswordBoxMasksWhatIsTyped) {
             guitest::ClickButton(dialog, L"Cancel");
         });
     EXPECT_TRUE(style & ES_PASSWORD);
+}
+
+// How the user leaves a password dialog, and whether that confirms it.
+struct Leaving {
+    const char* name;
+    std::function<void(HWND)> act;
+    bool confirms;
+};
+
+std::vector<Leaving> WaysToLeave() {
+    return {
+        {"OK", [](HWND w) { guitest::ClickButton(w, L"OK"); }, true},
+        {"Cancel", [](HWND w) { guitest::ClickButton(w, L"Cancel"); }, false},
+        {"close box", [](HWND w) { PostMessageW(w, WM_CLOSE, 0, 0); }, false},
+    };
+}
+
+TEST(Win32UserPromptsTest, TheSetPasswordDialogGivesBothBoxesWholeOnlyWhenConfirmed) {
+    // Longer than any buffer a dialog might read into.
+    const std::wstring longPassword(700, L'k');
+    for (const Leaving& way : WaysToLeave()) {
+        SCOPED_TRACE(way.name);
+        Win32UserPrompts prompts;
+        NewPasswordEntries entries{L"untouched", L"untouched"};
+        bool answered = !way.confirms;
+        std::wstring texts;
+        LONG styles[2] = {};
+        const guitest::ModalOutcome outcome = guitest::DriveModal(
+            [&] {
+                answered = prompts.AskNewPassword(nullptr, entries);
+                return INT_PTR(0);
+            },
+            L"Set password",
+            [&](HWND dialog) {
+                texts = guitest::DescendantTexts(dialog);
+                styles[0] = GetWindowLongW(GetDlgItem(dialog, IDC_SET_PASSWORD), GWL_STYLE);
+                styles[1] = GetWindowLongW(GetDlgItem(dialog, IDC_SET_REPEAT_PASSWORD), GWL_STYLE);
+                SetDlgItemTextW(dialog, IDC_SET_PASSWORD, longPassword.c_str());
+                SetDlgItemTextW(dialog, IDC_SET_REPEAT_PASSWORD, L"Repeated é");
+                way.act(dialog);
+            });
+        ASSERT_TRUE(outcome.windowFound);
+        ASSERT_TRUE(outcome.inTime);
+        EXPECT_EQ(answered, way.confirms);
+        EXPECT_EQ(std::wstring(entries.password.c_str()), way.confirms ? longPassword : L"untouched");
+        EXPECT_STREQ(entries.repeatPassword.c_str(), way.confirms ? L"Repeated é" : L"untouched");
+        EXPECT_NE(texts.find(L"Repeat password:"), std::wstring::npos);
+        for (LONG style : styles) EXPECT_TRUE(style & ES_PASSWORD);
+    }
+}
+
+TEST(Win32UserPromptsTest, TheChangePasswordDialogGivesItsThreeBoxesOnlyWhenConfirmed) {
+    for (const Leaving& way : WaysToLeave()) {
+        SCOPED_TRACE(way.name);
+        Win32UserPrompts prompts;
+        PasswordChangeEntries entries{L"untouched", L"untouched", L"untouched"};
+        bool answered = !way.confirms;
+        std::wstring texts;
+        LONG styles[3] = {};
+        const int boxes[3] = {IDC_OLD_PASSWORD, IDC_NEW_PASSWORD, IDC_REPEAT_NEW_PASSWORD};
+        const guitest::ModalOutcome outcome = guitest::DriveModal(
+            [&] {
+                answered = prompts.AskPasswordChange(nullptr, entries);
+                return INT_PTR(0);
+            },
+            L"Change Password",
+            [&](HWND dialog) {
+                texts = guitest::DescendantTexts(dialog);
+                for (int i = 0; i < 3; ++i) styles[i] = GetWindowLongW(GetDlgItem(dialog, boxes[i]), GWL_STYLE);
+                SetDlgItemTextW(dialog, IDC_OLD_PASSWORD, L"Old one");
+                // The new box is left empty: an empty box reads as empty.
+                SetDlgItemTextW(dialog, IDC_REPEAT_NEW_PASSWORD, L" spaced ");
+                way.act(dialog);
+            });
+        ASSERT_TRUE(outcome.windowFound);
+        ASSERT_TRUE(outcome.inTime);
+        EXPECT_EQ(answered, way.confirms);
+        EXPECT_STREQ(entries.oldPassword.c_str(), way.confirms ? L"Old one" : L"untouched");
+        EXPECT_STREQ(entries.newPassword.c_str(), way.confirms ? L"" : L"untouched");
+        EXPECT_STREQ(entries.repeatNewPassword.c_str(), way.confirms ? L" spaced " : L"untouched");
+        EXPECT_NE(texts.find(L"Repeat new password:"), std::wstring::npos);
+        for (LONG style : styles) EXPECT_TRUE(style & ES_PASSWORD);
+    }
 }
 
 TEST(Win32UserPromptsTest, OnlyTheDeleteButtonConfirmsADeletion) {

@@ -1,0 +1,25 @@
+#include "app/change_password_dialog.h"
+
+#include "resources/command_ids.h"
+
+ChangePasswordDialog::ChangePasswordDialog() : IDialog(IDD_CHANGE_PASSWORD) {}
+
+bool ChangePasswordDialog::ExchangeData(bool toControls) {
+    // The boxes start empty: no password is ever shown in them.
+    if (toControls) return true;
+    entries.oldPassword = ItemText(IDC_OLD_PASSWORD);
+    entries.newPassword = ItemText(IDC_NEW_PASSWORD);
+    entries.repeatNewPassword = ItemText(IDC_REPEAT_NEW_PASSWORD);
+    return true;
+}
+
+void ChangePasswordDialog::OnOK() {
+    if (!OnClose()) return;
+    ExchangeData(false);
+    EndDialog(handle, IDOK);
+}
+
+void ChangePasswordDialog::OnCancel() {
+    if (!OnClose()) return;
+    EndDialog(handle, IDCANCEL);
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "app/password_entries.h"
+#include "window/idialog.h"
+
+// "Change Password": the password the database is under, and the new one
+// typed twice. Ends with 1 (OK, the boxes read into the entries) or 2.
+class ChangePasswordDialog : public kiln::qwin::IDialog {
+public:
+    ChangePasswordDialog();
+
+    bool ExchangeData(bool toControls) override;
+    void OnOK() override;
+    void OnCancel() override;
+
+    PasswordChangeEntries GetEntries() const { return entries; }
+
+private:
+    PasswordChangeEntries entries;
+};

@@ -1,0 +1,24 @@
+#include "app/set_password_dialog.h"
+
+#include "resources/command_ids.h"
+
+SetPasswordDialog::SetPasswordDialog() : IDialog(IDD_SET_PASSWORD) {}
+
+bool SetPasswordDialog::ExchangeData(bool toControls) {
+    // The boxes start empty: nothing is ever shown in them.
+    if (toControls) return true;
+    entries.password = ItemText(IDC_SET_PASSWORD);
+    entries.repeatPassword = ItemText(IDC_SET_REPEAT_PASSWORD);
+    return true;
+}
+
+void SetPasswordDialog::OnOK() {
+    if (!OnClose()) return;
+    ExchangeData(false);
+    EndDialog(handle, IDOK);
+}
+
+void SetPasswordDialog::OnCancel() {
+    if (!OnClose()) return;
+    EndDialog(handle, IDCANCEL);
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "app/password_entries.h"
+#include "window/idialog.h"
+
+// "Set password": the password for a plain database, typed twice. Ends with
+// 1 (OK, the boxes read into the entries) or 2.
+class SetPasswordDialog : public kiln::qwin::IDialog {
+public:
+    SetPasswordDialog();
+
+    bool ExchangeData(bool toControls) override;
+    void OnOK() override;
+    void OnCancel() override;
+
+    NewPasswordEntries GetEntries() const { return entries; }
+
+private:
+    NewPasswordEntries entries;
+};

@@ -1,0 +1,42 @@
+#include "cli/document_commands.h"
+
+#include "cli/open_database.h"
+#include "core/qerror.h"
+#include "documents/card_export.h"
+#include "store/card_import.h"
+#include "store/card_operations.h"
+
+using kiln::qstd::QBuffer;
+using kiln::qstd::QError;
+using kiln::qstd::QString;
+
+const OptionSpec kImportOptions[1] = {{L"--source-password-stdin", false}};
+
+void runImport(const Invocation& invocation) {
+    const QString targetPath = invocation.arguments.positional(0);
+    const QString sourcePath = invocation.arguments.positional(1);
+    // Before the source's password is asked for, as the window does.
+    if (store::isSameFile(targetPath, sourcePath)) throw QError(store::kSameDatabaseMessage);
+    QString sourcePassword;
+    if (invocation.arguments.option(L"--source-password-stdin")) invocation.in.readLine(sourcePassword);
+
+    CardDatabase target;
+    openCardFile(target, targetPath, invocation.options);
+    CardDatabase source;
+    openCardFileWithPassword(source, sourcePath, sourcePassword);
+    const store::ImportResult result = store::importCardDatabase(target, source, nullptr);
+    QString line;
+    line.Format(L"%d", result.importId);
+    invocation.out.writeLine(line);
+}
+
+void runExport(const Invocation& invocation) {
+    const int id = parseCardId(invocation.arguments.positional(1));
+    const QString file = invocation.arguments.positional(2);
+    CardDatabase database;
+    openCardFile(database, invocation.arguments.positional(0), invocation.options);
+    store::requireCard(database, id);
+    const QBuffer rtf = store::loadCardContent(database, id);
+    if (documents::IsDocxName(file)) documents::ExportDocx(file, rtf);
+    else documents::ExportRtf(file, rtf);
+}
