@@ -3,10 +3,8 @@
 #include <uxtheme.h>
 
 #include "app/display_scale.h"
-#include "core/qarray.h"
 #include "resources/command_ids.h"
 
-using kiln::qstd::QArray;
 using kiln::qstd::QString;
 using kiln::qwin::QWindow;
 
@@ -55,47 +53,82 @@ bool CardTreeView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* re
     return QWindow::OnMessage(msg, wParam, lParam, result);
 }
 
-void CardTreeView::Fill(const CardTree& cards) {
-    // Every id must fit an item before the tree changes at all.
-    for (unsigned i = 0; i < cards.getCount(); ++i) cardIdToItemValue(cards.getCard(i).id);
+void CardTreeView::AddLevel(HTREEITEM parent, const kiln::qstd::QObArray<CardNode>& cards) {
+    for (unsigned i = 0; i < cards.GetCount(); ++i) cardIdToItemValue(cards[i]->id);
     SendMessageW(handle, WM_SETREDRAW, FALSE, 0);
-    DeleteAll();
-    // The last item inserted at each depth: the parent of the next deeper one.
-    QArray<HTREEITEM> parents;
-    for (unsigned i = 0; i < cards.getCount(); ++i) {
-        const int depth = cards.getDepth(i);
-        const CardRow& card = cards.getCard(i);
-        const HTREEITEM parent = depth == 0 ? TVI_ROOT : parents[depth - 1];
-        const HTREEITEM item = InsertItem(card.title.c_str(), parent, card.id);
-        if (static_cast<unsigned>(depth) < parents.GetCount()) {
-            parents[depth] = item;
-        } else {
-            parents.Add(item);
-        }
+    for (unsigned i = 0; i < cards.GetCount(); ++i) {
+        InsertItem(cards[i]->title.c_str(), parent, cards[i]->id, cards[i]->hasChildren);
     }
     SendMessageW(handle, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(handle, nullptr, TRUE);
+}
+
+bool CardTreeView::SaysHasChildren(HTREEITEM item) const {
+    TVITEMW data = {};
+    data.mask = TVIF_CHILDREN;
+    data.hItem = item;
+    return item && SendMessageW(handle, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data)) && data.cChildren > 0;
+}
+
+// An item whose button promises children it does not hold has not been read yet.
+bool CardTreeView::LevelPending(HTREEITEM item) const {
+    return item != TVI_ROOT && SaysHasChildren(item) && !GetChildItem(item);
+}
+
+void CardTreeView::SetHasChildren(HTREEITEM item, bool hasChildren) {
+    TVITEMW data = {};
+    data.mask = TVIF_CHILDREN;
+    data.hItem = item;
+    data.cChildren = hasChildren ? 1 : 0;
+    SendMessageW(handle, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&data));
+}
+
+void CardTreeView::DeleteItem(HTREEITEM item) {
+    SendMessageW(handle, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item));
+}
+
+void CardTreeView::SetLines(bool treeLines) {
+    LONG_PTR style = GetWindowLongPtrW(handle, GWL_STYLE);
+    style = treeLines ? (style | TVS_HASLINES | WS_BORDER) : (style & ~static_cast<LONG_PTR>(TVS_HASLINES | WS_BORDER));
+    SetWindowLongPtrW(handle, GWL_STYLE, style);
+    SendMessageW(handle, TVM_SETEXTENDEDSTYLE, 0, kExtendedStyle | (treeLines ? 0 : TVS_EX_FADEINOUTEXPANDOS));
+    SetWindowPos(handle, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
     InvalidateRect(handle, nullptr, TRUE);
 }
 
 void CardTreeView::DeleteAll() {
     SendMessageW(handle, TVM_SELECTITEM, TVGN_CARET, 0);
     SendMessageW(handle, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    itemsByCard.clear();
 }
 
-HTREEITEM CardTreeView::InsertItem(const wchar_t* text, HTREEITEM parent, CardId cardId) {
+HTREEITEM CardTreeView::InsertItem(const wchar_t* text, HTREEITEM parent, CardId cardId, bool hasChildren) {
     TVINSERTSTRUCTW insert = {};
     insert.hParent = parent;
     insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_CHILDREN;
+    insert.item.cChildren = hasChildren ? 1 : 0;
     insert.item.pszText = const_cast<wchar_t*>(text);
     insert.item.iImage = 0;
     insert.item.iSelectedImage = 1;
     insert.item.lParam = cardIdToItemValue(cardId);
-    return reinterpret_cast<HTREEITEM>(SendMessageW(handle, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    const HTREEITEM item =
+        reinterpret_cast<HTREEITEM>(SendMessageW(handle, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    if (item && parent != TVI_ROOT) SetHasChildren(parent, true);
+    if (item) itemsByCard[cardId] = item;
+    return item;
 }
 
 HTREEITEM CardTreeView::GetSelectedItem() const {
     return reinterpret_cast<HTREEITEM>(SendMessageW(handle, TVM_GETNEXTITEM, TVGN_CARET, 0));
+}
+
+HTREEITEM CardTreeView::GetDropTarget() const {
+    return reinterpret_cast<HTREEITEM>(SendMessageW(handle, TVM_GETNEXTITEM, TVGN_DROPHILITE, 0));
+}
+
+HTREEITEM CardTreeView::GetParentItem(HTREEITEM item) const {
+    return reinterpret_cast<HTREEITEM>(SendMessageW(handle, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)));
 }
 
 HTREEITEM CardTreeView::GetFirstVisible() const {
@@ -121,34 +154,85 @@ QString CardTreeView::GetItemText(HTREEITEM item) const {
     return QString(buffer);
 }
 
+void CardTreeView::SetItemText(HTREEITEM item, const QString& text) {
+    TVITEMW data = {};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = const_cast<wchar_t*>(text.c_str());
+    SendMessageW(handle, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&data));
+}
+
 bool CardTreeView::SelectItem(HTREEITEM item) {
     return SendMessageW(handle, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)) != 0;
 }
 
-HTREEITEM CardTreeView::ChildOf(HTREEITEM item) const {
+void CardTreeView::SetDropTarget(HTREEITEM item) {
+    SendMessageW(handle, TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(item));
+}
+
+void CardTreeView::Expand(HTREEITEM item) {
+    SendMessageW(handle, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+}
+
+HTREEITEM CardTreeView::HitTest(POINT point) const {
+    // Anywhere on an item's row counts, beside its label as well as on it.
+    TVHITTESTINFO hit = {};
+    hit.pt = point;
+    return reinterpret_cast<HTREEITEM>(SendMessageW(handle, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+}
+
+HWND CardTreeView::EditLabel(HTREEITEM item) {
+    // The control edits only while it has the focus.
+    SetFocus(handle);
+    return reinterpret_cast<HWND>(SendMessageW(handle, TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(item)));
+}
+
+HWND CardTreeView::GetEditControl() const {
+    return reinterpret_cast<HWND>(SendMessageW(handle, TVM_GETEDITCONTROL, 0, 0));
+}
+
+bool CardTreeView::IsDropAllowed(HTREEITEM target, HTREEITEM dragged) const {
+    if (!target) return false;
+    for (HTREEITEM item = target; item; item = GetParentItem(item)) {
+        if (item == dragged) return false;
+    }
+    return true;
+}
+
+HTREEITEM CardTreeView::CopySubtree(HTREEITEM dragged, HTREEITEM target, CardId draggedId) {
+    const HTREEITEM copy = InsertItem(GetItemText(dragged).c_str(), target, draggedId, SaysHasChildren(dragged));
+    if (copy) CopyChildren(dragged, copy);
+    return copy;
+}
+
+void CardTreeView::CopyChildren(HTREEITEM from, HTREEITEM to) {
+    for (HTREEITEM child = GetChildItem(from); child; child = GetNextItem(child)) {
+        const HTREEITEM copy = InsertItem(GetItemText(child).c_str(), to, GetCardId(child), SaysHasChildren(child));
+        if (copy) CopyChildren(child, copy);
+    }
+}
+
+HTREEITEM CardTreeView::GetChildItem(HTREEITEM item) const {
     if (item == TVI_ROOT) return reinterpret_cast<HTREEITEM>(SendMessageW(handle, TVM_GETNEXTITEM, TVGN_ROOT, 0));
     return reinterpret_cast<HTREEITEM>(SendMessageW(handle, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
 }
 
-HTREEITEM CardTreeView::NextOf(HTREEITEM item) const {
+HTREEITEM CardTreeView::GetNextItem(HTREEITEM item) const {
     return reinterpret_cast<HTREEITEM>(SendMessageW(handle, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
 }
 
-HTREEITEM CardTreeView::FindItemByCardId(CardId id, HTREEITEM start) const {
-    for (HTREEITEM child = ChildOf(start); child; child = NextOf(child)) {
-        if (GetCardId(child) == id) return child;
-        const HTREEITEM below = FindItemByCardId(id, child);
-        if (below != TVI_ROOT) return below;
-    }
-    return TVI_ROOT;
+HTREEITEM CardTreeView::ItemOfCard(CardId id) const {
+    const auto found = itemsByCard.find(id);
+    return found == itemsByCard.end() ? nullptr : found->second;
+}
+
+void CardTreeView::OnItemDeleted(const NMTREEVIEWW& info) {
+    const auto found = itemsByCard.find(cardIdFromItemValue(static_cast<uint32_t>(info.itemOld.lParam)));
+    // A moved card's copy is made before its old item goes.
+    if (found != itemsByCard.end() && found->second == info.itemOld.hItem) itemsByCard.erase(found);
 }
 
 int CardTreeView::GetCount() const {
     return static_cast<int>(SendMessageW(handle, TVM_GETCOUNT, 0, 0));
 }
 
-void CardTreeView::SetTreeLines(bool on) {
-    const LONG_PTR style = GetWindowLongPtrW(handle, GWL_STYLE);
-    SetWindowLongPtrW(handle, GWL_STYLE, on ? (style | TVS_HASLINES) : (style & ~static_cast<LONG_PTR>(TVS_HASLINES)));
-    InvalidateRect(handle, nullptr, TRUE);
-}

@@ -90,6 +90,7 @@ void MainWindow::CreateChildren() {
 
     tabs.Create(this, 0, 0);
     tabs.SetBackground(kFrameBackground);
+    tabs.SetCloseGuard([this](unsigned index) { return SaveTabBeforeClose(index); });
     auto welcome = std::make_unique<EditorPage>();
     EditorPage* page = welcome.get();
     if (tabs.AddEditorTab(std::move(welcome), L"Welcome", TabContainer::kWelcomeTab)) {

@@ -56,6 +56,12 @@ public:
 
     // --- main_window_tree.cpp: the card tree's notifications -------------------
     bool OnNotify(int controlId, NMHDR* header, LRESULT* result) override;
+    bool PreTranslateMessage(MSG* msg) override;
+    // Fills the tree with the top level; deeper levels come as branches open.
+    void loadCardTree();
+    // The card's item, made (with the items of its ancestors' levels) when it
+    // is not one yet; TVI_ROOT when the tree does not show the card.
+    HTREEITEM RevealCard(CardId cardId);
 
     // --- main_window_layout.cpp: children's places and the splitter -----------
     bool OnSize(UINT type, int cx, int cy) override;
@@ -127,6 +133,20 @@ private:
     bool Rekey(const kiln::qstd::QString& password);
     // main_window_tree.cpp
     void SelectCard(CardId cardId);
+    void ShowSelectedCard();
+    void LoadChildCards(HTREEITEM item);
+    void renameCard(const NMTVDISPINFOW& info);
+    void ShowTreeMenu();
+    // main_window_drag.cpp
+    void BeginCardDrag(const NMTREEVIEWW& info);
+    void DragCardTo(POINT clientPoint);
+    void DropCard();
+    void moveCard(HTREEITEM target, HTREEITEM dragged);
+    // main_window_tabs.cpp: each page is saved to the card its own tab shows.
+    bool SaveTab(unsigned index);
+    void SaveModifiedTabs();
+    bool SaveTabBeforeClose(unsigned index);
+    bool OpenCardInNewTab(CardId cardId, const kiln::qstd::QString& title);
     // main_window_frame.cpp
     void UpdateCaption();
     // main_window_commands.cpp
@@ -152,6 +172,11 @@ private:
     void CommandWordWrap(const Command& command);
     void CommandPrev(const Command& command);
     void CommandNext(const Command& command);
+    void CommandAddCard(const Command& command);
+    void CommandRename(const Command& command);
+    void CommandOpenInNewTab(const Command& command);
+    void CommandTabChanged(const Command& command);
+    void CommandTreeLines(const Command& command);
     // main_window_password.cpp
     void CommandSetPassword(const Command& command);
     void CommandChangePassword(const Command& command);
@@ -161,7 +186,6 @@ private:
     void CommandDelete(const Command& command);
     void DeleteCardOfTree();
     void CommandDeleteAll(const Command& command);
-    void CommandTreeStyle(const Command& command);
     // main_window_tray.cpp
     void SetUpTrayAndWindowMenu();
     void TearDownTray();
@@ -202,4 +226,7 @@ private:
     bool iconInTray = false;                   // main_window_tray.cpp
     bool hotKeyRegistered = false;             // main_window_tray.cpp
     bool alwaysOnTop = false;                  // main_window_tray.cpp
+    bool treeDragging = false;                 // main_window_drag.cpp
+    HTREEITEM draggedItem = nullptr;           // main_window_drag.cpp
+    kiln::qwin::QImageList dragImage;          // main_window_drag.cpp
 };

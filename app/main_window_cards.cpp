@@ -59,8 +59,3 @@ void MainWindow::CommandDeleteAll(const Command&) {
         page->GetEditor().SetModified(false);
     }
 }
-
-void MainWindow::CommandTreeStyle(const Command&) {
-    settings.treeLines = !settings.treeLines;
-    cardTree.SetTreeLines(settings.treeLines);
-}

@@ -29,14 +29,13 @@ bool MainWindow::openDatabase(const QString& path, bool create) {
             currentPassword.Empty();
         }
         kiln::qwin::QWaitCursor waiting;
-        // Read before the window changes state: a file that is no card
-        // database, or a database of something else, fails here and leaves
-        // the welcome page in place.
-        store::checkCardTable(database);
-        const CardTree cards = loadCardTree(database);
+        // Before the window changes state: a file that is no card database,
+        // or a database of something else, fails here and leaves the welcome
+        // page in place.
+        ensureTreeIndex(database);
         ShowDatabaseState();
         if (!create) {
-            cardTree.Fill(cards);
+            loadCardTree();
             SelectFirstCard();
             SetFocus(cardTree.GetHandle());
             SetStatusText(L"Database opened from path: " + path);
@@ -85,16 +84,8 @@ bool MainWindow::closeDatabase() {
 }
 
 bool MainWindow::saveCurrentCard() {
-    EditorPage* page = tabs.GetActiveEditor();
-    if (!page || !page->IsModified() || !database.isOpen()) return false;
     // The card the tab shows, which need not be the tree's selection.
-    const CardId cardId = tabs.GetTab(static_cast<unsigned>(tabs.GetActiveIndex())).value;
-    if (cardId == TabContainer::kWelcomeTab) return false;
-    QBuffer rtf;
-    if (!page->GetRtf(rtf)) throw QError(L"The card's text could not be read from the editor.");
-    database.saveCardContent(page->GetPlainText(), rtf, cardId);
-    page->GetEditor().SetModified(false);
-    return true;
+    return tabs.GetActiveIndex() >= 0 && SaveTab(static_cast<unsigned>(tabs.GetActiveIndex()));
 }
 
 void MainWindow::LoadCardIntoActiveTab(CardId cardId, const QString& cardTitle) {
@@ -116,7 +107,7 @@ void MainWindow::SelectFirstCard() {
         cardTree.SelectItem(cardTree.GetFirstVisible());
         return;
     }
-    const HTREEITEM remembered = cardTree.FindItemByCardId(settings.lastSelectedCard);
+    const HTREEITEM remembered = RevealCard(settings.lastSelectedCard);
     if (remembered != TVI_ROOT) cardTree.SelectItem(remembered);
 }
 

@@ -73,6 +73,10 @@ bool MainWindow::OnLButtonDown(UINT, POINT*) {
 }
 
 bool MainWindow::OnMouseMove(UINT keys, POINT* point) {
+    if (treeDragging) {
+        DragCardTo(*point);
+        return true;
+    }
     if (GetCapture() != handle || !(keys & MK_LBUTTON)) return true;
     const int width = TreeWidthForPointer(point->x, GetSystemMetrics(SM_CXSCREEN));
     if (width == treeWidth) return true;
@@ -83,6 +87,10 @@ bool MainWindow::OnMouseMove(UINT keys, POINT* point) {
 }
 
 bool MainWindow::OnLButtonUp(UINT, POINT*) {
+    if (treeDragging) {
+        DropCard();
+        return true;
+    }
     if (GetCapture() == handle) ReleaseCapture();
     return true;
 }

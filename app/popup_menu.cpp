@@ -4,22 +4,6 @@
 
 namespace {
 
-// Owner of a menu loaded from the resources.
-class LoadedMenu {
-public:
-    explicit LoadedMenu(int resource)
-        : menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource))) {}
-    LoadedMenu(const LoadedMenu&) = delete;
-    LoadedMenu& operator=(const LoadedMenu&) = delete;
-    ~LoadedMenu() {
-        if (menu) DestroyMenu(menu);
-    }
-    HMENU Get() const { return menu; }
-
-private:
-    HMENU menu;
-};
-
 POINT OnSomeMonitor(POINT point) {
     if (MonitorFromPoint(point, MONITOR_DEFAULTTONULL)) return point;
     MONITORINFO info = {};
@@ -33,17 +17,31 @@ POINT OnSomeMonitor(POINT point) {
 
 }  // namespace
 
-UINT TrackProgramPopup(int index, POINT screenPoint, HWND owner, UINT flags) {
-    LoadedMenu menu(IDR_POPUP_MENUS);
-    if (!menu.Get()) return 0;
-    HMENU popup = GetSubMenu(menu.Get(), index);
-    if (!popup) return 0;
+ProgramMenu::ProgramMenu() : menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_POPUP_MENUS))) {}
+
+ProgramMenu::~ProgramMenu() {
+    if (menu) DestroyMenu(menu);
+}
+
+HMENU ProgramMenu::Popup(int index) const {
+    HMENU popup = menu ? GetSubMenu(menu, index) : nullptr;
+    if (!popup) return nullptr;
     MENUINFO info = {};
     info.cbSize = sizeof(info);
     info.fMask = MIM_BACKGROUND | MIM_APPLYTOSUBMENUS;
     info.hbrBack = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     SetMenuInfo(popup, &info);
+    return popup;
+}
+
+UINT TrackPopup(HMENU popup, POINT screenPoint, HWND owner, UINT flags) {
     const POINT at = OnSomeMonitor(screenPoint);
     return static_cast<UINT>(
         TrackPopupMenuEx(popup, flags | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, owner, nullptr));
+}
+
+UINT TrackProgramPopup(int index, POINT screenPoint, HWND owner, UINT flags) {
+    ProgramMenu menu;
+    HMENU popup = menu.Popup(index);
+    return popup ? TrackPopup(popup, screenPoint, owner, flags) : 0;
 }

@@ -2,8 +2,27 @@
 
 #include <windows.h>
 
-// Shows popup `index` of the program's menu resource at a screen point, with
-// a white background on it and its submenus, and answers the chosen command
-// (0 when none). A point on no monitor has its x moved into the nearest
-// monitor's work area. `flags` add alignment and button flags.
+// The program's menu resource, loaded for one showing and destroyed with
+// this object.
+class ProgramMenu {
+public:
+    ProgramMenu();
+    ProgramMenu(const ProgramMenu&) = delete;
+    ProgramMenu& operator=(const ProgramMenu&) = delete;
+    ~ProgramMenu();
+
+    // Popup `index`, with a white background on it and its submenus; null
+    // when the resource lacks it.
+    HMENU Popup(int index) const;
+
+private:
+    HMENU menu;
+};
+
+// Shows a popup at a screen point and answers the chosen command (0 when
+// none). A point on no monitor has its x moved into the nearest monitor's
+// work area. `flags` add alignment and button flags.
+UINT TrackPopup(HMENU popup, POINT screenPoint, HWND owner, UINT flags);
+
+// TrackPopup of popup `index` of the program's menu resource.
 UINT TrackProgramPopup(int index, POINT screenPoint, HWND owner, UINT flags);

@@ -42,6 +42,8 @@ public:
     virtual bool AskYesNo(HWND owner, const kiln::qstd::QString& caption, const kiln::qstd::QString& text,
                           UINT icon) = 0;
     virtual void ShowAbout(HWND owner) = 0;
+    // A context menu at a screen point; the chosen command, 0 for none.
+    virtual UINT ChooseFromMenu(HWND owner, HMENU popup, POINT screenPoint) = 0;
     // Hands an address to the shell's default handler, outside the program.
     virtual void OpenInShell(const kiln::qstd::QString& address) = 0;
 };
@@ -61,5 +63,6 @@ public:
     bool AskYesNo(HWND owner, const kiln::qstd::QString& caption, const kiln::qstd::QString& text,
                   UINT icon) override;
     void ShowAbout(HWND owner) override;
+    UINT ChooseFromMenu(HWND owner, HMENU popup, POINT screenPoint) override;
     void OpenInShell(const kiln::qstd::QString& address) override;
 };

@@ -5,6 +5,7 @@
 
 #include "app/change_password_dialog.h"
 #include "app/enter_password_dialog.h"
+#include "app/popup_menu.h"
 #include "app/product.h"
 #include "app/set_password_dialog.h"
 #include "app/user_prompts.h"
@@ -160,4 +161,8 @@ void Win32UserPrompts::ShowAbout(HWND owner) {
 
 void Win32UserPrompts::OpenInShell(const QString& address) {
     ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+UINT Win32UserPrompts::ChooseFromMenu(HWND owner, HMENU popup, POINT screenPoint) {
+    return TrackPopup(popup, screenPoint, owner, TPM_RIGHTBUTTON);
 }

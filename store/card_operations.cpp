@@ -94,6 +94,14 @@ CardId addCard(CardDatabase& database, CardId parentId) {
     return database.lastInsertId();
 }
 
+CardId addCard(CardDatabase& database, CardId parentId, const QString& title) {
+    Transaction transaction(database);
+    const CardId id = addCard(database, parentId);
+    database.rename(title, id);
+    transaction.commit();
+    return id;
+}
+
 QString renameCard(CardDatabase& database, CardId id, const QString& title) {
     requireCard(database, id);
     QString trimmed = title;

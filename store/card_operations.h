@@ -27,6 +27,9 @@ void requireCard(CardDatabase& database, CardId id);
 // A new card without title or content, at the top level when parentId is 0;
 // returns its id.
 CardId addCard(CardDatabase& database, CardId parentId);
+// The same with a title, written together: a card is never left without the
+// title its tree item shows.
+CardId addCard(CardDatabase& database, CardId parentId, const kiln::qstd::QString& title);
 // Stores the title trimmed of white space at both ends and returns what was stored.
 kiln::qstd::QString renameCard(CardDatabase& database, CardId id, const kiln::qstd::QString& title);
 // Whether the card may go under newParentId (0: the top level) without

@@ -25,6 +25,15 @@ inline constexpr const char* kLoadTextSql = "select txt from tab where id = ?";
 inline constexpr const char* kCardRowSql = "select title, parent from tab where id = ?";
 inline constexpr const char* kCountCardsSql = "SELECT count(*) FROM tab";
 inline constexpr const char* kTreeRowsSql = "select id, title, parent from tab order by parent";
+// The covering index of the tree's reads; the whole-tree read and a level's
+// read both walk it, so siblings come in the same order from either.
+inline constexpr const wchar_t* kTreeIndexName = L"tab_parent_id_title";
+inline constexpr const char* kTreeIndexSql = "CREATE INDEX tab_parent_id_title ON tab(parent, id, title)";
+inline constexpr const char* kIndexExistsSql = "select count(*) from sqlite_master where type = 'index' and name = ?";
+inline constexpr const char* kChildCardsSql =
+    "select id, title, id <> 0 and exists (select 1 from tab as below where below.parent = tab.id) "
+    "from tab where parent = ? order by parent";
+inline constexpr const char* kParentSql = "select parent from tab where id = ?";
 inline constexpr const char* kBeginSql = "BEGIN TRANSACTION";
 inline constexpr const char* kCommitSql = "COMMIT TRANSACTION";
 inline constexpr const char* kRollbackSql = "ROLLBACK TRANSACTION";

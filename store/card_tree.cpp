@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "core/qerror.h"
 #include "store/card_statements.h"
 
 using kiln::qstd::QArray;
@@ -65,4 +66,46 @@ CardTree::CardTree(QObArray<CardRow>&& readRows) : rows(std::move(readRows)), pl
 
 CardTree loadCardTree(CardDatabase& database) {
     return CardTree(readCardRows(database));
+}
+
+bool ensureTreeIndex(CardDatabase& database) {
+    // A file without the card table says so in the engine's own words.
+    database.prepare(kCardTableCheckSql);
+    CardStatement exists = database.prepare(kIndexExistsSql);
+    exists.bindText(1, kTreeIndexName);
+    exists.step();
+    if (exists.getInt(0) != 0) return true;
+    exists.finalize();
+    try {
+        database.execute(kTreeIndexSql);
+    } catch (const kiln::qstd::QError& error) {
+        if ((error.code & 0xff) == SQLITE_READONLY) return false;
+        throw;
+    }
+    return true;
+}
+
+QObArray<CardNode> readChildCards(CardDatabase& database, CardId parentId) {
+    QObArray<CardNode> cards;
+    CardStatement statement = database.prepareWithId(kChildCardsSql, parentId);
+    while (statement.step() == SQLITE_ROW) {
+        cards.Add(new CardNode{statement.getId(0), statement.getText(1), statement.getInt(2) != 0});
+    }
+    return cards;
+}
+
+bool readCardPath(CardDatabase& database, CardId id, QArray<CardId>& path) {
+    path.RemoveAll();
+    CardId card = id;
+    do {
+        // Meeting a card twice on the way up is a cycle that never reaches the top.
+        for (unsigned i = 0; i < path.GetCount(); ++i) {
+            if (path[i] == card) return false;
+        }
+        path.InsertAt(0, card);
+        CardStatement statement = database.prepareWithId(kParentSql, card);
+        if (statement.step() != SQLITE_ROW) return false;
+        card = statement.getId(0);
+    } while (card != 0);
+    return true;
 }

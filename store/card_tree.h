@@ -81,3 +81,32 @@ private:
 };
 
 CardTree loadCardTree(CardDatabase& database);
+
+// --- Reading the tree one level at a time ---------------------------------
+// A window that shows only the branches the user opened reads a level when it
+// is first needed. The covering index tab(parent, id, title) answers each
+// level from a few index pages instead of every page of the table.
+
+// Creates the covering index when the file lacks it; it changes no row and
+// no table. false when the file cannot be written (read-only): the tree then
+// reads the table itself, correctly but slowly. Any other failure raises
+// QError (the file holds no card table, say).
+bool ensureTreeIndex(CardDatabase& database);
+
+// One card as a level of the tree shows it.
+struct CardNode {
+    CardId id;
+    kiln::qstd::QString title;
+    // Whether cards lie below it; a card whose id is 0 never has children,
+    // because 0 is the parent of the top level.
+    bool hasChildren;
+};
+
+// The cards whose parent is parentId (0: the top level), in the order the
+// whole-tree read gives them.
+kiln::qstd::QObArray<CardNode> readChildCards(CardDatabase& database, CardId parentId);
+
+// The path from the top level down to the card: its top-level ancestor
+// first, the card itself last. false when the tree does not show the card
+// (it does not exist, or a missing card or a cycle of parents lies above it).
+bool readCardPath(CardDatabase& database, CardId id, kiln::qstd::QArray<CardId>& path);

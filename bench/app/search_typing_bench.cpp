@@ -43,6 +43,7 @@ public:
     bool ConfirmDelete(HWND, const QString&, unsigned) override { return false; }
     bool AskYesNo(HWND, const QString&, const QString&, UINT) override { return false; }
     void ShowAbout(HWND) override {}
+    UINT ChooseFromMenu(HWND, HMENU, POINT) override { return 0; }
     void OpenInShell(const QString&) override {}
 };
 

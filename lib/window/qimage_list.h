@@ -22,6 +22,11 @@ public:
     // program's resources, with `mask` as the transparent colour.
     bool CreateFromBitmap(int width, int height, UINT flags, int initial, int grow, HBITMAP strip, COLORREF mask);
     HIMAGELIST Get() const { return list; }
+    // Takes over a list made elsewhere (a drag image), releasing the one held.
+    void Reset(HIMAGELIST other = nullptr) {
+        if (list) ImageList_Destroy(list);
+        list = other;
+    }
 
 private:
     HIMAGELIST list = nullptr;

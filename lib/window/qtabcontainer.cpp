@@ -9,7 +9,11 @@ namespace kiln {
 namespace qwin {
 
 namespace {
-const int kCornerRadius = 5;
+const int kCornerRadius = 4;
+// A drag moves a tab only once the pointer has gone this far.
+const int kDragStep = 3;
+const COLORREF kCloseMark = RGB(202, 202, 202);
+const COLORREF kHotCloseMark = RGB(219, 68, 55);
 
 void FrameRounded(HDC dc, const RECT& rect, COLORREF fill, COLORREF border) {
     QBrush brush(CreateSolidBrush(fill));
@@ -18,6 +22,15 @@ void FrameRounded(HDC dc, const RECT& rect, COLORREF fill, COLORREF border) {
     QSelectObject penIn(dc, pen.Get());
     // The bottom corners sink below the strip so that only the top is round.
     RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom + kCornerRadius, kCornerRadius, kCornerRadius);
+}
+
+void DrawCloseMark(HDC dc, const RECT& box, COLORREF colour) {
+    QPen pen(CreatePen(PS_SOLID, 2, colour));
+    QSelectObject penIn(dc, pen.Get());
+    MoveToEx(dc, box.left + 2, box.top + 2, nullptr);
+    LineTo(dc, box.right - 2, box.bottom - 2);
+    MoveToEx(dc, box.right - 2, box.top + 2, nullptr);
+    LineTo(dc, box.left + 2, box.bottom - 2);
 }
 }  // namespace
 
@@ -35,6 +48,12 @@ const wchar_t* QTabContainer::GetClassName() const {
 bool QTabContainer::PreCreateWindow(CREATESTRUCTW& create) {
     QControl::PreCreateWindow(create);
     create.style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
+    return true;
+}
+
+bool QTabContainer::PreRegisterClass(WNDCLASSW& windowClass) {
+    QControl::PreRegisterClass(windowClass);
+    windowClass.style |= CS_DBLCLKS;
     return true;
 }
 
@@ -61,6 +80,30 @@ bool QTabContainer::AddTab(std::unique_ptr<QWindow> page, const QString& title, 
     if (previous >= 0) ShowWindow(tabs[previous]->page->GetHandle(), SW_HIDE);
     active = static_cast<int>(tabs.GetCount()) - 1;
     Layout();
+    return true;
+}
+
+bool QTabContainer::CloseTab(unsigned index) {
+    if (index >= tabs.GetCount()) return false;
+    if ((flags & kKeepLastTab) && tabs.GetCount() < 2) return false;
+    if (!OnTabClosing(index)) return false;
+    std::unique_ptr<QWindow> page = std::move(tabs[index]->page);
+    tabs.RemoveAt(index, 1);
+    // Closing a tab at or before the active one moves the active index back;
+    // closing the first tab while it is active keeps index 0, the tab after it.
+    if (active >= 1 && active >= static_cast<int>(index)) --active;
+    if (tabs.GetCount() == 0) active = -1;
+    hot = -1;
+    closePressed = -1;
+    dragged = -1;
+    if (active >= 0) {
+        const HWND shown = tabs[active]->page->GetHandle();
+        ShowWindow(shown, SW_SHOW);
+        SetFocus(shown);
+    }
+    page.reset();
+    Layout();
+    OnTabChanged();
     return true;
 }
 
@@ -106,6 +149,10 @@ QWindow* QTabContainer::GetActivePage() const {
 
 void QTabContainer::OnTabChanged() {}
 
+bool QTabContainer::OnTabClosing(unsigned) {
+    return true;
+}
+
 void QTabContainer::Activate(unsigned index) {
     if (index >= tabs.GetCount() || static_cast<int>(index) == active) return;
     const HWND shown = tabs[index]->page->GetHandle();
@@ -126,7 +173,11 @@ void QTabContainer::Layout() {
     for (int i = 0; i < count; ++i) {
         const int x = kMargin + i * (width - 1);
         RECT& rect = tabs[i]->rect;
-        if (i == active) {
+        // The tab being dragged follows the pointer, not its slot.
+        if (i == dragged) {
+            rect.top = kMargin - 1;
+            rect.bottom = stripHeight;
+        } else if (i == active) {
             rect = RECT{x - 1, kMargin - 1, x + width + 1, stripHeight};
         } else {
             rect = RECT{x, kMargin, x + width, stripHeight};
@@ -134,7 +185,38 @@ void QTabContainer::Layout() {
         SetWindowPos(tabs[i]->page->GetHandle(), nullptr, client.left + 1, stripHeight, client.right - 2,
                      client.bottom - stripHeight - 1, SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    Repaint();
+}
+
+// The strip repaints at once, so that hover and drag follow the pointer
+// without waiting for the next paint message.
+void QTabContainer::Repaint() {
+    RECT strip = {0, 0, 0, stripHeight};
+    RECT client;
+    GetClientRect(handle, &client);
+    strip.right = client.right;
     InvalidateRect(handle, nullptr, TRUE);
+    RedrawWindow(handle, &strip, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOCHILDREN);
+}
+
+RECT QTabContainer::CloseBox(unsigned index) const {
+    const RECT& rect = tabs[index]->rect;
+    const int left = rect.right - kCloseOffset;
+    const int top = rect.top + 4;
+    return RECT{left, top, left + kCloseSize, top + kCloseSize};
+}
+
+int QTabContainer::TabAt(POINT point, bool* onClose) const {
+    if (onClose) *onClose = false;
+    for (unsigned i = 0; i < tabs.GetCount(); ++i) {
+        if (!PtInRect(&tabs[i]->rect, point)) continue;
+        if (onClose && (flags & kCloseMarks)) {
+            const RECT box = CloseBox(i);
+            *onClose = PtInRect(&box, point) != 0;
+        }
+        return static_cast<int>(i);
+    }
+    return -1;
 }
 
 bool QTabContainer::OnSize(UINT, int, int) {
@@ -152,9 +234,7 @@ bool QTabContainer::OnPaint(QPaintGraphics& graphics) {
     const QTheme& theme = QTheme::Default();
     QMemoryGraphics buffer(graphics, client);
     buffer.FillSolidRect(client, background);
-    RECT band = {client.left, stripHeight - 1, client.right, client.bottom};
-    buffer.FillSolidRect(band, theme.GetActiveBand());
-    RECT strip = {client.left, client.top, client.right, stripHeight - 1};
+    RECT strip = {client.left, client.top, client.right, stripHeight};
     buffer.FillSolidRect(strip, theme.GetStripBackground());
 
     QSelectObject fontIn(buffer, font.Get());
@@ -165,14 +245,37 @@ bool QTabContainer::OnPaint(QPaintGraphics& graphics) {
         for (unsigned i = 0; i < tabs.GetCount(); ++i) {
             const bool isActive = static_cast<int>(i) == active;
             if (isActive != (pass == 1)) continue;
+            const bool isHot = !isActive && static_cast<int>(i) == hot;
             const QTab& tab = *tabs[i];
-            FrameRounded(buffer, tab.rect, isActive ? theme.GetActiveTabFill() : theme.GetTabFill(),
-                         isActive ? theme.GetActiveTabBorder() : theme.GetTabBorder());
+            FrameRounded(buffer, tab.rect,
+                         isActive ? theme.GetActiveTabFill() : isHot ? theme.GetHotTabFill() : theme.GetTabFill(),
+                         isActive ? theme.GetActiveTabBorder() : isHot ? theme.GetHotTabBorder() : theme.GetTabBorder());
             RECT text = tab.rect;
-            InflateRect(&text, -6, 0);
-            DrawTextW(buffer, tab.title.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+            InflateRect(&text, -2, -2);
+            if (flags & kCloseMarks) text.right = tab.rect.right - kCloseOffset;
+            DrawTextW(buffer, tab.title.c_str(), -1, &text,
+                      DT_CENTER | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+            if (flags & kCloseMarks) {
+                DrawCloseMark(buffer, CloseBox(i), static_cast<int>(i) == hot && hotClose ? kHotCloseMark : kCloseMark);
+            }
         }
     }
+    // The band joins the active tab to its page; the frame runs round both,
+    // open where the active tab sits.
+    RECT band = {client.left, stripHeight - 3, client.right, stripHeight};
+    buffer.FillSolidRect(band, theme.GetActiveBand());
+    QPen pen(CreatePen(PS_SOLID, 1, theme.GetActiveTabBorder()));
+    QSelectObject penIn(buffer, pen.Get());
+    const int top = stripHeight - 3;
+    const int gapLeft = active >= 0 ? tabs[active]->rect.left + 1 : client.right - 1;
+    const int gapRight = active >= 0 ? tabs[active]->rect.right - 1 : client.right - 1;
+    MoveToEx(buffer, client.left, top, nullptr);
+    LineTo(buffer, gapLeft, top);
+    MoveToEx(buffer, gapRight, top, nullptr);
+    LineTo(buffer, client.right - 1, top);
+    LineTo(buffer, client.right - 1, client.bottom - 1);
+    LineTo(buffer, client.left, client.bottom - 1);
+    LineTo(buffer, client.left, top);
     return true;
 }
 
@@ -183,14 +286,104 @@ bool QTabContainer::OnSetFocus(HWND) {
 
 bool QTabContainer::OnLButtonDown(UINT, POINT* point) {
     // With the last tab kept, a single tab offers nothing to click.
-    if ((flags & kKeepLastTab) && tabs.GetCount() == 1) return true;
-    for (unsigned i = 0; i < tabs.GetCount(); ++i) {
-        if (PtInRect(&tabs[i]->rect, *point)) {
-            Activate(i);
-            break;
-        }
+    if ((flags & kKeepLastTab) && tabs.GetCount() < 2) return true;
+    bool onClose = false;
+    const int index = TabAt(*point, &onClose);
+    if (index < 0) return true;
+    if (onClose) {
+        closePressed = index;
+        SetCapture(handle);
+        return true;
+    }
+    Activate(static_cast<unsigned>(index));
+    if (flags & kDragToReorder) {
+        dragged = index;
+        lastPoint = *point;
+        SetCapture(handle);
     }
     return true;
+}
+
+bool QTabContainer::OnLButtonUp(UINT, POINT* point) {
+    const int pressed = closePressed;
+    closePressed = -1;
+    dragged = -1;
+    if (GetCapture() == handle) ReleaseCapture();
+    if (pressed >= 0) {
+        // Only a release on the mark that was pressed closes its tab.
+        bool onClose = false;
+        if (TabAt(*point, &onClose) == pressed && onClose) {
+            CloseTab(static_cast<unsigned>(pressed));
+            return true;
+        }
+    }
+    Layout();
+    return true;
+}
+
+bool QTabContainer::OnLButtonDblClk(UINT, POINT* point) {
+    const int index = TabAt(*point);
+    if (index >= 0) CloseTab(static_cast<unsigned>(index));
+    return true;
+}
+
+bool QTabContainer::OnMouseMove(UINT keys, POINT* point) {
+    QControl::OnMouseMove(keys, point);
+    if (closePressed >= 0) return true;
+    if (dragged >= 0) {
+        DragTo(*point);
+        return true;
+    }
+    bool onClose = false;
+    const int index = TabAt(*point, &onClose);
+    if (index != hot || onClose != hotClose) {
+        hot = index;
+        hotClose = onClose;
+        Repaint();
+    }
+    return true;
+}
+
+bool QTabContainer::OnMouseLeave() {
+    QControl::OnMouseLeave();
+    hot = -1;
+    hotClose = false;
+    Repaint();
+    return true;
+}
+
+void QTabContainer::DragTo(POINT point) {
+    int dx = point.x - lastPoint.x;
+    if (dx > -kDragStep && dx < kDragStep) return;
+    lastPoint = point;
+    RECT client;
+    GetClientRect(handle, &client);
+    RECT& rect = tabs[dragged]->rect;
+    const int width = rect.right - rect.left;
+    dx = std::max(dx, kMargin - static_cast<int>(rect.left));
+    dx = std::min(dx, static_cast<int>(client.right) - kMargin - static_cast<int>(rect.right));
+    // A tab held near its trailing edge does not move back under the pointer.
+    const int threshold = static_cast<int>(width * 0.1);
+    if (dx < 0 && point.x > rect.right - threshold) return;
+    if (dx > 0 && point.x < rect.left + threshold) return;
+    OffsetRect(&rect, dx, 0);
+    int swapWith = -1;
+    const unsigned count = tabs.GetCount();
+    if (dx > 0 && static_cast<unsigned>(dragged) + 1 < count && rect.right > tabs[dragged + 1]->rect.left + width / 2) {
+        swapWith = dragged + 1;
+    } else if (dx < 0 && dragged > 0 && rect.left < tabs[dragged - 1]->rect.right - width / 2) {
+        swapWith = dragged - 1;
+    }
+    if (swapWith >= 0) {
+        std::swap(*tabs[dragged], *tabs[swapWith]);
+        // The dragged tab keeps following the pointer under its new index.
+        std::swap(tabs[dragged]->rect, tabs[swapWith]->rect);
+        dragged = swapWith;
+        active = swapWith;
+        Layout();
+        return;
+    }
+    Repaint();
 }
 
 }  // namespace qwin

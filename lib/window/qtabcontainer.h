@@ -38,6 +38,9 @@ public:
     static const int kDefaultStripHeight = 25;
     static const int kMargin = 3;
     static const int kMaxTabWidth = 160;
+    // The close mark: a box this far left of the tab's right edge, this big.
+    static const int kCloseOffset = 18;
+    static const int kCloseSize = 12;
 
     explicit QTabContainer(DWORD flags = 0);
     ~QTabContainer() override;
@@ -48,12 +51,20 @@ public:
     bool OnSize(UINT type, int cx, int cy) override;
     bool OnEraseBackground(QGraphics& graphics) override;
     bool OnPaint(QPaintGraphics& graphics) override;
+    bool PreRegisterClass(WNDCLASSW& windowClass) override;
     bool OnSetFocus(HWND losingFocus) override;
     bool OnLButtonDown(UINT keys, POINT* point) override;
+    bool OnLButtonUp(UINT keys, POINT* point) override;
+    bool OnLButtonDblClk(UINT keys, POINT* point) override;
+    bool OnMouseMove(UINT keys, POINT* point) override;
+    bool OnMouseLeave() override;
 
     // Creates the page as a child of the container and makes its tab the active one; false when the page's
     // window could not be created. A tab without a title takes the page's text.
     bool AddTab(std::unique_ptr<QWindow> page, const QString& title, int64_t value);
+    // Closes the tab and destroys its page; refused (false) for the last tab
+    // when it is kept, or when OnTabClosing says no.
+    bool CloseTab(unsigned index);
     bool HasTab(int64_t value) const;
     // The first tab carrying the value that is not already active.
     void ActivateTab(int64_t value);
@@ -66,6 +77,11 @@ public:
     unsigned GetTabCount() const { return tabs.GetCount(); }
     const QTab& GetTab(unsigned index) const { return *tabs[index]; }
     int GetActiveIndex() const { return active; }
+    // The tab at a point of the client area, or -1; onClose tells whether the
+    // point is on its close mark.
+    int TabAt(POINT point, bool* onClose = nullptr) const;
+    // The close mark of a tab, for its painting and hit test.
+    RECT CloseBox(unsigned index) const;
 
     // Set before the window is created.
     void SetStripHeight(int height) { stripHeight = height; }
@@ -73,10 +89,14 @@ public:
     void SetBackground(COLORREF colour);
 
 protected:
-    // Called whenever another tab became the active one.
+    // Called whenever another tab became the active one, and after a close.
     virtual void OnTabChanged();
+    // Called before a tab closes; false keeps it.
+    virtual bool OnTabClosing(unsigned index);
     void Activate(unsigned index);
     void Layout();
+    void DragTo(POINT point);
+    void Repaint();
 
     DWORD flags;
     int stripHeight = kDefaultStripHeight;
@@ -84,6 +104,14 @@ protected:
     qstd::QObArray<QTab> tabs;
     int active = -1;
     QFont font;
+    // The tab under the pointer (-1: none) and whether the pointer is on its close mark.
+    int hot = -1;
+    bool hotClose = false;
+    // The tab whose close mark was pressed, until the button is released.
+    int closePressed = -1;
+    // The tab being dragged to another place in the strip, and the pointer's last position.
+    int dragged = -1;
+    POINT lastPoint = {0, 0};
 };
 
 }  // namespace qwin

@@ -111,8 +111,10 @@ protected:
 TEST_F(CardCommandsTest, DeleteNamesTheCardAndCountsWhatLiesBelowIt) {
     CardFile cards(L"vorlen-commands-delete.data");
     StartWithCards(cards);
+    // Every branch read, so that the tree holds all four cards.
+    ASSERT_NE(window->RevealCard(detail), nullptr);
     CardTreeView& tree = window->GetCardTree();
-    ASSERT_TRUE(tree.SelectItem(tree.FindItemByCardId(cards.projects)));
+    ASSERT_TRUE(tree.SelectItem(window->RevealCard(cards.projects)));
     SetFocus(tree.GetHandle());
 
     // Refused: nothing goes.
@@ -136,8 +138,10 @@ TEST_F(CardCommandsTest, DeleteNamesTheCardAndCountsWhatLiesBelowIt) {
 TEST_F(CardCommandsTest, AFailedDeleteLeavesEveryCardInTheTree) {
     CardFile cards(L"vorlen-commands-delete-fails.data");
     StartWithCards(cards);
+    // Every branch read, so that the tree holds all four cards.
+    ASSERT_NE(window->RevealCard(detail), nullptr);
     CardTreeView& tree = window->GetCardTree();
-    ASSERT_TRUE(tree.SelectItem(tree.FindItemByCardId(cards.projects)));
+    ASSERT_TRUE(tree.SelectItem(window->RevealCard(cards.projects)));
     SetFocus(tree.GetHandle());
     prompts.confirmDelete = true;
     // The file refuses to lose "Detail", which goes first, below "Ideas".
@@ -159,6 +163,8 @@ TEST_F(CardCommandsTest, AFailedDeleteLeavesEveryCardInTheTree) {
 TEST_F(CardCommandsTest, DeleteOutsideTheTreeActsOnWhatHasTheFocus) {
     CardFile cards(L"vorlen-commands-delete-focus.data");
     StartWithCards(cards);
+    // Every branch read, so that the tree holds all four cards.
+    ASSERT_NE(window->RevealCard(detail), nullptr);
     // In the search box a character goes, never a card.
     Command(IDC_SEARCH_PANEL);
     const HWND box = window->GetSearchPanel().GetSearchBox();
@@ -176,6 +182,8 @@ TEST_F(CardCommandsTest, DeleteOutsideTheTreeActsOnWhatHasTheFocus) {
 TEST_F(CardCommandsTest, DeleteAllAsksFirstAndEmptiesTheTreeAndTheFile) {
     CardFile cards(L"vorlen-commands-delete-all.data");
     StartWithCards(cards);
+    // Every branch read, so that the tree holds all four cards.
+    ASSERT_NE(window->RevealCard(detail), nullptr);
     Command(IDM_DELETE_ALL_CARDS);
     ASSERT_EQ(prompts.questions.size(), 1u);
     EXPECT_EQ(prompts.questions[0].caption, L"Confirm Delete");
@@ -193,6 +201,8 @@ TEST_F(CardCommandsTest, DeleteAllAsksFirstAndEmptiesTheTreeAndTheFile) {
 TEST_F(CardCommandsTest, StyleTogglesTheTreeLinesAndTheSetting) {
     CardFile cards(L"vorlen-commands-style.data");
     StartWithCards(cards);
+    // Every branch read, so that the tree holds all four cards.
+    ASSERT_NE(window->RevealCard(detail), nullptr);
     const HWND tree = window->GetCardTree().GetHandle();
     const bool before = window->GetSettings().treeLines;
     Command(IDB_STYLE);

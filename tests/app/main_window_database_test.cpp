@@ -21,14 +21,16 @@ TEST_F(MainWindowTest, ADatabaseNamedAtStartIsOpenedAndItsCardsFillTheTree) {
     ASSERT_TRUE(window->IsDatabaseOpen());
     EXPECT_EQ(std::wstring(window->GetDatabasePath().c_str()), cards.Path());
 
+    // The top level is read at once; a branch when it is first needed.
     CardTreeView& tree = window->GetCardTree();
-    EXPECT_EQ(tree.GetCount(), 3);
-    const HTREEITEM projects = tree.FindItemByCardId(cards.projects);
-    const HTREEITEM ideas = tree.FindItemByCardId(cards.ideas);
+    EXPECT_EQ(tree.GetCount(), 2);
+    const HTREEITEM projects = window->RevealCard(cards.projects);
+    const HTREEITEM ideas = window->RevealCard(cards.ideas);
     ASSERT_NE(projects, TVI_ROOT);
     ASSERT_NE(ideas, TVI_ROOT);
     EXPECT_EQ(ItemTitle(tree, projects), L"Projects");
     EXPECT_EQ(ItemTitle(tree, ideas), L"Ideas");
+    EXPECT_EQ(tree.GetCount(), 3);
     EXPECT_EQ(reinterpret_cast<HTREEITEM>(SendMessageW(tree.GetHandle(), TVM_GETNEXTITEM, TVGN_PARENT,
                                                        reinterpret_cast<LPARAM>(ideas))),
               projects);
@@ -52,7 +54,7 @@ TEST_F(MainWindowTest, SelectingACardShowsItsContentInTheCurrentTab) {
     CardFile cards(L"vorlen-app-select.data");
     Start(cards.Path());
     CardTreeView& tree = window->GetCardTree();
-    ASSERT_TRUE(tree.SelectItem(tree.FindItemByCardId(cards.ideas)));
+    ASSERT_TRUE(tree.SelectItem(window->RevealCard(cards.ideas)));
     EXPECT_STREQ(window->GetTabs().GetTab(0).title.c_str(), L"Ideas");
     EXPECT_EQ(window->GetTabs().GetTab(0).value, cards.ideas);
     EXPECT_EQ(EditorText().substr(0, 10), L"Ideas text");
@@ -146,7 +148,7 @@ TEST_F(MainWindowTest, AnEncipheredFileAsksForItsPasswordAndCancellingOpensNothi
     prompts.password = L"Secret";
     Start(path);
     EXPECT_TRUE(window->IsDatabaseOpen());
-    EXPECT_EQ(window->GetCardTree().GetCount(), 3);
+    EXPECT_EQ(window->GetCardTree().GetCount(), 2);
     window.reset();
     DeleteFileW(path.c_str());
 }
@@ -172,7 +174,7 @@ TEST_F(MainWindowTest, SaveWritesTheEditedCardAndSaysSo) {
     CardFile cards(L"vorlen-app-save.data");
     Start(cards.Path());
     CardTreeView& tree = window->GetCardTree();
-    ASSERT_TRUE(tree.SelectItem(tree.FindItemByCardId(cards.journal)));
+    ASSERT_TRUE(tree.SelectItem(window->RevealCard(cards.journal)));
     const HWND editor = window->GetTabs().GetActiveEditor()->GetEditor().GetHandle();
     SendMessageW(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"Dear diary"));
     ASSERT_TRUE(SendMessageW(editor, EM_GETMODIFY, 0, 0));
@@ -198,10 +200,10 @@ TEST_F(MainWindowTest, LeavingACardSavesItsEdits) {
     CardFile cards(L"vorlen-app-leave.data");
     Start(cards.Path());
     CardTreeView& tree = window->GetCardTree();
-    ASSERT_TRUE(tree.SelectItem(tree.FindItemByCardId(cards.journal)));
+    ASSERT_TRUE(tree.SelectItem(window->RevealCard(cards.journal)));
     const HWND editor = window->GetTabs().GetActiveEditor()->GetEditor().GetHandle();
     SendMessageW(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"Monday"));
-    ASSERT_TRUE(tree.SelectItem(tree.FindItemByCardId(cards.projects)));
+    ASSERT_TRUE(tree.SelectItem(window->RevealCard(cards.projects)));
     EXPECT_EQ(cards.StoredText(cards.journal).substr(0, 6), L"Monday");
     EXPECT_EQ(cards.StoredText(cards.ideas).substr(0, 10), L"Ideas text");
 }
@@ -210,7 +212,7 @@ TEST_F(MainWindowTest, DestroyingTheWindowSavesAModifiedCard) {
     CardFile cards(L"vorlen-app-destroy.data");
     Start(cards.Path());
     CardTreeView& tree = window->GetCardTree();
-    ASSERT_TRUE(tree.SelectItem(tree.FindItemByCardId(cards.ideas)));
+    ASSERT_TRUE(tree.SelectItem(window->RevealCard(cards.ideas)));
     const HWND editor = window->GetTabs().GetActiveEditor()->GetEditor().GetHandle();
     SendMessageW(editor, EM_SETSEL, 0, -1);
     SendMessageW(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"Last words"));
@@ -229,7 +231,7 @@ TEST_F(MainWindowTest, OpenAndNewAskForTheirPathsAndCancellingChangesNothing) {
     ASSERT_EQ(prompts.saveKinds.size(), 1u);
     EXPECT_EQ(prompts.saveKinds[0], SavePathKind::NewDatabase);
     EXPECT_TRUE(window->IsDatabaseOpen());
-    EXPECT_EQ(window->GetCardTree().GetCount(), 3);
+    EXPECT_EQ(window->GetCardTree().GetCount(), 2);
 
     const std::wstring fresh = TempPath(L"vorlen-app-new.data");
     prompts.savePath = fresh;
@@ -239,7 +241,7 @@ TEST_F(MainWindowTest, OpenAndNewAskForTheirPathsAndCancellingChangesNothing) {
     prompts.openPath = cards.Path();
     Command(IDA_OPEN_DATABASE);
     EXPECT_EQ(std::wstring(window->GetDatabasePath().c_str()), cards.Path());
-    EXPECT_EQ(window->GetCardTree().GetCount(), 3);
+    EXPECT_EQ(window->GetCardTree().GetCount(), 2);
     window.reset();
     DeleteFileW(fresh.c_str());
 }

@@ -19,6 +19,13 @@ std::wstring TempPath(const wchar_t* name) {
     return std::wstring(folder, n) + name;
 }
 
+void HoldControl(bool down) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = down ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+
 void MainWindowTest::SetUp() {
     oleReady = SUCCEEDED(OleInitialize(nullptr));
     settingsPath = TempPath(L"vorlen-app-test.config");

@@ -61,5 +61,7 @@ private:
 };
 
 std::wstring TempPath(const wchar_t* name);
+// Holds the Ctrl key down for this thread, as GetKeyState sees it, or lets it go.
+void HoldControl(bool down);
 
 }  // namespace apptest

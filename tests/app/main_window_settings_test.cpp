@@ -73,7 +73,7 @@ TEST_F(MainWindowSettingsTest, ARememberedCardThatIsGoneIsNoError) {
     Remember(cards.Path(), 4242);
     Start();
     EXPECT_TRUE(window->IsDatabaseOpen());
-    EXPECT_EQ(window->GetCardTree().GetCount(), 3);
+    EXPECT_EQ(window->GetCardTree().GetCount(), 2);
     // Nothing is selected for it; the tree control may still select its
     // first item when it receives the focus (Wine's does).
     EXPECT_NE(window->GetTabs().GetTab(0).value, 4242);
@@ -91,7 +91,7 @@ TEST_F(MainWindowSettingsTest, ClosingWritesTheDatabaseTheCardTheRectangleAndThe
     CardFile cards(L"vorlen-settings-close.data");
     Start(cards.Path());
     CardTreeView& tree = window->GetCardTree();
-    ASSERT_TRUE(tree.SelectItem(tree.FindItemByCardId(cards.journal)));
+    ASSERT_TRUE(tree.SelectItem(window->RevealCard(cards.journal)));
     SendMessageW(window->GetSplitter().GetHandle(), WM_LBUTTONDBLCLK, MK_LBUTTON, 0);
     SetWindowPos(window->GetHandle(), nullptr, 30, 40, 820, 610, SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(window->GetHandle(), WM_CLOSE, 0, 0);
@@ -176,8 +176,8 @@ TEST_F(MainWindowSettingsTest, PrevAndNextStepThroughTheCardsShownLast) {
     CardFile cards(L"vorlen-settings-history.data");
     Start(cards.Path());
     CardTreeView& tree = window->GetCardTree();
-    ASSERT_TRUE(tree.SelectItem(tree.FindItemByCardId(cards.ideas)));
-    ASSERT_TRUE(tree.SelectItem(tree.FindItemByCardId(cards.journal)));
+    ASSERT_TRUE(tree.SelectItem(window->RevealCard(cards.ideas)));
+    ASSERT_TRUE(tree.SelectItem(window->RevealCard(cards.journal)));
     Command(34860);  // Prev
     EXPECT_EQ(SelectedCard(), cards.ideas);
     Command(34860);

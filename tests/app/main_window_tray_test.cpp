@@ -106,7 +106,7 @@ TEST_F(MainWindowTest, TheToolbarsCombosFollowTheCaretThroughDifferentlyFormatte
     CardFile cards(L"vorlen-app-caret.data");
     Start(cards.Path());
     CardTreeView& tree = window->GetCardTree();
-    ASSERT_TRUE(tree.SelectItem(tree.FindItemByCardId(cards.journal)));
+    ASSERT_TRUE(tree.SelectItem(window->RevealCard(cards.journal)));
     EditorPage* page = window->GetTabs().GetActiveEditor();
     const HWND editor = page->GetEditor().GetHandle();
     // Three paragraphs, each formatted through the toolbar's own commands.

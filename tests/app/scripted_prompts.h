@@ -10,6 +10,13 @@
 
 namespace apptest {
 
+// One item of a menu that was shown: its text (empty for a separator), command and state.
+struct ShownMenuItem {
+    std::wstring text;
+    UINT command;
+    bool greyed;
+};
+
 struct ShownMessage {
     std::wstring caption;
     std::wstring text;
@@ -61,6 +68,17 @@ public:
         return answerYes;
     }
     void ShowAbout(HWND) override { ++aboutBoxes; }
+    UINT ChooseFromMenu(HWND, HMENU popup, POINT) override {
+        menu.clear();
+        for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+            wchar_t text[128] = {};
+            GetMenuStringW(popup, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+            const UINT state = GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION);
+            menu.push_back({text, GetMenuItemID(popup, i), !(state & MF_SEPARATOR) && (state & MF_GRAYED)});
+        }
+        ++menusShown;
+        return menuChoice;
+    }
     void OpenInShell(const kiln::qstd::QString& address) override { opened.push_back(address.c_str()); }
 
     // Answers; an empty path cancels the dialog.
@@ -74,6 +92,7 @@ public:
     PasswordChangeEntries passwordChange;
     bool confirmDelete = false;
     bool answerYes = false;
+    UINT menuChoice = 0;
 
     // What was asked and shown.
     std::vector<ShownMessage> messages;
@@ -86,6 +105,9 @@ public:
     std::vector<unsigned> deleteDescendants;
     std::vector<ShownMessage> questions;
     int aboutBoxes = 0;
+    // The items of the last menu shown.
+    std::vector<ShownMenuItem> menu;
+    int menusShown = 0;
     std::vector<std::wstring> opened;
 };
 

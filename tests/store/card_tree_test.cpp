@@ -4,8 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "core/qerror.h"
 #include "store/card_operations.h"
 #include "store/card_tree.h"
+#include "store/transaction.h"
 #include "test_database.h"
 
 using kiln::qstd::QArray;
@@ -139,3 +141,115 @@ TEST_F(CardTreeFile, AnEmptyTableGivesAnEmptyTree) {
 }
 
 }  // namespace
+
+// The tree read one level at a time, depth first, as a window opening every
+// branch would see it; "id@depth" like describe().
+std::string placeByLevels(CardDatabase& database, CardId parent = 0, int depth = 0) {
+    std::string text;
+    const QObArray<CardNode> level = readChildCards(database, parent);
+    for (unsigned i = 0; i < level.GetCount(); ++i) {
+        if (!text.empty()) text += ' ';
+        text += std::to_string(level[i]->id) + "@" + std::to_string(depth);
+        // Reading below card 0 would read the top level again.
+        const std::string below = level[i]->id == 0 ? "" : placeByLevels(database, level[i]->id, depth + 1);
+        // A card says it has children exactly when its level below is not empty.
+        EXPECT_EQ(level[i]->hasChildren, !below.empty()) << "card " << level[i]->id;
+        if (!below.empty()) text += ' ' + below;
+    }
+    return text;
+}
+
+TEST_F(CardTreeFile, ReadingLevelByLevelGivesTheWholeTreesOrder) {
+    std::mt19937 random(20261211);
+    for (int round = 0; round < 6; ++round) {
+        createCards();
+        ASSERT_TRUE(ensureTreeIndex(database));
+        Transaction transaction(database);
+        const int count = 1 + static_cast<int>(random() % 80);
+        // Ids out of insertion order, so that the engine's order of siblings
+        // is not simply the order they were written in.
+        std::vector<int> ids;
+        for (int id = round % 2; id < count + round % 2; ++id) ids.push_back(id);
+        std::shuffle(ids.begin(), ids.end(), random);
+        for (int id : ids) {
+            const int kind = static_cast<int>(random() % 10);
+            const int parent = kind < 2 ? 0 : kind < 3 ? count + 1 + static_cast<int>(random() % 5)
+                                                      : static_cast<int>(random() % (count + 1));
+            // Bound explicitly, so that a card can have the id 0.
+            CardStatement insert = database.prepare("INSERT INTO tab (id, title, parent) VALUES (?, 't', ?)");
+            insert.bindId(1, id);
+            insert.bindId(2, parent);
+            insert.step();
+        }
+        transaction.commit();
+        const CardTree whole = loadCardTree(database);
+        std::string expected;
+        for (unsigned i = 0; i < whole.getCount(); ++i) {
+            if (!expected.empty()) expected += ' ';
+            expected += std::to_string(whole.getCard(i).id) + "@" + std::to_string(whole.getDepth(i));
+        }
+        ASSERT_EQ(expected, placeByLevels(database)) << "round " << round;
+        database.close();
+    }
+}
+
+TEST_F(CardTreeFile, APathLeadsFromTheTopLevelToTheCardOnlyForCardsTheTreeShows) {
+    createCards();
+    insertRow(1, L"top", 0);
+    insertRow(2, L"child", 1);
+    insertRow(3, L"grandchild", 2);
+    insertRow(5, L"orphan", 99);
+    insertRow(6, L"below the orphan", 5);
+    insertRow(7, L"cycle", 8);
+    insertRow(8, L"cycle", 7);
+    insertRow(9, L"own parent", 9);
+    const struct {
+        CardId id;
+        bool shown;
+        std::vector<CardId> path;
+    } cases[] = {
+        {1, true, {1}}, {3, true, {1, 2, 3}}, {5, false, {}}, {6, false, {}},
+        {7, false, {}}, {9, false, {}},       {42, false, {}},
+    };
+    for (const auto& c : cases) {
+        QArray<CardId> path;
+        ASSERT_EQ(c.shown, readCardPath(database, c.id, path)) << c.id;
+        if (!c.shown) continue;
+        ASSERT_EQ(c.path.size(), path.GetCount()) << c.id;
+        for (unsigned i = 0; i < path.GetCount(); ++i) EXPECT_EQ(c.path[i], path[i]) << c.id;
+    }
+}
+
+TEST_F(CardTreeFile, TheTreeIndexIsMadeOnceAndAFileThatCannotBeWrittenGoesWithoutIt) {
+    createCards();
+    insertRow(1, L"top", 0);
+    const char* const countIndexes = "select count(*) from sqlite_master where type = 'index'";
+    EXPECT_EQ(0, queryInt(database, countIndexes));
+    ASSERT_TRUE(ensureTreeIndex(database));
+    ASSERT_TRUE(ensureTreeIndex(database));
+    EXPECT_EQ(1, queryInt(database, countIndexes));
+    // The level reads walk the index, never the table.
+    for (const char* sql : {"explain query plan select id, title, id <> 0 and exists (select 1 from tab as "
+                            "below where below.parent = tab.id) from tab where parent = 0 order by parent",
+                            "explain query plan select id, title, parent from tab order by parent"}) {
+        CardStatement plan = database.prepare(sql);
+        std::wstring details;
+        while (plan.step() == SQLITE_ROW) details += wide(plan.getText(3)) + L"; ";
+        EXPECT_EQ(std::wstring::npos, details.find(L"SCAN tab;")) << sql;
+        EXPECT_NE(std::wstring::npos, details.find(L"COVERING INDEX tab_parent_id_title")) << sql;
+        EXPECT_EQ(std::wstring::npos, details.find(L"TEMP B-TREE")) << sql;
+    }
+    database.close();
+
+    // A connection that may not write, as on a file the user cannot change.
+    createCards();
+    insertRow(1, L"top", 0);
+    database.execute("PRAGMA query_only = 1");
+    EXPECT_FALSE(ensureTreeIndex(database));
+    EXPECT_EQ(1u, readChildCards(database, 0).GetCount());
+}
+
+TEST_F(CardTreeFile, AFileWithoutTheCardTableIsNoTreeToIndex) {
+    database.createFile(path);
+    EXPECT_THROW(ensureTreeIndex(database), kiln::qstd::QError);
+}

@@ -132,4 +132,61 @@ TEST_F(TabContainerTest, ATabWithoutTitleTakesItsPagesText) {
     EXPECT_STREQ(tabs.GetTab(0).title.c_str(), L"From the page");
 }
 
+TEST_F(TabContainerTest, ClosingATabMovesTheActiveIndexAsTheStripDoes) {
+    const struct {
+        const char* what;
+        int count;
+        int active;
+        unsigned closed;
+        int activeAfter;
+        int64_t activeValue;
+    } cases[] = {
+        {"the active tab at 2 of 4", 4, 2, 2, 1, 1},
+        {"the first tab while active", 4, 0, 0, 0, 1},
+        {"a tab before the active one", 4, 3, 1, 2, 3},
+        {"a tab after the active one", 4, 1, 3, 1, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CountingTabs strip{QTabContainer::kCapTabWidth | QTabContainer::kKeepLastTab};
+        ASSERT_TRUE(strip.Create(&host, 10, 0));
+        for (int i = 0; i < c.count; ++i) ASSERT_TRUE(strip.AddTab(std::make_unique<Page>(), L"Tab", i));
+        strip.ActivateTab(c.active);
+        ASSERT_EQ(strip.GetActiveIndex(), c.active);
+        const int changes = strip.changes;
+        ASSERT_TRUE(strip.CloseTab(c.closed));
+        EXPECT_EQ(strip.GetTabCount(), static_cast<unsigned>(c.count - 1));
+        EXPECT_EQ(strip.GetActiveIndex(), c.activeAfter);
+        EXPECT_EQ(strip.GetTab(static_cast<unsigned>(c.activeAfter)).value, c.activeValue);
+        EXPECT_TRUE(IsWindowVisible(strip.GetActivePage()->GetHandle()));
+        EXPECT_EQ(strip.changes, changes + 1);
+    }
+}
+
+TEST_F(TabContainerTest, ATabDraggedPastHalfItsWidthOverANeighbourSwapsWithIt) {
+    CountingTabs dragging{QTabContainer::kCapTabWidth | QTabContainer::kDragToReorder | QTabContainer::kKeepLastTab};
+    ASSERT_TRUE(dragging.Create(&host, 10, 0));
+    SetWindowPos(dragging.GetHandle(), nullptr, 0, 0, 606, 300, SWP_NOZORDER);
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(dragging.AddTab(std::make_unique<Page>(), L"Tab", i));
+    const HWND strip = dragging.GetHandle();
+    const RECT first = dragging.GetTab(0).rect;
+    const int y = 10;
+    int x = first.left + 40;
+    SendMessageW(strip, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    // Fewer than 3 pixels: the tab stays.
+    SendMessageW(strip, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + 2, y));
+    EXPECT_EQ(dragging.GetTab(0).rect.left, first.left - 1);
+    // Step by step past half a tab's width over the next tab.
+    for (int step = 0; step < 10 && dragging.GetTab(0).value == 0; ++step) {
+        x += 10;
+        SendMessageW(strip, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y));
+    }
+    SendMessageW(strip, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    EXPECT_EQ(dragging.GetTab(0).value, 1);
+    EXPECT_EQ(dragging.GetTab(1).value, 0);
+    // The dragged tab stays active under its new index and returns to its slot.
+    EXPECT_EQ(dragging.GetActiveIndex(), 1);
+    EXPECT_EQ(dragging.GetTab(1).rect.left, first.left + 159 - 1);
+}
+
 }  // namespace
