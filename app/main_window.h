@@ -144,6 +144,7 @@ private:
     void moveCard(HTREEITEM target, HTREEITEM dragged);
     // main_window_tabs.cpp: each page is saved to the card its own tab shows.
     bool SaveTab(unsigned index);
+    void CloseAllTabsButOne();
     void SaveModifiedTabs();
     bool SaveTabBeforeClose(unsigned index);
     bool OpenCardInNewTab(CardId cardId, const kiln::qstd::QString& title);

@@ -64,12 +64,16 @@ bool MainWindow::closeDatabase() {
     }
     try {
         saveCurrentCard();
+        SaveModifiedTabs();
     } catch (const QError& error) {
         // The edit is still in the editor: the database stays open for
         // another try rather than losing it.
         ShowMessage(error.message);
         return false;
     }
+    // A tab left open would keep a card id of this file, and a later save
+    // would write it into the card of that id in the next file.
+    CloseAllTabsButOne();
     // The search thread lets go of the file before anything replaces it.
     search.Stop();
     cardTree.DeleteAll();

@@ -27,6 +27,11 @@ void MainWindow::SaveModifiedTabs() {
     for (unsigned i = 0; i < tabs.GetTabCount(); ++i) SaveTab(i);
 }
 
+void MainWindow::CloseAllTabsButOne() {
+    while (tabs.GetTabCount() > 1 && tabs.CloseTab(tabs.GetTabCount() - 1)) {
+    }
+}
+
 bool MainWindow::SaveTabBeforeClose(unsigned index) {
     try {
         SaveTab(index);

@@ -124,5 +124,20 @@ TEST_F(EditorTabsTest, ClosingTheWindowKeepsTheEditsOfEveryTab) {
     EXPECT_EQ(cards.StoredText(cards.journal).substr(0, 8), L"Last tab");
 }
 
+TEST_F(EditorTabsTest, ClosingTheDatabaseSavesEveryTabAndLeavesOnlyTheWelcomeTab) {
+    CardFile cards(L"vorlen-app-tabs-close.data");
+    OpenThreeTabs(cards);
+    Click(1);
+    Type(L"Middle tab");
+    Click(2);
+    Type(L"Last tab");
+    Command(IDM_CLOSE_DATABASE);
+    EXPECT_EQ(cards.StoredText(cards.ideas).substr(0, 10), L"Middle tab");
+    EXPECT_EQ(cards.StoredText(cards.journal).substr(0, 8), L"Last tab");
+    ASSERT_EQ(Tabs().GetTabCount(), 1u);
+    EXPECT_EQ(Tabs().GetTab(0).value, TabContainer::kWelcomeTab);
+    EXPECT_EQ(std::wstring(Tabs().GetTab(0).title.c_str()), L"Welcome");
+}
+
 }  // namespace
 }  // namespace apptest
