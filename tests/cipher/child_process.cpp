@@ -17,9 +17,15 @@ DWORD runChild(const std::vector<std::wstring>& arguments) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(self, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        return DWORD(-1);
+    // Wine has been seen to refuse a process start now and then on a loaded
+    // machine (error 1359); a refused start is tried again, never counted.
+    bool started = false;
+    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+        if (attempt) Sleep(200);
+        started = CreateProcessW(self, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                 &process) != FALSE;
     }
+    if (!started) return DWORD(-1);
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD exitCode = DWORD(-1);
     GetExitCodeProcess(process.hProcess, &exitCode);

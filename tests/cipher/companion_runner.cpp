@@ -48,7 +48,15 @@ CompanionRun runCompanion(const std::vector<std::wstring>& arguments, const std:
     startup.hStdError = err;
     PROCESS_INFORMATION process = {};
     CompanionRun run{DWORD(-1), "", ""};
-    if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+    // Wine has been seen to refuse a process start now and then on a loaded
+    // machine (error 1359); a refused start is tried again, never counted.
+    bool started = false;
+    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+        if (attempt) Sleep(200);
+        started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                                 &process) != FALSE;
+    }
+    if (started) {
         WaitForSingleObject(process.hProcess, INFINITE);
         GetExitCodeProcess(process.hProcess, &run.exitCode);
         CloseHandle(process.hThread);
