@@ -13,7 +13,9 @@ using kiln::qstd::QString;
 void MainWindow::CommandSearchRun(const Command& command) {
     if (command.code != SEARCH_RUN || !IsDatabaseOpen()) return;
     // The search reads the file: edits still only in the editor would be
-    // missed, and text deleted there would still be found.
+    // missed, and text deleted there would still be found. A search still
+    // reading would hold the save back until it ended, so it ends first.
+    search.Cancel();
     try {
         saveCurrentCard();
     } catch (const QError& error) {
