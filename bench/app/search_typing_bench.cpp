@@ -76,7 +76,8 @@ void type(const QString& path, const QString& settings) {
         probed = true;
     });
     // The first round reads the file; the second, after the box was
-    // emptied, finds its pages in the search connection's cache.
+    // emptied, is meant to find every page in the search connection's
+    // cache, and its figures show whether it did.
     const char* const rounds[] = {"first time (cold)", "again (warm)"};
     for (const char* round : rounds) {
         SetWindowTextW(box, L"");
