@@ -24,7 +24,7 @@ int runConcurrentWriter(const std::vector<std::wstring>& arguments) {
             // two rather than at the engine's slow default pace (a setting of
             // the whole process), so the add comes the moment the file is
             // free again.
-            int retry[2] = {400, 1};
+            int retry[2] = {100, 1};
             sqlite3_file_control(db.get(), "main", SQLITE_FCNTL_WIN32_AV_RETRY, retry);
             sqlite3_busy_timeout(db.get(), 60000);
             const int rc = db.exec("INSERT INTO tab (title, parent, position, txt, rtf) VALUES ('writer " +
