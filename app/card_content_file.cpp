@@ -6,6 +6,8 @@
 #include "app/editor_page.h"
 #include "app/file_kinds.h"
 #include "core/qerror.h"
+#include "documents/plain_text_rtf.h"
+#include "documents/text_file.h"
 
 #include <utility>
 
@@ -63,6 +65,14 @@ void ReadCardContentFromFile(const QString& path, CardContent& content) {
     if (kind == FileKind::Database || kind == FileKind::Other) {
         throw QError(Quoted(path) + L" is not a kind of file a card can hold: use an RTF, text, picture, "
                                     L"Word, Excel or PowerPoint file.");
+    }
+    if (kind == FileKind::Text) {
+        // The editor would hold hundreds of bytes per character of a large
+        // file; plain text needs no editor to become a card.
+        QString text;
+        if (!ReadTextFile(path, text)) throw QError(FailureMessage(kind, path));
+        PlainTextCardForms(text, content.txt, content.rtf);
+        return;
     }
     OleSession ole;
     kiln::qwin::QWindow host;

@@ -1,6 +1,9 @@
 #include "app/editor_page.h"
 
+#include "core/qerror.h"
+
 using kiln::qstd::QBuffer;
+using kiln::qstd::QError;
 using kiln::qstd::QString;
 using kiln::qwin::QWindow;
 
@@ -70,17 +73,32 @@ bool EditorPage::GetRtf(QBuffer& rtf) {
 }
 
 void EditorPage::LoadRtf(const unsigned char* bytes, unsigned length) {
-    editor.SetRtf(bytes, length);
+    try {
+        editor.SetRtf(bytes, length);
+    } catch (const QError& error) {
+        // The page shows nothing and takes no typing: whatever it held could
+        // otherwise be saved over the card it cannot show.
+        editor.SetRtf(nullptr, 0);
+        contentRefused = true;
+        SendMessageW(editor.GetHandle(), EM_SETOPTIONS, ECOOP_OR, ECO_READONLY);
+        editor.SetModified(false);
+        throw QError(QString(L"This card cannot be shown and is left as it is. ") + error.message);
+    }
+    if (contentRefused) {
+        contentRefused = false;
+        SendMessageW(editor.GetHandle(), EM_SETOPTIONS, ECOOP_AND, ~static_cast<LPARAM>(ECO_READONLY));
+    }
     editor.SetModified(false);
 }
 
 bool EditorPage::IsModified() const {
-    return editor.IsModified();
+    return !contentRefused && editor.IsModified();
 }
 
 void EditorPage::ApplyDatabaseState(bool databaseOpen) {
-    SendMessageW(editor.GetHandle(), EM_SETOPTIONS, ECOOP_SET,
-                 databaseOpen ? kOptionsWithDatabase : kOptionsWithoutDatabase);
+    LPARAM options = databaseOpen ? kOptionsWithDatabase : kOptionsWithoutDatabase;
+    if (contentRefused) options |= ECO_READONLY;
+    SendMessageW(editor.GetHandle(), EM_SETOPTIONS, ECOOP_SET, options);
 }
 
 void EditorPage::SetWordWrap(bool on) {

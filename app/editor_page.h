@@ -54,7 +54,10 @@ public:
     // content as 8-bit RTF with its pictures, appended to rtf.
     kiln::qstd::QString GetPlainText() const;
     bool GetRtf(kiln::qstd::QBuffer& rtf);
-    // A card's stored RTF becomes the whole content; the page is then unmodified.
+    // A card's stored RTF becomes the whole content; the page is then
+    // unmodified. RTF nested deeper than the editor takes is refused with a
+    // QError: the page is then empty, read-only and never modified until the
+    // next card is loaded, so nothing is saved over the card.
     void LoadRtf(const unsigned char* bytes, unsigned length);
     bool IsModified() const;
     CaretFormat GetCaretFormat() const;
@@ -94,6 +97,9 @@ private:
     bool InsertPictureFile(const kiln::qstd::QString& path);
 
     kiln::qwin::QRichEdit editor;
+    // The last card loaded could not be shown: the page stays empty,
+    // read-only and unmodified until another card is loaded.
+    bool contentRefused = false;
     // The state of the last search: where it looked, what for, what it found.
     CHARRANGE searchRange = {0, 0};
     kiln::qstd::QString searchText;

@@ -94,13 +94,17 @@ void MainWindow::ShowSelectedCard() {
     const CardId cardId = cardTree.GetCardId(item);
     const QString title = cardTree.GetItemText(item);
     settings.history.Add(cardId);
-    // A card is never shown twice: the tab that has it comes forward.
-    if (tabs.HasTab(cardId)) {
-        tabs.ActivateTab(cardId);
-    } else if (GetKeyState(VK_CONTROL) < 0) {
-        OpenCardInNewTab(cardId, title);
-    } else {
-        LoadCardIntoActiveTab(cardId, title);
+    try {
+        // A card is never shown twice: the tab that has it comes forward.
+        if (tabs.HasTab(cardId)) {
+            tabs.ActivateTab(cardId);
+        } else if (GetKeyState(VK_CONTROL) < 0) {
+            OpenCardInNewTab(cardId, title);
+        } else {
+            LoadCardIntoActiveTab(cardId, title);
+        }
+    } catch (const QError& error) {
+        ShowMessage(error.message);
     }
 }
 

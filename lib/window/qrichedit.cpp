@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "core/qerror.h"
 #include "window/qolecallback.h"
+#include "window/rtf_nesting.h"
 
 namespace kiln {
 namespace qwin {
@@ -45,6 +47,14 @@ bool QRichEdit::Create(QWindow* parent, int id, DWORD style) {
 }
 
 bool QRichEdit::SetRtf(const unsigned char* bytes, unsigned length) {
+    RtfNesting nesting;
+    nesting.Feed(bytes, length);
+    if (nesting.Deepest() > kDeepestRtfNesting) {
+        qstd::QString message;
+        message.Format(L"The RTF nests its groups %u deep; the editor takes at most %u.", nesting.Deepest(),
+                       kDeepestRtfNesting);
+        throw qstd::QError(message);
+    }
     // The control reads up to a terminator: a copy ends the value exactly
     // where its stored length does.
     qstd::QBuffer text;

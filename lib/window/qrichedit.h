@@ -43,6 +43,8 @@ public:
     bool StreamOutRtf(qstd::QBuffer& rtf);
     // The whole content, replaced by rtf: the control's RTF reader takes it
     // when it starts with the RTF signature, else it is read as ANSI text.
+    // Throws QError, leaving the content as it was, when the groups nest
+    // deeper than the control takes.
     bool SetRtf(const unsigned char* bytes, unsigned length);
     // Replaces the selection with text without keeping an undo step.
     bool ReplaceSelection(const wchar_t* text);

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "core/qerror.h"
+#include "core/text_encoding.h"
 #include "window/qrichedit.h"
 #include "window/rtf_nesting.h"
 
@@ -12,93 +13,34 @@ namespace qwin {
 
 namespace {
 
-// The encoding of a text file from its first four bytes; answers where the
+// The flags that tell the control a text file's encoding; answers where the
 // text starts. The UTF-8 mark stays: it is how the control knows the bytes
 // are UTF-8. A UTF-16 mark is left out, since the flags already say what it
 // says and a control that kept it would put an invisible character at the
 // start of the card's text.
-LONGLONG DetectTextEncoding(const unsigned char b[4], WPARAM& flags, bool& swapBytes) {
-    if (b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) return 0;
-    if (b[0] == 0xFF && b[1] == 0xFE) {
-        flags |= SF_UNICODE;
-        return 2;
-    }
-    if (b[1] == 0 && b[3] == 0) {  // little-endian UTF-16 without mark
-        flags |= SF_UNICODE;
-    } else if (b[0] == 0xFE && b[1] == 0xFF) {
-        flags |= SF_UNICODE;
-        swapBytes = true;
-        return 2;
-    } else if (b[0] == 0 && b[2] == 0) {  // big-endian UTF-16 without mark
-        flags |= SF_UNICODE;
-        swapBytes = true;
+LONGLONG ApplyTextEncoding(const unsigned char first[4], WPARAM& flags, bool& swapBytes) {
+    const qstd::TextStart start = qstd::DetectTextStart(first, 4);
+    switch (start.encoding) {
+    case qstd::TextEncoding::Utf16BigEndian: swapBytes = true; [[fallthrough]];
+    case qstd::TextEncoding::Utf16LittleEndian: flags |= SF_UNICODE; return start.markLength;
+    case qstd::TextEncoding::Utf8:
+    case qstd::TextEncoding::CodePage: break;
     }
     return 0;
 }
 
-// How many bytes the UTF-8 sequence at s takes: 0 when the bytes there are
-// no valid sequence (stray continuation bytes, overlong forms, surrogates,
-// code points beyond U+10FFFF), and more than available when the sequence
-// runs past the end of the bytes at hand.
-size_t Utf8SequenceLength(const unsigned char* s, size_t available) {
-    const unsigned char lead = s[0];
-    if (lead < 0x80) return 1;
-    size_t length;
-    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    for (size_t i = 1; i < length; ++i) {
-        if (i >= available) return length;
-        const unsigned char lowest = i == 1 ? low : 0x80;
-        const unsigned char highest = i == 1 ? high : 0xBF;
-        if (s[i] < lowest || s[i] > highest) return 0;
-    }
-    return length;
-}
-
 // Whether the file from its current position is UTF-8 that an 8-bit code
-// page would read differently: valid throughout, with at least one byte
-// beyond ASCII. Reads the file once, a chunk at a time.
+// page would read differently. Reads the file once, a chunk at a time.
 bool IsUtf8BeyondAscii(files::QFile& file) {
     unsigned char chunk[65536];
-    size_t carried = 0;
-    bool beyondAscii = false;
+    qstd::Utf8Check check;
+    DWORD read = 0;
     for (;;) {
-        DWORD read = 0;
-        if (!ReadFile(file.GetHandle(), chunk + carried, static_cast<DWORD>(sizeof chunk - carried), &read,
-                      nullptr)) {
-            return false;
-        }
-        const size_t available = carried + read;
-        if (read == 0) return carried == 0 && beyondAscii;
-        size_t at = 0;
-        while (at < available) {
-            const size_t length = Utf8SequenceLength(chunk + at, available - at);
-            if (length == 0) return false;
-            if (at + length > available) break;
-            if (length > 1) beyondAscii = true;
-            at += length;
-        }
-        // A sequence cut by the chunk's end is judged with the next chunk.
-        carried = available - at;
-        std::memmove(chunk, chunk + at, carried);
+        if (!ReadFile(file.GetHandle(), chunk, sizeof chunk, &read, nullptr)) return false;
+        if (read == 0) return check.IsUtf8BeyondAscii();
+        if (!check.Feed(chunk, read)) return false;
     }
 }
-
-// The control keeps a fixed stack of group states while it reads RTF and
-// crashes when a document nests deeper.
-const unsigned kDeepestRtfNesting = 32;
 
 // The deepest nesting of the RTF from the file's current position; reads
 // the file once, a chunk at a time.
@@ -137,7 +79,7 @@ bool QRichEdit::StreamInFile(files::QFile& file, WPARAM& flags) {
         if (size == 0) return true;
         unsigned char first[4] = {};
         const unsigned got = size >= 4 ? file.Read(first, 4) : 0;
-        if (got == 4) start = DetectTextEncoding(first, flags, swapBytes);
+        if (got == 4) start = ApplyTextEncoding(first, flags, swapBytes);
         const bool utf8Mark = got == 4 && first[0] == 0xEF && first[1] == 0xBB && first[2] == 0xBF;
         // Most editors write UTF-8 without a mark today: bytes that are valid
         // UTF-8 are read as such, anything else in the ANSI code page as ever.

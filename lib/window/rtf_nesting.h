@@ -9,6 +9,11 @@ namespace qwin {
 // the rich edit control counts them; fed in pieces of any size. Escaped
 // braces are no groups. The bytes of \binN data are read like any others,
 // since a control that does not know the word sees braces among them.
+// The deepest nesting the rich edit control takes: it keeps a fixed stack
+// of group states while it reads RTF and crashes on a document that nests
+// deeper.
+const unsigned kDeepestRtfNesting = 32;
+
 class RtfNesting {
 public:
     void Feed(const unsigned char* bytes, size_t count);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "gui_harness.h"
 #include "main_window_fixture.h"
 #include "resources/command_ids.h"
 #include "store/card_database.h"
@@ -161,6 +162,60 @@ TEST_F(CardTreeTest, CtrlOpensANewTabAndACardAlreadyInATabIsNotLoadedTwice) {
     EXPECT_EQ(history[0], cards.ideas);
     EXPECT_EQ(history[1], cards.projects);
     EXPECT_EQ(history[2], cards.ideas);
+}
+
+// Another program may store RTF nested deeper than the editor can read
+// without crashing; such a card is refused with a message and stays as it
+// is, whether it is loaded into the current tab or opened in a new one.
+TEST_F(CardTreeTest, ACardNestedDeeperThanTheEditorTakesIsRefusedAndKeptAsItIs) {
+    CardFile cards(L"vorlen-app-tree-deep.data");
+    std::string deep = "{\\rtf1\\ansi ";
+    for (int i = 0; i < 49; ++i) deep += "{\\b ";
+    deep += "deep text" + std::string(50, '}');
+    {
+        CardDatabase database;
+        database.openFile(cards.Path().c_str());
+        kiln::qstd::QBuffer rtf;
+        rtf.Append(deep.data(), static_cast<unsigned>(deep.size()));
+        database.saveCardContent(L"deep text", rtf, cards.journal);
+    }
+    const wchar_t refusal[] =
+        L"This card cannot be shown and is left as it is. The RTF nests its groups 50 deep; the editor takes at "
+        L"most 32.";
+    for (bool newTab : {false, true}) {
+        SCOPED_TRACE(newTab ? "in a new tab" : "in the current tab");
+        Start(cards.Path());
+        ASSERT_TRUE(Tree().SelectItem(Item(cards.projects)));
+        EXPECT_EQ(EditorText(), L"");
+        prompts.messages.clear();
+        HoldControl(newTab);
+        ASSERT_TRUE(Tree().SelectItem(Item(cards.journal)));
+        HoldControl(false);
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].text, refusal);
+        EditorPage* page = window->GetTabs().GetActiveEditor();
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(EditorText(), L"");
+        // Typing, or anything else that marks the page, never reaches the card.
+        const HWND edit = page->GetEditor().GetHandle();
+        SendMessageW(edit, WM_CHAR, 'x', 0);
+        SendMessageW(edit, EM_SETMODIFY, TRUE, 0);
+        EXPECT_FALSE(page->IsModified());
+        // Another card loads normally into that page, and can be edited again.
+        if (!newTab) {
+            ASSERT_TRUE(Tree().SelectItem(Item(cards.ideas)));
+            EXPECT_EQ(EditorText().substr(0, 10), L"Ideas text");
+            SendMessageW(edit, WM_CHAR, 'y', 0);
+            EXPECT_NE(EditorText().find(L'y'), std::wstring::npos);
+        }
+        window.reset();
+        guitest::DrainQuit();
+        CardDatabase database;
+        database.openFile(cards.Path().c_str());
+        const kiln::qstd::QBuffer stored = store::loadCardContent(database, cards.journal);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(stored.GetData()), stored.GetCount()), deep);
+        EXPECT_EQ(cards.StoredText(cards.journal), L"deep text");
+    }
 }
 
 TEST_F(CardTreeTest, RenameStoresTheTrimmedTitleAndRetitlesTheTabWhileEscKeepsTheOldOne) {

@@ -217,7 +217,8 @@ LRESULT CALLBACK RefuseEveryWindow(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 TEST(CardContentFromFile, AHiddenEditorThatCannotBeMadeSaysSoNotAStaleError) {
-    ScratchFile text("words", L".txt");
+    // Plain text needs no editor; RTF does.
+    ScratchFile text("{\\rtf1 words}", L".rtf");
     CardContent content;
     content.txt = L"kept";
     HHOOK hook = SetWindowsHookExW(WH_CBT, RefuseEveryWindow, nullptr, GetCurrentThreadId());

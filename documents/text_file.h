@@ -1,0 +1,10 @@
+#pragma once
+
+#include "core/qstring.h"
+
+// The text of a plain-text file, decoded as the editor decodes a dropped
+// one: UTF-16 of either byte order (with or without its mark, which is left
+// out), UTF-8 with its mark or valid UTF-8 beyond ASCII without one, and
+// anything else in the ANSI code page. A UTF-16 file of odd length loses its
+// last byte. False when the file cannot be opened or read.
+bool ReadTextFile(const kiln::qstd::QString& path, kiln::qstd::QString& text);
