@@ -54,7 +54,7 @@ bool MainWindow::importDatabase(const QString& path) {
         ShowImportedCards(result->cards);
     } catch (const QError& error) {
         ShowMessage(error.message);
-    } catch (const std::exception&) {
+    } catch (...) {
         ShowMessage(L"Unknown error while importing data!");
     }
     return true;
@@ -72,8 +72,8 @@ void MainWindow::ShowImportedCards(const CardTree& cards) {
         kiln::qwin::QRedrawOff redrawOff(cardTree.GetHandle());
         for (unsigned i = 0; i < cards.getCount(); ++i) {
             const CardRow& card = cards.getCard(i);
-            const HTREEITEM parent = cards.getDepth(i) == 0 ? TVI_ROOT : cardTree.ItemOfCard(card.parent);
-            const HTREEITEM item = cardTree.InsertItem(card.title.c_str(), parent ? parent : TVI_ROOT, card.id);
+            const HTREEITEM parent = i == 0 ? TVI_ROOT : cardTree.ItemOfCard(card.parent);
+            const HTREEITEM item = cardTree.InsertItem(card.title.c_str(), parent, card.id);
             if (i == 0) importItem = item;
         }
     }
