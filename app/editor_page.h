@@ -6,6 +6,7 @@
 
 #include "core/qbuffer.h"
 #include "core/qstring.h"
+#include "documents/rich_print.h"
 #include "window/qrichedit.h"
 #include "window/qwindow.h"
 
@@ -66,6 +67,8 @@ public:
     void ApplyDatabaseState(bool databaseOpen);
     void SetWordWrap(bool on);
     void SetCodeStyle();
+    // The printer choice of this page, kept from one print to the next.
+    documents::PrintSetup& GetPrintSetup() { return printSetup; }
 
     // Selects the next match of text, ignoring letter case: after the
     // selection when there is one, else from the start of the text. No match
@@ -105,4 +108,5 @@ private:
     kiln::qstd::QString searchText;
     CHARRANGE foundRange = {0, 0};
     bool found = false;
+    documents::PrintSetup printSetup;
 };

@@ -67,6 +67,12 @@ bool EditorPage::OnCommand(int id, int code, HWND control) {
         break;
     case IDC_FONT_SIZE: ApplyFontSize(text); break;
     case IDC_LINE_SPACING: ApplyLineSpacing(text); break;
+    case IDM_PRINT:
+        // The main window prints, through its print dialog, as for Ctrl+P.
+        if (const HWND mainWindow = GetParent(GetParent(handle))) {
+            SendMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(IDM_PRINT, 0), 0);
+        }
+        break;
     case kEditorId:
         if (code == EN_CHANGE) {
             // The main window marks its current editor modified.

@@ -93,6 +93,12 @@ public:
     bool IsDatabaseOpen() const { return !databasePath.IsEmpty(); }
     const kiln::qstd::QString& GetDatabasePath() const { return databasePath; }
 
+    // --- main_window_import.cpp: another card database copied in --------------
+    // Copies the cards of the database at path under a new "Import" card.
+    // false when the source's password prompt was cancelled, true otherwise
+    // (also after a failure, which is shown and changes nothing).
+    bool importDatabase(const kiln::qstd::QString& path);
+
     // --- main_window_layout.cpp ------------------------------------------------
     void SetStatusText(const kiln::qstd::QString& message);
     int GetTreeWidth() const { return treeWidth; }
@@ -201,6 +207,13 @@ private:
     void OnSearchFinished();
     void EndSearching();
     void ShowSearchResult();
+    // main_window_import.cpp
+    void CommandImport(const Command& command);
+    void ShowImportedCards(const CardTree& cards);
+    // main_window_export.cpp
+    void CommandExport(const Command& command);
+    // main_window_print.cpp
+    void CommandPrint(const Command& command);
 
     UserPrompts& prompts;
     kiln::qstd::QString startupPath;

@@ -69,6 +69,10 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
         {IDM_SET_PASSWORD, &MainWindow::CommandSetPassword},
         {IDM_CHANGE_PASSWORD, &MainWindow::CommandChangePassword},
         {IDM_REMOVE_PASSWORD, &MainWindow::CommandRemovePassword},
+        {IDM_IMPORT, &MainWindow::CommandImport},
+        {IDM_EXPORT, &MainWindow::CommandExport},
+        {IDM_TREE_EXPORT, &MainWindow::CommandExport},
+        {IDM_PRINT, &MainWindow::CommandPrint},
     };
     for (const Route& route : kRoutes) {
         if (route.id == id) {

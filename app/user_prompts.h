@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "app/password_entries.h"
 #include "core/qstring.h"
+#include "documents/rich_print.h"
 
 // Which file a file dialog asks for; each kind has its own title, file types
 // and options.
@@ -15,6 +18,18 @@ enum class SavePathKind {
     NewDatabase,  // "New Database", with an overwrite prompt
     Export,       // "Export", RTF or Word document, no overwrite prompt
 };
+
+// What long work tells the progress dialog that shows it.
+class ProgressReport {
+public:
+    virtual ~ProgressReport() = default;
+    // How far the work is (0 to 1000) and what it is doing; false once the
+    // user asked to cancel, and the work is then to stop.
+    virtual bool Report(unsigned permille, const kiln::qstd::QString& text) = 0;
+};
+// Runs on a thread of its own; an exception it throws reaches the caller
+// of RunWithProgress.
+using ProgressWork = std::function<void(ProgressReport& report)>;
 
 // Everything modal that the main window shows. The program uses the real
 // dialogs (Win32UserPrompts); tests substitute a script that answers and
@@ -46,6 +61,12 @@ public:
     virtual UINT ChooseFromMenu(HWND owner, HMENU popup, POINT screenPoint) = 0;
     // Hands an address to the shell's default handler, outside the program.
     virtual void OpenInShell(const kiln::qstd::QString& address) = 0;
+    // Runs work on a thread of its own while a modal progress dialog with a
+    // Cancel button shows its reports; returns once the work has ended and
+    // the dialog is closed, rethrowing what the work threw.
+    virtual void RunWithProgress(HWND owner, const kiln::qstd::QString& caption, const ProgressWork& work) = 0;
+    // The print dialog, which also keeps each editor's printer choice.
+    virtual documents::PrintDialog& GetPrintDialog() = 0;
 };
 
 // The real dialogs: message boxes, the system's file dialogs, the password
@@ -65,4 +86,9 @@ public:
     void ShowAbout(HWND owner) override;
     UINT ChooseFromMenu(HWND owner, HMENU popup, POINT screenPoint) override;
     void OpenInShell(const kiln::qstd::QString& address) override;
+    void RunWithProgress(HWND owner, const kiln::qstd::QString& caption, const ProgressWork& work) override;
+    documents::PrintDialog& GetPrintDialog() override { return printDialog; }
+
+private:
+    documents::SystemPrintDialog printDialog;
 };

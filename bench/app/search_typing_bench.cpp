@@ -45,6 +45,18 @@ public:
     void ShowAbout(HWND) override {}
     UINT ChooseFromMenu(HWND, HMENU, POINT) override { return 0; }
     void OpenInShell(const QString&) override {}
+    void RunWithProgress(HWND, const QString&, const ProgressWork& work) override {
+        struct Unwatched : ProgressReport {
+            bool Report(unsigned, const QString&) override { return true; }
+        } report;
+        work(report);
+    }
+    documents::PrintDialog& GetPrintDialog() override { return printDialog; }
+
+private:
+    struct CancelledPrint : documents::PrintDialog {
+        Choice Show(HWND, documents::PrintSetup&, HDC&) override { return Choice::Cancel; }
+    } printDialog;
 };
 
 void type(const QString& path, const QString& settings) {

@@ -3,7 +3,9 @@
 // The main window's modal seam for tests: every message is recorded with its
 // caption, text and icon; questions are answered from the script.
 
+#include <exception>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/user_prompts.h"
@@ -21,6 +23,30 @@ struct ShownMessage {
     std::wstring caption;
     std::wstring text;
     UINT icon;
+};
+
+// Stands in for the user at the print dialog: cancels, applies settings
+// (a device mode of its own, so that a later dialog shows whether the setup
+// was kept), or prints on the default printer.
+class ScriptedPrintDialog : public documents::PrintDialog {
+public:
+    Choice Show(HWND, documents::PrintSetup& setup, HDC& printer) override {
+        setupsShown.push_back(&setup);
+        keptSettings.push_back(setup.devMode != nullptr);
+        if (choice == Choice::Cancel) return choice;
+        if (!setup.devMode) setup.devMode = GlobalAlloc(GMEM_MOVEABLE, sizeof(DEVMODEW));
+        if (choice == Choice::Apply) return choice;
+        wchar_t name[256] = {};
+        DWORD length = 256;
+        if (!GetDefaultPrinterW(name, &length)) return Choice::Cancel;
+        printer = CreateDCW(L"WINSPOOL", name, nullptr, nullptr);
+        return printer ? Choice::Print : Choice::Cancel;
+    }
+
+    Choice choice = Choice::Cancel;
+    // The setup each dialog was shown with, and whether it held settings then.
+    std::vector<const documents::PrintSetup*> setupsShown;
+    std::vector<bool> keptSettings;
 };
 
 class ScriptedPrompts : public UserPrompts {
@@ -80,6 +106,25 @@ public:
         return menuChoice;
     }
     void OpenInShell(const kiln::qstd::QString& address) override { opened.push_back(address.c_str()); }
+    // Runs the work on a thread of its own, as the real dialog does, and
+    // cancels from the report numbered cancelAtReport on (never when negative).
+    void RunWithProgress(HWND, const kiln::qstd::QString& caption, const ProgressWork& work) override {
+        progressCaptions.push_back(caption.c_str());
+        progressOpen = true;
+        ScriptedReport report(*this);
+        std::exception_ptr failure;
+        std::thread worker([&] {
+            try {
+                work(report);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+        worker.join();
+        progressOpen = false;
+        if (failure) std::rethrow_exception(failure);
+    }
+    documents::PrintDialog& GetPrintDialog() override { return printDialog; }
 
     // Answers; an empty path cancels the dialog.
     std::wstring openPath;
@@ -93,6 +138,8 @@ public:
     bool confirmDelete = false;
     bool answerYes = false;
     UINT menuChoice = 0;
+    int cancelAtReport = -1;
+    ScriptedPrintDialog printDialog;
 
     // What was asked and shown.
     std::vector<ShownMessage> messages;
@@ -109,6 +156,26 @@ public:
     std::vector<ShownMenuItem> menu;
     int menusShown = 0;
     std::vector<std::wstring> opened;
+    std::vector<std::wstring> progressCaptions;
+    // The texts the work reported, in order, and the last share it reported.
+    std::vector<std::wstring> progressTexts;
+    unsigned lastPermille = 0;
+    bool progressOpen = false;
+
+private:
+    class ScriptedReport : public ProgressReport {
+    public:
+        explicit ScriptedReport(ScriptedPrompts& owner) : owner(owner) {}
+        bool Report(unsigned permille, const kiln::qstd::QString& text) override {
+            const int number = static_cast<int>(owner.progressTexts.size());
+            owner.progressTexts.push_back(text.c_str());
+            owner.lastPermille = permille;
+            return owner.cancelAtReport < 0 || number < owner.cancelAtReport;
+        }
+
+    private:
+        ScriptedPrompts& owner;
+    };
 };
 
 }  // namespace apptest
