@@ -7,7 +7,6 @@
 #include "core/qerror.h"
 #include "store/card_import.h"
 #include "store/cipher/encrypted_file.h"
-#include "window/qredraw_off.h"
 
 using kiln::qstd::QError;
 using kiln::qstd::QString;
@@ -60,24 +59,15 @@ bool MainWindow::importDatabase(const QString& path) {
     return true;
 }
 
-// The cards come parents first, so each parent's item exists before its
-// children's.
+// Only the "Import" card's item goes in; its branches are read when opened,
+// as everywhere else in the tree, so a large import costs the tree nothing.
 void MainWindow::ShowImportedCards(const CardTree& cards) {
     if (cards.getCount() == 0) return;
-    // Every id is checked before the first item goes in, so the tree never
-    // shows part of an import.
-    for (unsigned i = 0; i < cards.getCount(); ++i) cardIdToItemValue(cards.getCard(i).id);
-    HTREEITEM importItem = nullptr;
-    {
-        kiln::qwin::QRedrawOff redrawOff(cardTree.GetHandle());
-        for (unsigned i = 0; i < cards.getCount(); ++i) {
-            const CardRow& card = cards.getCard(i);
-            const HTREEITEM parent = i == 0 ? TVI_ROOT : cardTree.ItemOfCard(card.parent);
-            const HTREEITEM item = cardTree.InsertItem(card.title.c_str(), parent, card.id);
-            if (i == 0) importItem = item;
-        }
-    }
-    if (!importItem) return;
+    const CardRow& importCard = cards.getCard(0);
+    cardIdToItemValue(importCard.id);
+    const HTREEITEM importItem = cardTree.InsertItem(importCard.title.c_str(), TVI_ROOT, importCard.id,
+                                                     cards.getCount() > 1);
+    LoadChildCards(importItem);
     cardTree.Expand(importItem);
     cardTree.SelectItem(importItem);
 }

@@ -58,8 +58,10 @@ void Encipher(const std::wstring& path, const wchar_t* password) {
 }
 
 // The items below item as "Title(children...)", children sorted by title;
-// with ids, each title is followed by its card's id.
+// with ids, each title is followed by its card's id. Branches not read yet
+// are opened, as a user would to see them.
 std::wstring TreeShape(CardTreeView& tree, HTREEITEM item, bool withIds) {
+    if (tree.LevelPending(item)) tree.Expand(item);
     std::vector<std::wstring> children;
     for (HTREEITEM child = tree.GetChildItem(item); child; child = tree.GetNextItem(child)) {
         children.push_back(TreeShape(tree, child, withIds));
