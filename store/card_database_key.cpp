@@ -10,6 +10,13 @@
 using kiln::qstd::QError;
 using kiln::qstd::QString;
 
+namespace {
+
+// In KiB: 64 MB.
+const char kEncipheredCacheSql[] = "PRAGMA cache_size = -65536";
+
+}  // namespace
+
 bool CardDatabase::applyKey(const QString& password) {
     // An empty password keys nothing: an enciphered file then fails the mark
     // below like a wrong password.
@@ -26,6 +33,10 @@ bool CardDatabase::applyKey(const QString& password) {
         if (error.code == SQLITE_IOERR_DATA) throw;
         return false;
     }
+    // Every page of an enciphered file costs a decipher each time it is read
+    // from the disk: the cache may keep far more of them than the engine's
+    // default 2 MB, taking memory only as pages are read.
+    if (!password.IsEmpty()) execute(kEncipheredCacheSql);
     return true;
 }
 

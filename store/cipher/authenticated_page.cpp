@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <utility>
 
 namespace authenticated_page {
 
@@ -49,7 +50,7 @@ std::shared_ptr<const PageKeys> PageKeys::derive(const unsigned char* password, 
                                                   sizeof(master)) &&
                     expand(master, "Vorlen page cipher", encryptionKey) &&
                     expand(master, "Vorlen page MAC", keys->macKey) && expand(master, "Vorlen key check", check);
-    keys->cipher.set(encryptionKey);
+    std::memcpy(keys->encryptionKey, encryptionKey, sizeof(encryptionKey));
     std::memcpy(keys->fileSalt, salt, kSaltBytes);
     std::memcpy(keys->keyCheck, check, kCheckBytes);
     SecureZeroMemory(master, sizeof(master));
@@ -60,23 +61,29 @@ std::shared_ptr<const PageKeys> PageKeys::derive(const unsigned char* password, 
 }
 
 PageKeys::~PageKeys() {
+    SecureZeroMemory(encryptionKey, sizeof(encryptionKey));
     SecureZeroMemory(macKey, sizeof(macKey));
     SecureZeroMemory(keyCheck, sizeof(keyCheck));
 }
 
-bool PageKeys::mac(const unsigned char* page, uint32_t pageNumber, unsigned char out[32]) const {
+PageSealer::PageSealer(std::shared_ptr<const PageKeys> keys) : pageKeys(std::move(keys)) {
+    ready = pageKeys && cipher.set(pageKeys->encryptionKey) &&
+            authenticator.set(pageKeys->macKey, sizeof(pageKeys->macKey));
+}
+
+bool PageSealer::mac(const unsigned char* page, uint32_t pageNumber, unsigned char out[32]) const {
     const unsigned char number[4] = {static_cast<unsigned char>(pageNumber >> 24),
                                      static_cast<unsigned char>(pageNumber >> 16),
                                      static_cast<unsigned char>(pageNumber >> 8),
                                      static_cast<unsigned char>(pageNumber)};
     const uint32_t start = cipherStart(pageNumber);
     const Part parts[] = {{number, 4}, {page + kIvOffset, 16}, {page + start, kContentEnd - start}};
-    return platform_crypto::hmacSha256(macKey, sizeof(macKey), parts, 3, out);
+    return ready && authenticator.mac(parts, 3, out);
 }
 
-Check PageKeys::open(unsigned char* page, uint32_t pageNumber) const {
-    if (pageNumber == 1 && (!hasMark(page) || !platform_crypto::equalBytes(page + kCheckOffset, keyCheck,
-                                                                           kCheckBytes))) {
+Check PageSealer::open(unsigned char* page, uint32_t pageNumber) {
+    if (pageNumber == 1 && (!hasMark(page) || !platform_crypto::equalBytes(page + kCheckOffset,
+                                                                           pageKeys->keyCheck, kCheckBytes))) {
         return Check::wrongKey;
     }
     unsigned char expected[32];
@@ -91,7 +98,7 @@ Check PageKeys::open(unsigned char* page, uint32_t pageNumber) const {
     return Check::ok;
 }
 
-bool PageKeys::seal(const unsigned char* plain, uint32_t pageNumber, unsigned char* out) const {
+bool PageSealer::seal(const unsigned char* plain, uint32_t pageNumber, unsigned char* out) {
     if (pageNumber == 1 && !pageOneFits(plain)) return false;
     const uint32_t start = cipherStart(pageNumber);
     std::memset(out + kContentEnd, 0, kReservedBytes);
@@ -101,8 +108,8 @@ bool PageKeys::seal(const unsigned char* plain, uint32_t pageNumber, unsigned ch
     }
     if (pageNumber == 1) {
         std::memcpy(out, kMark, kMarkBytes);
-        std::memcpy(out + kCheckOffset, keyCheck, kCheckBytes);
-        std::memcpy(out + kSaltOffset, fileSalt, kSaltBytes);
+        std::memcpy(out + kCheckOffset, pageKeys->keyCheck, kCheckBytes);
+        std::memcpy(out + kSaltOffset, pageKeys->fileSalt, kSaltBytes);
     }
     return mac(out, pageNumber, out + kMacOffset);
 }

@@ -56,7 +56,8 @@ bool hasMark(const unsigned char* storedPageOne);
 
 enum class Check { ok, wrongKey, damaged };
 
-// The keys of one password for one file's salt.
+// The keys of one password for one file's salt. They never change, so
+// copies of a key on any number of connections share them.
 class PageKeys {
 public:
     // Null when the platform cannot derive them.
@@ -65,27 +66,49 @@ public:
 
     const unsigned char* salt() const { return fileSalt; }
 
-    // Checks and deciphers a stored page in place. Page 1 whose key check
-    // differs is a wrong key; a MAC that differs is damage, and the page is
-    // then wiped rather than left half read.
-    Check open(unsigned char* page, uint32_t pageNumber) const;
-    // Enciphers and seals a plain page into out. False when the page cannot
-    // be one of this format (page 1 must leave the 64 bytes free) or the
-    // platform fails.
-    bool seal(const unsigned char* plain, uint32_t pageNumber, unsigned char* out) const;
-
     PageKeys(const PageKeys&) = delete;
     PageKeys& operator=(const PageKeys&) = delete;
     ~PageKeys();
 
 private:
+    friend class PageSealer;
     PageKeys() = default;
-    bool mac(const unsigned char* page, uint32_t pageNumber, unsigned char out[32]) const;
 
     unsigned char fileSalt[kSaltBytes] = {};
+    unsigned char encryptionKey[32] = {};
     unsigned char macKey[32] = {};
     unsigned char keyCheck[kCheckBytes] = {};
+};
+
+// Opens and seals pages under one file's keys with the platform's key
+// objects, made once. The objects carry state from call to call: a sealer
+// serves one connection, on one thread at a time.
+class PageSealer {
+public:
+    explicit PageSealer(std::shared_ptr<const PageKeys> keys);
+    PageSealer(const PageSealer&) = delete;
+    PageSealer& operator=(const PageSealer&) = delete;
+
+    // False when the platform could not make the key objects.
+    bool isReady() const { return ready; }
+    const PageKeys* keys() const { return pageKeys.get(); }
+
+    // Checks and deciphers a stored page in place. Page 1 whose key check
+    // differs is a wrong key; a MAC that differs is damage, and the page is
+    // then wiped rather than left half read.
+    Check open(unsigned char* page, uint32_t pageNumber);
+    // Enciphers and seals a plain page into out. False when the page cannot
+    // be one of this format (page 1 must leave the 64 bytes free) or the
+    // platform fails.
+    bool seal(const unsigned char* plain, uint32_t pageNumber, unsigned char* out);
+
+private:
+    bool mac(const unsigned char* page, uint32_t pageNumber, unsigned char out[32]) const;
+
+    std::shared_ptr<const PageKeys> pageKeys;
     platform_crypto::AesCbcKey cipher;
+    platform_crypto::HmacSha256Key authenticator;
+    bool ready = false;
 };
 
 }  // namespace authenticated_page

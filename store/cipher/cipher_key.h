@@ -58,6 +58,7 @@ public:
     bool bindToNewSalt();
     // The format 2 keys bound; null before binding and for format 1.
     const authenticated_page::PageKeys* pageKeys() const { return boundKeys.get(); }
+    const std::shared_ptr<const authenticated_page::PageKeys>& sharedPageKeys() const { return boundKeys; }
 
     // The same password in the same format.
     bool operator==(const CipherKey& other) const;

@@ -14,15 +14,26 @@ void PageCodec::setWriteKey(const CipherKey& key) {
     hasWriteKey = !key.isEmpty();
 }
 
-PageCodec::Check PageCodec::decipherPage(unsigned char* page, uint32_t pageNumber) const {
+authenticated_page::PageSealer* PageCodec::sealerFor(const CipherKey& key, bool forWriting) {
+    const auto& keys = key.sharedPageKeys();
+    if (!keys) return nullptr;
+    // Read and write keys are the same in normal use: one set of objects serves both.
+    if (readSealer && readSealer->keys() == keys.get()) return readSealer.get();
+    if (writeSealer && writeSealer->keys() == keys.get()) return writeSealer.get();
+    auto& slot = forWriting ? writeSealer : readSealer;
+    slot = std::make_unique<authenticated_page::PageSealer>(keys);
+    return slot->isReady() ? slot.get() : nullptr;
+}
+
+PageCodec::Check PageCodec::decipherPage(unsigned char* page, uint32_t pageNumber) {
     if (!hasReadKey) return Check::ok;
     if (readKey.format() == CipherFormat::format1) {
         decipherBlock(page, pageSize, readKey.area(), readKey.length());
         return Check::ok;
     }
-    const authenticated_page::PageKeys* keys = readKey.pageKeys();
-    if (!keys) return Check::wrongKey;
-    switch (keys->open(page, pageNumber)) {
+    authenticated_page::PageSealer* sealer = sealerFor(readKey, false);
+    if (!sealer) return Check::wrongKey;
+    switch (sealer->open(page, pageNumber)) {
     case authenticated_page::Check::ok:
         return Check::ok;
     case authenticated_page::Check::wrongKey:
@@ -41,9 +52,10 @@ const unsigned char* PageCodec::encipherCopy(const unsigned char* page, uint32_t
         encipherBlock(pageBuffer, pageSize, key.area(), key.length());
         return pageBuffer;
     }
-    const authenticated_page::PageKeys* keys = key.pageKeys();
-    return keys && pageSize == authenticated_page::kPageSize && keys->seal(page, pageNumber, pageBuffer) ? pageBuffer
-                                                                                                         : nullptr;
+    authenticated_page::PageSealer* sealer = sealerFor(key, useWriteKey);
+    return sealer && pageSize == authenticated_page::kPageSize && sealer->seal(page, pageNumber, pageBuffer)
+               ? pageBuffer
+               : nullptr;
 }
 
 const unsigned char* PageCodec::pageToWrite(const unsigned char* page, uint32_t pageNumber) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
+#include "store/cipher/authenticated_page.h"
 #include "store/cipher/cipher_key.h"
 
 // The codec context of one enciphered database: the key the pages now on disk
@@ -10,6 +12,8 @@
 // copy of a page on its way out, so the page itself (the engine's cached copy)
 // stays plain and no page costs an allocation. Each key enciphers in its own
 // format; format 2 keys are bound to their file's salt first (cipher_key.h).
+// The platform's key objects for format 2 belong to the codec, one set per
+// key, so that every connection has its own and none is made per page.
 //
 //   read key  write key
 //      no        no       plain file, written plain
@@ -37,7 +41,7 @@ public:
     // Deciphers pageSize bytes of page pageNumber in place under the read
     // key; plain pages are left alone. A page that is not ok holds no data
     // of the file afterwards.
-    Check decipherPage(unsigned char* page, uint32_t pageNumber) const;
+    Check decipherPage(unsigned char* page, uint32_t pageNumber);
     // Copies page into pageBuffer enciphered with the write key (useWriteKey)
     // or the read key. Valid until the next use of this codec; null when the
     // page cannot be enciphered (format 2 refuses a page 1 that does not keep
@@ -53,4 +57,12 @@ public:
     CipherKey readKey;
     uint32_t pageSize = kPageSize;
     unsigned char pageBuffer[kLargestPageSize];
+
+private:
+    // The sealer of a bound format 2 key, made when the key is first used
+    // with its salt; null when the platform cannot make one.
+    authenticated_page::PageSealer* sealerFor(const CipherKey& key, bool forWriting);
+
+    std::unique_ptr<authenticated_page::PageSealer> readSealer;
+    std::unique_ptr<authenticated_page::PageSealer> writeSealer;
 };

@@ -74,11 +74,35 @@ bool pbkdf2Sha256(const void* password, size_t passwordLength, const unsigned ch
 
 bool hmacSha256(const unsigned char* key, size_t keyLength, const Part* parts, size_t partCount,
                 unsigned char out[kSha256Bytes]) {
+    HmacSha256Key hmac;
+    return hmac.set(key, keyLength) && hmac.mac(parts, partCount, out);
+}
+
+bool equalBytes(const unsigned char* a, const unsigned char* b, size_t n) {
+    unsigned char difference = 0;
+    for (size_t i = 0; i < n; ++i) difference |= static_cast<unsigned char>(a[i] ^ b[i]);
+    return difference == 0;
+}
+
+HmacSha256Key::~HmacSha256Key() {
+    if (keyed) BCryptDestroyHash(keyed);
+}
+
+bool HmacSha256Key::set(const unsigned char* key, size_t keyLength) {
+    if (keyed) BCryptDestroyHash(keyed);
+    keyed = nullptr;
     BCRYPT_ALG_HANDLE provider = hmacProvider();
     BCRYPT_HASH_HANDLE hash = nullptr;
     if (!provider || !succeeded(BCryptCreateHash(provider, &hash, nullptr, 0, bytes(key), ULONG(keyLength), 0))) {
         return false;
     }
+    keyed = hash;
+    return true;
+}
+
+bool HmacSha256Key::mac(const Part* parts, size_t partCount, unsigned char out[kSha256Bytes]) const {
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    if (!keyed || !succeeded(BCryptDuplicateHash(keyed, &hash, nullptr, 0, 0))) return false;
     bool ok = true;
     for (size_t i = 0; ok && i < partCount; ++i) {
         if (parts[i].data && parts[i].length) {
@@ -90,48 +114,66 @@ bool hmacSha256(const unsigned char* key, size_t keyLength, const Part* parts, s
     return ok;
 }
 
-bool equalBytes(const unsigned char* a, const unsigned char* b, size_t n) {
-    unsigned char difference = 0;
-    for (size_t i = 0; i < n; ++i) difference |= static_cast<unsigned char>(a[i] ^ b[i]);
-    return difference == 0;
-}
-
 AesCbcKey::~AesCbcKey() {
+    destroy();
     SecureZeroMemory(secret, sizeof(secret));
 }
 
-void AesCbcKey::set(const unsigned char key[kAes256KeyBytes]) {
+bool AesCbcKey::set(const unsigned char key[kAes256KeyBytes]) {
     std::memcpy(secret, key, sizeof(secret));
     isSet = true;
+    return renew();
 }
 
 bool AesCbcKey::encrypt(const unsigned char iv[kAesBlockBytes], const unsigned char* in, unsigned char* out,
-                        size_t n) const {
+                        size_t n) {
     return run(true, iv, in, out, n);
 }
 
 bool AesCbcKey::decrypt(const unsigned char iv[kAesBlockBytes], const unsigned char* in, unsigned char* out,
-                        size_t n) const {
+                        size_t n) {
     return run(false, iv, in, out, n);
 }
 
-bool AesCbcKey::run(bool encrypting, const unsigned char iv[kAesBlockBytes], const unsigned char* in,
-                    unsigned char* out, size_t n) const {
+void AesCbcKey::destroy() {
+    if (handle) BCryptDestroyKey(handle);
+    handle = nullptr;
+    hasLastIv = false;
+}
+
+bool AesCbcKey::renew() {
+    destroy();
     BCRYPT_ALG_HANDLE provider = aesCbcProvider();
     BCRYPT_KEY_HANDLE key = nullptr;
     if (!isSet || !provider ||
         !succeeded(BCryptGenerateSymmetricKey(provider, &key, nullptr, 0, bytes(secret), ULONG(sizeof(secret)), 0))) {
         return false;
     }
+    handle = key;
+    return true;
+}
+
+bool AesCbcKey::run(bool encrypting, const unsigned char iv[kAesBlockBytes], const unsigned char* in,
+                    unsigned char* out, size_t n) {
+    // Wine's key object takes an IV equal to the previous call's as a sign to
+    // go on with the previous chain (the same page read twice in a row): a
+    // new object starts that call afresh.
+    if (hasLastIv && equalBytes(iv, lastIv, kAesBlockBytes) && !renew()) return false;
+    if (!handle) return false;
+    std::memcpy(lastIv, iv, sizeof(lastIv));
+    hasLastIv = true;
     // CNG chains through the IV buffer it is given: it works on a copy.
     unsigned char chain[kAesBlockBytes];
     std::memcpy(chain, iv, sizeof(chain));
     ULONG written = 0;
     const NTSTATUS status =
-        encrypting ? BCryptEncrypt(key, bytes(in), ULONG(n), nullptr, chain, sizeof(chain), out, ULONG(n), &written, 0)
-                   : BCryptDecrypt(key, bytes(in), ULONG(n), nullptr, chain, sizeof(chain), out, ULONG(n), &written, 0);
-    BCryptDestroyKey(key);
-    return succeeded(status) && written == n;
+        encrypting
+            ? BCryptEncrypt(handle, bytes(in), ULONG(n), nullptr, chain, sizeof(chain), out, ULONG(n), &written, 0)
+            : BCryptDecrypt(handle, bytes(in), ULONG(n), nullptr, chain, sizeof(chain), out, ULONG(n), &written, 0);
+    if (succeeded(status) && written == n) return true;
+    // What a failed call leaves in the object is unknown.
+    renew();
+    return false;
 }
 
 }  // namespace platform_crypto
