@@ -207,6 +207,7 @@ private:
     void CommandSearchResult(const Command& command);
     void CommandFindNext(const Command& command);
     void OnSearchFinished();
+    void EndSearching();
     void ShowSearchResult();
 
     UserPrompts& prompts;
@@ -231,6 +232,7 @@ private:
     AppSettings settings;                      // main_window.cpp: read at construction, written on close
     SearchPanel searchPanel;                   // search_panel.cpp
     BackgroundSearch search;                   // main_window_search.cpp
+    bool resultLeftUnsaved = false;            // main_window_search.cpp
     NOTIFYICONDATAW trayRecord = {};           // main_window_tray.cpp
     bool iconInTray = false;                   // main_window_tray.cpp
     bool hotKeyRegistered = false;             // main_window_tray.cpp

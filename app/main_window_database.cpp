@@ -75,7 +75,7 @@ bool MainWindow::closeDatabase() {
     // would write it into the card of that id in the next file.
     CloseAllTabsButOne();
     // The search thread lets go of the file before anything replaces it.
-    search.Stop();
+    EndSearching();
     cardTree.DeleteAll();
     SetStatusText(L"Database closed!");
     ShowWelcomeState();

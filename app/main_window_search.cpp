@@ -12,7 +12,27 @@ using kiln::qstd::QString;
 
 void MainWindow::CommandSearchRun(const Command& command) {
     if (command.code != SEARCH_RUN || !IsDatabaseOpen()) return;
+    // The search reads the file: edits still only in the editor would be
+    // missed, and text deleted there would still be found. A search still
+    // reading would hold the save back until it ended, so it ends first.
+    search.Cancel();
+    try {
+        saveCurrentCard();
+    } catch (const QError& error) {
+        ShowMessage(error.message);
+    }
     search.Request(databasePath, currentPassword, searchPanel.GetSearchText());
+}
+
+// The results and the text belong to the file being closed: their card ids
+// mean other cards, or none, in the next one.
+void MainWindow::EndSearching() {
+    search.Stop();
+    searchPanel.Reset();
+    if (!searchPanelShown) return;
+    ShowWindow(searchPanel.GetHandle(), SW_HIDE);
+    ShowWindow(cardTree.GetHandle(), SW_SHOW);
+    searchPanelShown = false;
 }
 
 void MainWindow::OnSearchFinished() {
@@ -27,11 +47,15 @@ void MainWindow::CommandSearchResult(const Command& command) {
     try {
         if (command.code == SEARCH_RESULT_CHANGING) {
             // The result being left keeps its edits.
+            resultLeftUnsaved = false;
             saveCurrentCard();
-        } else if (command.code == SEARCH_RESULT_CHOSEN) {
+        } else if (command.code == SEARCH_RESULT_CHOSEN && !resultLeftUnsaved) {
             ShowSearchResult();
         }
     } catch (const QError& error) {
+        // The edits stay in the editor rather than being replaced by the
+        // chosen card; the next save writes them to their own card.
+        if (command.code == SEARCH_RESULT_CHANGING) resultLeftUnsaved = true;
         ShowMessage(error.message);
     }
 }

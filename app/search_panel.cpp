@@ -232,6 +232,13 @@ void SearchPanel::ClearResults() {
     clearing = false;
 }
 
+void SearchPanel::Reset() {
+    searchText.Empty();
+    ClearResults();
+    // Its change notification finds the text empty and asks for no search.
+    searchBox.SetText(L"");
+}
+
 void SearchPanel::ShowResults(const QString& text, QObArray<SearchResult> results) {
     if (text != searchText) return;
     ClearResults();

@@ -66,6 +66,8 @@ public:
     // The text whose results the list holds, all of them in; empty while
     // the list is being filled or was emptied.
     const kiln::qstd::QString& GetShownText() const { return shownText; }
+    // An empty search box and list, with no results still to come in.
+    void Reset();
     // The card and title of the selected result; false when none is selected.
     bool GetSelectedResult(CardId& id, kiln::qstd::QString& title) const;
 

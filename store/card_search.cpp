@@ -1,10 +1,8 @@
 #include "store/card_search.h"
 
 #include <cstdio>
-#include <cstring>
-#include <string>
 
-#include "core/qmultibytestr.h"
+#include "store/literal_pattern.h"
 
 using kiln::qstd::QObArray;
 using kiln::qstd::QString;
@@ -14,62 +12,6 @@ namespace {
 // Every row in the table's order, which is the order LIKE's scan returns
 // them in; the matching is done here.
 const char kSearchRowsSql[] = "SELECT id, title, txt FROM tab";
-
-unsigned char foldAscii(unsigned char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
-
-// The search text as the engine's LIKE compares it with an escaped pattern:
-// byte by byte in UTF-8, ASCII letters without regard to case, every other
-// character exactly (a byte of a multi-byte character is never an ASCII
-// letter, so folding bytes folds nothing else). Like LIKE, a value ends at
-// its first NUL.
-class FoldedText {
-public:
-    explicit FoldedText(const QString& text) {
-        const kiln::qstd::QMultiByteStr utf8(text.c_str(), CP_UTF8);
-        for (const char* c = utf8.c_str(); *c; ++c) {
-            folded += static_cast<char>(foldAscii(static_cast<unsigned char>(*c)));
-        }
-        // How far the text may move on when the byte under its last one
-        // does not end a match: most bytes of a card's text let it jump by
-        // its whole length, so few bytes are ever looked at.
-        const size_t length = folded.size();
-        for (size_t& shift : shifts) shift = length;
-        for (size_t i = 0; i + 1 < length; ++i) shifts[static_cast<unsigned char>(folded[i])] = length - 1 - i;
-    }
-
-    bool IsPrefixOf(const unsigned char* value, size_t size) const {
-        return value && size >= folded.size() && matchesAt(value) &&
-               std::memchr(value, 0, folded.size()) == nullptr;
-    }
-
-    bool IsFoundIn(const unsigned char* value, size_t size) const {
-        if (!value) return false;
-        const size_t length = folded.size();
-        if (length == 0) return true;
-        for (size_t at = 0; at + length <= size;) {
-            const unsigned char last = foldAscii(value[at + length - 1]);
-            if (last == static_cast<unsigned char>(folded[length - 1]) && matchesAt(value + at)) {
-                // The first match counts only when no NUL ends the value before it.
-                return std::memchr(value, 0, at + length) == nullptr;
-            }
-            at += shifts[last];
-        }
-        return false;
-    }
-
-private:
-    bool matchesAt(const unsigned char* value) const {
-        for (const char c : folded) {
-            if (foldAscii(*value++) != static_cast<unsigned char>(c)) return false;
-        }
-        return true;
-    }
-
-    std::string folded;
-    size_t shifts[256];
-};
 
 bool isLikeSpecial(wchar_t c) {
     return c == L'%' || c == L'_' || c == L'\\';
@@ -95,7 +37,7 @@ QString escapeLikeText(const QString& text) {
 }
 
 QObArray<SearchResult> searchCards(CardDatabase& database, const QString& text) {
-    const FoldedText folded(text);
+    const LiteralPattern pattern(text);
     CardStatement rows = database.prepare(kSearchRowsSql);
     sqlite3_stmt* row = rows.getHandle();
     QObArray<SearchResult> results;
@@ -104,7 +46,7 @@ QObArray<SearchResult> searchCards(CardDatabase& database, const QString& text) 
         const size_t titleSize = static_cast<size_t>(sqlite3_column_bytes(row, 1));
         const unsigned char* txt = sqlite3_column_text(row, 2);
         const size_t txtSize = static_cast<size_t>(sqlite3_column_bytes(row, 2));
-        if (folded.IsPrefixOf(title, titleSize) || folded.IsFoundIn(txt, txtSize)) {
+        if (pattern.IsPrefixOf(title, titleSize) || pattern.IsFoundIn(txt, txtSize)) {
             results.Add(new SearchResult{rows.getId(0), rows.getText(1)});
         }
     }

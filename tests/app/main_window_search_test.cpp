@@ -245,6 +245,115 @@ TEST_F(SearchPanelTest, ClosingTheDatabaseWhileASearchRunsIsSafe) {
     EXPECT_TRUE(DeleteFileW(cards.Path().c_str())) << GetLastError();
 }
 
+// Enough results that they go into the list in several batches.
+TEST_F(SearchPanelTest, ClosingTheDatabaseClosesThePanelAndNoResultOfItsFileArrivesLater) {
+    const struct {
+        const wchar_t* name;
+        int command;
+        bool opensAnother;
+    } cases[] = {
+        {L"Close", IDM_CLOSE_DATABASE, false},
+        {L"Open", IDM_OPEN_DATABASE, true},
+        {L"New", IDM_NEW_DATABASE, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CardFile cards(L"vorlen-search-closed.data");
+        CardFile other(L"vorlen-search-next.data");
+        const std::wstring created = TempPath(L"vorlen-search-created.data");
+        DeleteFileW(created.c_str());
+        {
+            CardDatabase database;
+            database.openFile(cards.Path().c_str());
+            database.execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) "
+                             "INSERT INTO tab (title, parent, position, txt, rtf) "
+                             "SELECT 'Found ' || i, 0, '', 'a needle', '' FROM n");
+        }
+        prompts.openPath = c.command == IDM_OPEN_DATABASE ? other.Path() : L"";
+        prompts.savePath = c.command == IDM_NEW_DATABASE ? created : L"";
+        OpenWithPanel(cards);
+        Type(L"needle");
+        // One message at a time, until the first batch is in.
+        const DWORD start = GetTickCount();
+        MSG msg;
+        while (SendMessageW(List(), TVM_GETCOUNT, 0, 0) == 0 && GetTickCount() - start < 10000) {
+            if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        }
+        ASSERT_GT(SendMessageW(List(), TVM_GETCOUNT, 0, 0), 0);
+        ASSERT_TRUE(window->GetSearchPanel().GetShownText().IsEmpty()) << "all results came in at once";
+
+        Command(c.command);
+        Sleep(300);
+        Pump();
+        EXPECT_EQ(window->IsDatabaseOpen(), c.opensAnother);
+        EXPECT_FALSE(window->IsSearchPanelShown());
+        EXPECT_FALSE(IsWindowVisible(window->GetSearchPanel().GetHandle()));
+        EXPECT_TRUE(IsWindowVisible(window->GetCardTree().GetHandle()));
+        EXPECT_TRUE(Titles().empty());
+        EXPECT_EQ(GetWindowTextLengthW(Box()), 0);
+        EXPECT_TRUE(window->GetSearchPanel().GetSearchText().IsEmpty());
+        EXPECT_TRUE(prompts.messages.empty());
+        window.reset();
+        DeleteFileW(created.c_str());
+    }
+}
+
+// The search reads the file, so the card being edited is saved first: its
+// new text is found and its old text no longer is.
+TEST_F(SearchPanelTest, TheEditsOfTheShownResultAreSearchedToo) {
+    CardFile cards(L"vorlen-search-edited.data");
+    OpenWithPanel(cards);
+    Type(L"needle");
+    ASSERT_TRUE(WaitForResults(L"needle"));
+    Choose(1);
+    SendMessageW(Editor(), EM_SETSEL, 0, -1);
+    SendMessageW(Editor(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"a haystack"));
+    ASSERT_TRUE(window->GetTabs().GetActiveEditor()->IsModified());
+
+    Type(L"haystack");
+    ASSERT_TRUE(WaitForResults(L"haystack"));
+    EXPECT_EQ(Titles(), std::vector<std::wstring>{L"Second"});
+    Type(L"needle");
+    ASSERT_TRUE(WaitForResults(L"needle"));
+    EXPECT_EQ(Titles(), std::vector<std::wstring>{L"First"});
+    EXPECT_EQ(cards.StoredText(second).substr(0, 10), L"a haystack");
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+// When the card being left cannot be saved, the chosen result does not
+// replace its edits; they are saved to their own card once the file takes
+// them again.
+TEST_F(SearchPanelTest, AResultWhoseEditsCannotBeSavedKeepsThemWhenAnotherIsChosen) {
+    CardFile cards(L"vorlen-search-refused.data");
+    OpenWithPanel(cards);
+    Type(L"needle");
+    ASSERT_TRUE(WaitForResults(L"needle"));
+    Choose(1);
+    SendMessageW(Editor(), EM_SETSEL, 0, 0);
+    SendMessageW(Editor(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"Edited "));
+    {
+        CardDatabase other;
+        other.openFile(cards.Path().c_str());
+        other.execute("CREATE TRIGGER keep BEFORE UPDATE ON tab BEGIN SELECT RAISE(ABORT, 'kept'); END");
+    }
+    Choose(0);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_NE(prompts.messages[0].text.find(L"kept"), std::wstring::npos);
+    EXPECT_EQ(window->GetTabs().GetTab(0).value, second);
+    EXPECT_EQ(EditorText().substr(0, 17), L"Edited one needle");
+    EXPECT_TRUE(window->GetTabs().GetActiveEditor()->IsModified());
+
+    {
+        CardDatabase other;
+        other.openFile(cards.Path().c_str());
+        other.execute("DROP TRIGGER keep");
+    }
+    Choose(1);
+    EXPECT_EQ(cards.StoredText(second).substr(0, 17), L"Edited one needle");
+    EXPECT_EQ(cards.StoredText(first).substr(0, 6), L"needle");
+    EXPECT_EQ(prompts.messages.size(), 1u);
+}
+
 TEST_F(SearchPanelTest, AnEncipheredDatabaseIsSearchedWithItsPassword) {
     CardFile cards(L"vorlen-search-enciphered.data");
     {

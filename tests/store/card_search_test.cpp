@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "store/card_search.h"
+#include "store/transaction.h"
 #include "test_database.h"
 
 using kiln::qstd::QObArray;
@@ -25,6 +26,22 @@ protected:
         for (unsigned i = 0; i < results.GetCount(); ++i) {
             if (!found.empty()) found += L' ';
             found += std::to_wstring(results[i]->id) + L":" + wide(results[i]->title);
+        }
+        return found;
+    }
+
+    // "id:title" of every card the engine's LIKE finds for text matched
+    // literally, in result order.
+    std::wstring likeFinds(const wchar_t* text) {
+        const QString pattern = escapeLikeText(text);
+        CardStatement like =
+            database.prepare("SELECT id, title FROM tab WHERE txt LIKE ? ESCAPE '\\' OR title LIKE ? ESCAPE '\\'");
+        like.bindText(1, L"%" + pattern + L"%");
+        like.bindText(2, pattern + L"%");
+        std::wstring found;
+        while (like.step() == SQLITE_ROW) {
+            if (!found.empty()) found += L' ';
+            found += std::to_wstring(like.getId(0)) + L":" + wide(like.getText(1));
         }
         return found;
     }
@@ -119,17 +136,37 @@ TEST_F(CardSearch, FindsExactlyWhatLikeFindsOnTrickyTexts) {
         L"seen", L"hidden", L"nul", L"nulhidden", L"n",
     };
     for (const wchar_t* text : texts) {
-        const QString pattern = escapeLikeText(text);
-        CardStatement like =
-            database.prepare("SELECT id, title FROM tab WHERE txt LIKE ? ESCAPE '\\' OR title LIKE ? ESCAPE '\\'");
-        like.bindText(1, L"%" + pattern + L"%");
-        like.bindText(2, pattern + L"%");
-        std::wstring expected;
-        while (like.step() == SQLITE_ROW) {
-            if (!expected.empty()) expected += L' ';
-            expected += std::to_wstring(like.getId(0)) + L":" + wide(like.getText(1));
+        EXPECT_EQ(likeFinds(text), search(text)) << text;
+    }
+}
+
+// The matching looks at sixteen places of a text per step and at the last
+// few one by one: every word below stands at every place of texts of every
+// length around those steps. Near misses share the first and last byte of a
+// search text, and "@x{" differs from "`x[" only in the bit that tells an
+// ASCII letter's case.
+TEST_F(CardSearch, FindsExactlyWhatLikeFindsAtEveryPlaceOfLongTexts) {
+    const std::wstring words[] = {L"QuIcK", L"qUaCk", L"@x{", L"`x[", L"quickquickquickquickquick"};
+    CardId id = 1;
+    Transaction transaction(database);
+    for (size_t size = 1; size <= 42; ++size) {
+        for (const std::wstring& word : words) {
+            for (size_t at = 0; at + word.size() <= size; ++at) {
+                std::wstring text(size, L'z');
+                text.replace(at, word.size(), word);
+                insertRow(id, std::to_wstring(id).c_str(), 0, text.c_str());
+                ++id;
+            }
         }
-        EXPECT_EQ(expected, search(text)) << text;
+    }
+    transaction.commit();
+
+    const wchar_t* const texts[] = {
+        L"quick", L"QUACK", L"q", L"K", L"ck", L"zq", L"kz", L"@x{", L"`x[", L"@", L"{",
+        L"quickquickquickquick", L"kquickquickquickquickq", L"zzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz",
+    };
+    for (const wchar_t* text : texts) {
+        EXPECT_EQ(likeFinds(text), search(text)) << text;
     }
 }
 
