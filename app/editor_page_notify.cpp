@@ -12,6 +12,7 @@
 #include "app/popup_menu.h"
 #include "app/web_links.h"
 #include "resources/command_ids.h"
+#include "window/qdropped_files.h"
 
 using kiln::qstd::QString;
 
@@ -85,31 +86,12 @@ void EditorPage::OpenLink(const ENLINK& link) {
     if (!address.IsEmpty()) OpenInShell(address);
 }
 
-namespace {
-
-// Releases a drop also when an unreadable file ends it with an error.
-class DropOwner {
-public:
-    explicit DropOwner(HDROP drop) : drop(drop) {}
-    DropOwner(const DropOwner&) = delete;
-    DropOwner& operator=(const DropOwner&) = delete;
-    ~DropOwner() { DragFinish(drop); }
-
-private:
-    HDROP drop;
-};
-
-}  // namespace
-
 void EditorPage::InsertDroppedFiles(HDROP drop) {
-    DropOwner owner(drop);
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-        std::vector<wchar_t> path(length + 1, L'\0');
-        DragQueryFileW(drop, i, path.data(), length + 1);
+    const kiln::qwin::QDroppedFiles files(drop);
+    for (unsigned i = 0; i < files.GetCount(); ++i) {
+        const QString path = files.GetPath(i);
         // A picture that cannot be decoded is skipped without a word.
-        if (InsertFile(path.data()) == FileInsertion::Failed && KindOfFile(path.data()) == FileKind::Office) {
+        if (InsertFile(path) == FileInsertion::Failed && KindOfFile(path) == FileKind::Office) {
             ShowMessage(L"Document load error!");
         }
     }

@@ -63,6 +63,12 @@ public:
     // is not one yet; TVI_ROOT when the tree does not show the card.
     HTREEITEM RevealCard(CardId cardId);
 
+    // --- main_window_drop.cpp: files dropped outside the editors -------------
+    // A .data file replaces the open database (the files after it are not
+    // looked at); documents become new top-level cards. False when a
+    // database was wanted and none is open, or the dropped one did not open.
+    bool OnDropFiles(HDROP drop) override;
+
     // --- main_window_layout.cpp: children's places and the splitter -----------
     bool OnSize(UINT type, int cx, int cy) override;
     bool OnGetMinMaxInfo(MINMAXINFO* info) override;
@@ -148,6 +154,8 @@ private:
     void DragCardTo(POINT clientPoint);
     void DropCard();
     void moveCard(HTREEITEM target, HTREEITEM dragged);
+    // main_window_drop.cpp: false when the database failed, which ends the drop.
+    bool AddCardFromFile(const kiln::qstd::QString& path);
     // main_window_tabs.cpp: each page is saved to the card its own tab shows.
     bool SaveTab(unsigned index);
     void CloseAllTabsButOne();

@@ -102,6 +102,16 @@ CardId addCard(CardDatabase& database, CardId parentId, const QString& title) {
     return id;
 }
 
+CardId addCard(CardDatabase& database, CardId parentId, const QString& title, const QString& txt,
+               const QBuffer& rtf) {
+    Transaction transaction(database);
+    const CardId id = addCard(database, parentId);
+    database.rename(title, id);
+    database.saveCardContent(txt, rtf, id);
+    transaction.commit();
+    return id;
+}
+
 QString renameCard(CardDatabase& database, CardId id, const QString& title) {
     requireCard(database, id);
     QString trimmed = title;

@@ -30,6 +30,10 @@ CardId addCard(CardDatabase& database, CardId parentId);
 // The same with a title, written together: a card is never left without the
 // title its tree item shows.
 CardId addCard(CardDatabase& database, CardId parentId, const kiln::qstd::QString& title);
+// The same with the card's content too, all in one transaction: a card made
+// from a file is never left behind empty.
+CardId addCard(CardDatabase& database, CardId parentId, const kiln::qstd::QString& title,
+               const kiln::qstd::QString& txt, const kiln::qstd::QBuffer& rtf);
 // Stores the title trimmed of white space at both ends and returns what was stored.
 kiln::qstd::QString renameCard(CardDatabase& database, CardId id, const kiln::qstd::QString& title);
 // Whether the card may go under newParentId (0: the top level) without

@@ -1,5 +1,6 @@
 #include "window/qrichedit.h"
 
+#include <commctrl.h>
 #include <cstring>
 
 #include "core/qerror.h"
@@ -43,6 +44,7 @@ bool QRichEdit::Create(QWindow* parent, int id, DWORD style) {
     oleCallback = new QOleCallback(handle);
     // The control takes its own reference; the wrapper keeps the first one.
     SendMessageW(handle, EM_SETOLECALLBACK, 0, reinterpret_cast<LPARAM>(oleCallback));
+    SetWindowSubclass(handle, DropFilesProc, 0, 0);
     return true;
 }
 

@@ -91,6 +91,10 @@ private:
     bool ToggleEffect(DWORD effect);
     static DWORD CALLBACK ReadFileChunk(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* done);
     static DWORD CALLBACK AppendChunk(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done);
+    // qrichedit_drop.cpp: files dropped on the control reach its parent as
+    // EN_DROPFILES whichever version of the control runs.
+    static LRESULT CALLBACK DropFilesProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                          DWORD_PTR data);
 
     HMODULE library = nullptr;
     CHARFORMAT2W charFormat;

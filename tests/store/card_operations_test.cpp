@@ -231,6 +231,24 @@ TEST_F(CardOperations, LoadsTheStoredContentAndText) {
     expectError(L"There is no card with the id 99.", [&] { store::loadCardText(database, 99); });
 }
 
+TEST_F(CardOperations, ACardMadeWithItsContentIsWrittenWholeOrNotAtAll) {
+    const std::string stored = "{\\rtf1\\ansi from a file\\par}";
+    QBuffer rtf;
+    rtf.Append(stored.data(), static_cast<unsigned>(stored.size()));
+    const CardId id = store::addCard(database, 0, L"notes.txt", L"from a file", rtf);
+    EXPECT_EQ(1, queryInt(database, "SELECT count(*) FROM tab WHERE title = 'notes.txt' AND parent = 0"));
+    EXPECT_EQ(L"from a file", wide(store::loadCardText(database, id)));
+    const QBuffer loaded = store::loadCardContent(database, id);
+    EXPECT_EQ(stored, std::string(reinterpret_cast<const char*>(loaded.GetData()), loaded.GetCount()));
+
+    // The content is refused after the row went in: no empty card stays.
+    database.execute("CREATE TEMP TRIGGER refuse BEFORE UPDATE OF txt ON tab "
+                     "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END");
+    EXPECT_THROW(store::addCard(database, 0, L"second.txt", L"text", rtf), QError);
+    EXPECT_TRUE(sqlite3_get_autocommit(database.getConnection())) << "transaction left open";
+    EXPECT_EQ(1, queryInt(database, "SELECT count(*) FROM tab"));
+}
+
 TEST_F(CardOperations, CheckCardTableRejectsOtherDatabases) {
     EXPECT_NO_THROW(store::checkCardTable(database));
     database.execute("DROP TABLE tab");
