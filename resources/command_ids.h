@@ -111,6 +111,9 @@
 // Images
 #define IDI_VORLEN 107
 #define IDB_CARD_TREE 170
+// The formatting toolbar's icons, 24 pixels and 36 pixels square.
+#define IDB_TOOLBAR 166
+#define IDB_TOOLBAR_LARGE 167
 
 // Dialogs
 #define IDD_ENTER_PASSWORD 1013
