@@ -140,7 +140,9 @@ void FormatToolbar::CreateTooltips() {
     for (int i = 0; i < kButtonCount; ++i) {
         TOOLINFOW tool = {};
         tool.cbSize = sizeof(tool);
-        tool.uFlags = TTF_SUBCLASS;
+        // The toolbar relays its mouse messages itself (OnMouseMove), from the
+        // one place that already tracks the pointer over the buttons.
+        tool.uFlags = 0;
         tool.hwnd = handle;
         tool.uId = static_cast<UINT_PTR>(i + 1);
         tool.rect = buttons[i].rect;
@@ -263,14 +265,22 @@ int FormatToolbar::ButtonAt(POINT point) const {
     return -1;
 }
 
-bool FormatToolbar::OnLButtonDown(UINT, POINT* point) {
+bool FormatToolbar::OnLButtonDown(UINT keys, POINT* point) {
+    RelayToTooltip(WM_LBUTTONDOWN, keys, *point);
     const int at = ButtonAt(*point);
     if (at >= 0) SendMessageW(owner.GetHandle(), WM_COMMAND, MAKEWPARAM(buttons[at].command, 0), 0);
     return true;
 }
 
+void FormatToolbar::RelayToTooltip(UINT msg, UINT keys, POINT point) const {
+    if (!tooltip) return;
+    MSG relayed = {handle, msg, keys, MAKELPARAM(point.x, point.y), static_cast<DWORD>(GetMessageTime()), point};
+    SendMessageW(tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+}
+
 bool FormatToolbar::OnMouseMove(UINT keys, POINT* point) {
     QControl::OnMouseMove(keys, point);
+    RelayToTooltip(WM_MOUSEMOVE, keys, *point);
     const int at = ButtonAt(*point);
     if (at != hot) {
         if (hot >= 0) InvalidateRect(handle, &buttons[hot].rect, FALSE);

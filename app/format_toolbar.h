@@ -55,6 +55,7 @@ private:
     void CreateColorCombos(int x);
     void LoadImages();
     void CreateTooltips();
+    void RelayToTooltip(UINT msg, UINT keys, POINT point) const;
     void DrawColorItem(const DRAWITEMSTRUCT& item) const;
 
     kiln::qwin::QWindow& owner;
