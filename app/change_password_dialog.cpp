@@ -10,6 +10,14 @@ bool ChangePasswordDialog::ExchangeData(bool toControls) {
     entries.oldPassword = ItemText(IDC_OLD_PASSWORD);
     entries.newPassword = ItemText(IDC_NEW_PASSWORD);
     entries.repeatNewPassword = ItemText(IDC_REPEAT_NEW_PASSWORD);
+    entries.compatible = IsDlgButtonChecked(handle, IDC_CHANGE_COMPATIBLE) == BST_CHECKED;
+    return true;
+}
+
+bool ChangePasswordDialog::OnCommandId(int id) {
+    if (id != IDC_CHANGE_COMPATIBLE) return IDialog::OnCommandId(id);
+    const bool checked = IsDlgButtonChecked(handle, IDC_CHANGE_COMPATIBLE) == BST_CHECKED;
+    ShowWindow(GetDlgItem(handle, IDC_CHANGE_WEAK_WARNING), checked ? SW_SHOW : SW_HIDE);
     return true;
 }
 

@@ -10,6 +10,8 @@ public:
     ChangePasswordDialog();
 
     bool ExchangeData(bool toControls) override;
+    // The compatibility box brings up its warning while it is checked.
+    bool OnCommandId(int id) override;
     void OnOK() override;
     void OnCancel() override;
 

@@ -25,6 +25,9 @@ struct CaretFormat {
     kiln::qstd::QString face;
     kiln::qstd::QString size;
     kiln::qstd::QString lineSpacing;
+    // CLR_INVALID when the text has no colour of its own, or several.
+    COLORREF textColor = CLR_INVALID;
+    COLORREF backColor = CLR_INVALID;
 };
 
 // The page of one editor tab: a rich edit control filling the page, the

@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "app/editor_page.h"
+#include "app/text_colors.h"
 #include "app/web_links.h"
 #include "resources/command_ids.h"
 
@@ -18,23 +19,6 @@ namespace {
 const LONG kMaxSearchText = 259;
 // The largest font the control shows, in points.
 const long kMaxPoints = 1638;
-
-struct ColorCommand {
-    int id;
-    COLORREF color;
-};
-
-const ColorCommand kTextColors[] = {
-    {IDM_COLOR_RED, RGB(255, 0, 0)},      {IDM_COLOR_MAGENTA, RGB(255, 0, 255)},
-    {IDM_COLOR_BLUE, RGB(0, 0, 255)},     {IDM_COLOR_BROWN, RGB(177, 0, 0)},
-    {IDM_COLOR_GREY, RGB(192, 192, 192)}, {IDM_COLOR_RESET, RGB(7, 7, 7)},
-};
-
-const ColorCommand kBackColors[] = {
-    {IDM_BACK_YELLOW, RGB(255, 255, 0)},   {IDM_BACK_ORANGE, RGB(255, 175, 135)},
-    {IDM_BACK_PINK, RGB(250, 175, 190)},   {IDM_BACK_CYAN, RGB(0, 255, 255)},
-    {IDM_BACK_VIOLET, RGB(190, 130, 190)}, {IDM_BACK_RESET, RGB(252, 252, 252)},
-};
 
 }  // namespace
 

@@ -108,6 +108,12 @@ CaretFormat EditorPage::GetCaretFormat() const {
         swprintf(points, 16, L"%ld", static_cast<long>((characters.yHeight + 10) / 20));
         format.size = points;
     }
+    if ((characters.dwMask & CFM_COLOR) && !(characters.dwEffects & CFE_AUTOCOLOR)) {
+        format.textColor = characters.crTextColor;
+    }
+    if ((characters.dwMask & CFM_BACKCOLOR) && !(characters.dwEffects & CFE_AUTOBACKCOLOR)) {
+        format.backColor = characters.crBackColor;
+    }
     PARAFORMAT2 paragraph = {};
     paragraph.cbSize = sizeof(paragraph);
     SendMessageW(editor.GetHandle(), EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&paragraph));

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/display_scale.h"
+#include "app/text_colors.h"
 #include "resources/command_ids.h"
 #include "window/qgdi_object.h"
 #include "window/qgraphics.h"
@@ -56,6 +57,26 @@ int CALLBACK AddTrueTypeFamily(const LOGFONTW* font, const TEXTMETRICW*, DWORD t
     return 1;
 }
 
+// The colour lists show a label of their own while nothing is chosen.
+struct ColorList {
+    int combo;
+    const ColorCommand* colors;
+    size_t count;
+    const wchar_t* label;
+};
+
+const ColorList kColorLists[] = {
+    {FormatToolbar::kTextColorCombo, kTextColors, sizeof(kTextColors) / sizeof(kTextColors[0]), L"Text colour"},
+    {FormatToolbar::kBackColorCombo, kBackColors, sizeof(kBackColors) / sizeof(kBackColors[0]), L"Highlight"},
+};
+
+const ColorList* ColorListOf(int combo) {
+    for (const ColorList& list : kColorLists) {
+        if (list.combo == combo) return &list;
+    }
+    return nullptr;
+}
+
 HWND MakeCombo(HWND parent, int id, DWORD extraStyle, const wchar_t* cue) {
     const HWND combo = CreateWindowExW(0, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | extraStyle, 0, 0,
                                        0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
@@ -86,7 +107,48 @@ bool FormatToolbar::OnCreate() {
                             kButtons[i].tooltip};
     }
     CreateCombos();
+    LoadImages();
+    CreateTooltips();
     return false;
+}
+
+// Icons drawn for the size they are shown at, never stretched: the 36-pixel
+// strip from 150 % up.
+void FormatToolbar::LoadImages() {
+    const bool large = ScaleX(24) >= 36;
+    imageSize = large ? 36 : 24;
+    kiln::qwin::QBitmap strip(static_cast<HBITMAP>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(large ? IDB_TOOLBAR_LARGE : IDB_TOOLBAR), IMAGE_BITMAP,
+                   0, 0, LR_CREATEDIBSECTION)));
+    // Without the strip the buttons still work, only without icons.
+    if (!strip.Get()) return;
+    HIMAGELIST list = ImageList_Create(imageSize, imageSize, ILC_COLOR32, kButtonCount, 1);
+    if (list && ImageList_Add(list, strip.Get(), nullptr) < 0) {
+        ImageList_Destroy(list);
+        list = nullptr;
+    }
+    images.Reset(list);
+}
+
+void FormatToolbar::CreateTooltips() {
+    tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+    if (!tooltip) return;
+    SetWindowPos(tooltip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SendMessageW(tooltip, TTM_SETDELAYTIME, TTDT_AUTOMATIC, 120);
+    for (int i = 0; i < kButtonCount; ++i) {
+        TOOLINFOW tool = {};
+        tool.cbSize = sizeof(tool);
+        // The toolbar relays its mouse messages itself (OnMouseMove), from the
+        // one place that already tracks the pointer over the buttons.
+        tool.uFlags = 0;
+        tool.hwnd = handle;
+        tool.uId = static_cast<UINT_PTR>(i + 1);
+        tool.rect = buttons[i].rect;
+        tool.lpszText = const_cast<wchar_t*>(buttons[i].tooltip);
+        SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
 }
 
 void FormatToolbar::CreateCombos() {
@@ -109,6 +171,66 @@ void FormatToolbar::CreateCombos() {
     MoveWindow(face, faceX, 5, faceWidth, height, FALSE);
     MoveWindow(size, sizeX, 5, sizeWidth, height, FALSE);
     MoveWindow(spacing, spacingX, 5, ScaleX(55), height, FALSE);
+    CreateColorCombos(spacingX + ScaleX(55) + ScaleX(5));
+}
+
+void FormatToolbar::CreateColorCombos(int x) {
+    const int width = ScaleX(100);
+    for (const ColorList& list : kColorLists) {
+        const HWND combo = CreateWindowExW(
+            0, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED, x, 5,
+            width, ScaleY(24) + ScaleY(20) * static_cast<int>(list.count), handle,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(list.combo)), GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(combo, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+        for (size_t i = 0; i < list.count; ++i) {
+            const LRESULT item = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(list.colors[i].name));
+            SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(item), static_cast<LPARAM>(list.colors[i].id));
+        }
+        // The closed box is as tall as the text combos beside it.
+        SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), ScaleY(24) - 6);
+        x += width + ScaleX(5);
+    }
+}
+
+bool FormatToolbar::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (msg == WM_MEASUREITEM && ColorListOf(static_cast<int>(wParam))) {
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = static_cast<UINT>(ScaleY(20));
+        *result = TRUE;
+        return true;
+    }
+    if (msg == WM_DRAWITEM && ColorListOf(static_cast<int>(wParam))) {
+        DrawColorItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        *result = TRUE;
+        return true;
+    }
+    return QControl::OnMessage(msg, wParam, lParam, result);
+}
+
+void FormatToolbar::DrawColorItem(const DRAWITEMSTRUCT& item) const {
+    const ColorList* list = ColorListOf(static_cast<int>(item.CtlID));
+    const HDC dc = item.hDC;
+    const bool selected = (item.itemState & ODS_SELECTED) && !(item.itemState & ODS_COMBOBOXEDIT);
+    RECT area = item.rcItem;
+    SetBkColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &area, nullptr, 0, nullptr);
+    const wchar_t* text = list->label;
+    COLORREF textColor = GetSysColor(COLOR_GRAYTEXT);
+    if (item.itemID != static_cast<UINT>(-1) && item.itemID < list->count) {
+        const ColorCommand& color = list->colors[item.itemID];
+        RECT swatch = {area.left + 3, area.top + 3, area.left + 3 + ScaleX(16), area.bottom - 3};
+        QBrush fill(CreateSolidBrush(color.color));
+        QBrush frame(CreateSolidBrush(RGB(90, 90, 90)));
+        FillRect(dc, &swatch, fill.Get());
+        FrameRect(dc, &swatch, frame.Get());
+        text = color.name;
+        textColor = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
+        area.left = swatch.right;
+    }
+    area.left += 5;
+    SetTextColor(dc, textColor);
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextW(dc, text, -1, &area, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) DrawFocusRect(dc, &item.rcItem);
 }
 
 bool FormatToolbar::OnEraseBackground(QGraphics&) {
@@ -125,6 +247,14 @@ bool FormatToolbar::OnPaint(QPaintGraphics& graphics) {
         buffer.FillSolidRect(buttons[hot].rect, kHotFill);
         FrameRect(buffer, &buttons[hot].rect, border.Get());
     }
+    if (images.Get()) {
+        // Large icons sit two pixels further in, centred in their larger buttons.
+        const int nudge = scaleX > 1.0 ? 2 : 0;
+        for (const Button& button : buttons) {
+            ImageList_Draw(images.Get(), button.image, buffer, button.rect.left + ScaleX(4) + nudge,
+                           button.rect.top + ScaleY(4) + nudge, ILD_TRANSPARENT);
+        }
+    }
     return true;
 }
 
@@ -135,14 +265,22 @@ int FormatToolbar::ButtonAt(POINT point) const {
     return -1;
 }
 
-bool FormatToolbar::OnLButtonDown(UINT, POINT* point) {
+bool FormatToolbar::OnLButtonDown(UINT keys, POINT* point) {
+    RelayToTooltip(WM_LBUTTONDOWN, keys, *point);
     const int at = ButtonAt(*point);
     if (at >= 0) SendMessageW(owner.GetHandle(), WM_COMMAND, MAKEWPARAM(buttons[at].command, 0), 0);
     return true;
 }
 
+void FormatToolbar::RelayToTooltip(UINT msg, UINT keys, POINT point) const {
+    if (!tooltip) return;
+    MSG relayed = {handle, msg, keys, MAKELPARAM(point.x, point.y), static_cast<DWORD>(GetMessageTime()), point};
+    SendMessageW(tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+}
+
 bool FormatToolbar::OnMouseMove(UINT keys, POINT* point) {
     QControl::OnMouseMove(keys, point);
+    RelayToTooltip(WM_MOUSEMOVE, keys, *point);
     const int at = ButtonAt(*point);
     if (at != hot) {
         if (hot >= 0) InvalidateRect(handle, &buttons[hot].rect, FALSE);
@@ -158,6 +296,15 @@ bool FormatToolbar::OnMouseLeave() {
 }
 
 bool FormatToolbar::OnCommand(int id, int code, HWND control) {
+    if (ColorListOf(id)) {
+        // Chosen, even again, the colour is applied; moving through the list is not choosing.
+        if (code != CBN_SELENDOK || showingFormat) return true;
+        const LRESULT selected = SendMessageW(control, CB_GETCURSEL, 0, 0);
+        if (selected == CB_ERR) return true;
+        const int command = static_cast<int>(SendMessageW(control, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
+        SendMessageW(owner.GetHandle(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+        return true;
+    }
     int command = 0;
     switch (id) {
     case kFontCombo: command = IDC_FONT_FACE; break;
@@ -202,6 +349,19 @@ void FormatToolbar::ShowCaretFormat(const CaretFormat& format) {
         SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
         // A value the list does not hold (a size of 13 points) is shown all the same.
         if (item == CB_ERR) SetWindowTextW(combo, value.text.c_str());
+    }
+    const struct {
+        int combo;
+        COLORREF color;
+    } colors[] = {{kTextColorCombo, format.textColor}, {kBackColorCombo, format.backColor}};
+    for (const auto& value : colors) {
+        const ColorList* list = ColorListOf(value.combo);
+        LRESULT item = CB_ERR;
+        for (size_t i = 0; i < list->count; ++i) {
+            if (value.color != CLR_INVALID && list->colors[i].color == value.color) item = static_cast<LRESULT>(i);
+        }
+        // A colour the list does not offer shows the list's label.
+        SendMessageW(GetCombo(value.combo), CB_SETCURSEL, static_cast<WPARAM>(item), 0);
     }
     showingFormat = false;
 }

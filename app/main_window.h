@@ -15,6 +15,7 @@
 #include "app/tab_container.h"
 #include "app/user_prompts.h"
 #include "app/welcome_browser.h"
+#include "core/qarray.h"
 #include "core/qstring.h"
 #include "store/background_search.h"
 #include "store/card_database.h"
@@ -140,9 +141,11 @@ private:
     // main_window_password.cpp
     // Asks for the password and opens the file under it; false when cancelled.
     bool OpenEncipheredDatabase(const kiln::qstd::QString& path);
+    // The status line says whether and how the open database is protected.
+    void ShowKeyFormat();
     // Re-enciphers the open database under password (plain when empty); false
     // after a failure, which is shown.
-    bool Rekey(const kiln::qstd::QString& password);
+    bool Rekey(const kiln::qstd::QString& password, CipherFormat format);
     // main_window_tree.cpp
     void SelectCard(CardId cardId);
     void ShowSelectedCard();
@@ -162,6 +165,9 @@ private:
     void SaveModifiedTabs();
     bool SaveTabBeforeClose(unsigned index);
     bool OpenCardInNewTab(CardId cardId, const kiln::qstd::QString& title);
+    // Tabs of cards that were deleted close without saving; the last tab,
+    // which cannot close, is left showing no card. Without ids, every card's.
+    void CloseTabsOfDeletedCards(const kiln::qstd::QArray<CardId>* deleted);
     // main_window_frame.cpp
     void UpdateCaption();
     // main_window_commands.cpp

@@ -29,16 +29,19 @@ void MainWindow::DeleteCardOfTree() {
     if (!item) item = cardTree.GetSelectedItem();
     if (!item || !IsDatabaseOpen()) return;
     const CardId cardId = cardTree.GetCardId(item);
+    kiln::qstd::QArray<CardId> deleted;
     try {
         const unsigned descendants = store::countDescendants(database, cardId);
         if (!prompts.ConfirmDelete(handle, cardTree.GetItemText(item), descendants)) return;
         // All or nothing in the file; the tree loses the items only once the
         // cards are gone, so a failed delete leaves every card shown.
-        store::deleteCard(database, cardId);
+        deleted = store::deleteCard(database, cardId);
     } catch (const QError& error) {
         ShowMessage(error.message);
         return;
     }
+    // Before the tree moves its selection, which would save the active tab.
+    CloseTabsOfDeletedCards(&deleted);
     SendMessageW(cardTree.GetHandle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item));
     SetFocus(cardTree.GetHandle());
 }
@@ -53,9 +56,8 @@ void MainWindow::CommandDeleteAll(const Command&) {
         ShowMessage(error.message);
         return;
     }
+    // The ids are handed out again from 1: a tab left open would save into
+    // whichever new card gets its id.
+    CloseTabsOfDeletedCards(nullptr);
     cardTree.DeleteAll();
-    if (EditorPage* page = tabs.GetActiveEditor()) {
-        page->GetEditor().SetText(L"");
-        page->GetEditor().SetModified(false);
-    }
 }

@@ -22,6 +22,7 @@ bool MainWindow::openDatabase(const QString& path, bool create) {
             if (!OpenEncipheredDatabase(path)) {
                 databasePath.Empty();
                 UpdateCaption();
+                ShowKeyFormat();
                 return false;
             }
         } else {
@@ -51,9 +52,11 @@ bool MainWindow::openDatabase(const QString& path, bool create) {
         ShowWelcomeState();
         ShowMessage(error.message);
         UpdateCaption();
+        ShowKeyFormat();
         return false;
     }
     UpdateCaption();
+    ShowKeyFormat();
     return true;
 }
 
@@ -84,6 +87,7 @@ bool MainWindow::closeDatabase() {
     currentPassword.Empty();
     SetText(kProductName);
     UpdateCaption();
+    ShowKeyFormat();
     return true;
 }
 

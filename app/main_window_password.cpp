@@ -37,7 +37,7 @@ void MainWindow::CommandSetPassword(const Command&) {
         ShowMessage(refusal);
         return;
     }
-    Rekey(entries.password);
+    Rekey(entries.password, entries.compatible ? CipherFormat::format1 : CipherFormat::format2);
 }
 
 void MainWindow::CommandChangePassword(const Command&) {
@@ -56,7 +56,7 @@ void MainWindow::CommandChangePassword(const Command&) {
         ShowMessage(refusal);
         return;
     }
-    Rekey(entries.newPassword);
+    Rekey(entries.newPassword, entries.compatible ? CipherFormat::format1 : CipherFormat::format2);
 }
 
 void MainWindow::CommandRemovePassword(const Command&) {
@@ -65,20 +65,34 @@ void MainWindow::CommandRemovePassword(const Command&) {
         return;
     }
     if (currentPassword.IsEmpty()) return;
-    if (Rekey(QString())) ShowMessage(L"Password removed!");
+    if (Rekey(QString(), CipherFormat::plain)) ShowMessage(L"Password removed!");
 }
 
-bool MainWindow::Rekey(const QString& password) {
+bool MainWindow::Rekey(const QString& password, CipherFormat format) {
     try {
-        database.changeKey(password);
+        database.changeKey(password, format);
     } catch (const QError& error) {
         // The rekey is all or nothing: SQLITE_ERROR says the file kept its old
         // key; any other code comes after the commit, with the file under the
         // new key and only this connection behind.
         if (error.code != SQLITE_ERROR) currentPassword = password;
+        ShowKeyFormat();
         ShowMessage(error.message);
         return false;
     }
     currentPassword = password;
+    ShowKeyFormat();
     return true;
+}
+
+void MainWindow::ShowKeyFormat() {
+    if (!IsDatabaseOpen() || !database.isOpen()) {
+        statusBar.SetDatabaseState(QString());
+        return;
+    }
+    switch (database.keyFormat()) {
+    case CipherFormat::plain: statusBar.SetDatabaseState(L"No password"); break;
+    case CipherFormat::format1: statusBar.SetDatabaseState(L"Password (old format, weak)"); break;
+    case CipherFormat::format2: statusBar.SetDatabaseState(L"Password (strong)"); break;
+    }
 }

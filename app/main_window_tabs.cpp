@@ -32,6 +32,29 @@ void MainWindow::CloseAllTabsButOne() {
     }
 }
 
+void MainWindow::CloseTabsOfDeletedCards(const kiln::qstd::QArray<CardId>* deleted) {
+    const auto isDeleted = [deleted](CardId cardId) {
+        if (cardId == TabContainer::kWelcomeTab) return false;
+        if (!deleted) return true;
+        for (unsigned i = 0; i < deleted->GetCount(); ++i) {
+            if ((*deleted)[i] == cardId) return true;
+        }
+        return false;
+    };
+    for (unsigned i = tabs.GetTabCount(); i-- > 0;) {
+        if (!isDeleted(tabs.GetTab(i).value)) continue;
+        // The edits went with the card: nothing is left to write them into.
+        EditorPage* page = tabs.GetEditor(i);
+        page->GetEditor().SetModified(false);
+        if (tabs.CloseTab(i)) continue;
+        // The last tab stays, showing nothing, so a later save has no card to write.
+        page->GetEditor().SetText(L"");
+        page->GetEditor().SetModified(false);
+        tabs.SetActiveTitle(L"Welcome");
+        tabs.SetActiveValue(TabContainer::kWelcomeTab);
+    }
+}
+
 bool MainWindow::SaveTabBeforeClose(unsigned index) {
     try {
         SaveTab(index);

@@ -11,6 +11,8 @@
 struct NewPasswordEntries {
     kiln::qstd::QString password;
     kiln::qstd::QString repeatPassword;
+    // The old, weak file format, for older versions of the program.
+    bool compatible = false;
 };
 
 // Change Password on an enciphered one.
@@ -18,6 +20,7 @@ struct PasswordChangeEntries {
     kiln::qstd::QString oldPassword;
     kiln::qstd::QString newPassword;
     kiln::qstd::QString repeatNewPassword;
+    bool compatible = false;
 };
 
 // Two entries are the same only when both hold something and agree code unit

@@ -9,6 +9,14 @@ bool SetPasswordDialog::ExchangeData(bool toControls) {
     if (toControls) return true;
     entries.password = ItemText(IDC_SET_PASSWORD);
     entries.repeatPassword = ItemText(IDC_SET_REPEAT_PASSWORD);
+    entries.compatible = IsDlgButtonChecked(handle, IDC_SET_COMPATIBLE) == BST_CHECKED;
+    return true;
+}
+
+bool SetPasswordDialog::OnCommandId(int id) {
+    if (id != IDC_SET_COMPATIBLE) return IDialog::OnCommandId(id);
+    const bool checked = IsDlgButtonChecked(handle, IDC_SET_COMPATIBLE) == BST_CHECKED;
+    ShowWindow(GetDlgItem(handle, IDC_SET_WEAK_WARNING), checked ? SW_SHOW : SW_HIDE);
     return true;
 }
 

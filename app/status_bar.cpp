@@ -27,6 +27,11 @@ void StatusBar::SetStatus(const QString& message) {
     }
 }
 
+void StatusBar::SetDatabaseState(const QString& state) {
+    databaseState = state;
+    if (handle) InvalidateRect(handle, nullptr, FALSE);
+}
+
 bool StatusBar::OnEraseBackground(QGraphics&) {
     return true;
 }
@@ -39,6 +44,16 @@ bool StatusBar::OnPaint(QPaintGraphics& graphics) {
     QSelectObject fontIn(buffer, font.Get());
     SetBkMode(buffer, TRANSPARENT);
     SetTextColor(buffer, RGB(255, 255, 255));
-    DrawTextW(buffer, text.c_str(), -1, &client, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    RECT message = client;
+    if (!databaseState.IsEmpty()) {
+        // The state keeps its room; a long message is shortened instead.
+        RECT state = client;
+        state.right -= 10;
+        DrawTextW(buffer, databaseState.c_str(), -1, &state, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        RECT measured = {};
+        DrawTextW(buffer, databaseState.c_str(), -1, &measured, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        message.right = state.right - (measured.right - measured.left) - 20;
+    }
+    DrawTextW(buffer, text.c_str(), -1, &message, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     return true;
 }

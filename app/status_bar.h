@@ -17,8 +17,13 @@ public:
     // Shows the message after two blanks, as every status text is shown.
     void SetStatus(const kiln::qstd::QString& message);
     const kiln::qstd::QString& GetStatus() const { return text; }
+    // What stays said about the open database, at the right end; messages
+    // come and go beside it.
+    void SetDatabaseState(const kiln::qstd::QString& state);
+    const kiln::qstd::QString& GetDatabaseState() const { return databaseState; }
 
 private:
     kiln::qstd::QString text;
+    kiln::qstd::QString databaseState;
     kiln::qwin::QFont font;
 };

@@ -111,6 +111,9 @@
 // Images
 #define IDI_VORLEN 107
 #define IDB_CARD_TREE 170
+// The formatting toolbar's icons, 24 pixels and 36 pixels square.
+#define IDB_TOOLBAR 166
+#define IDB_TOOLBAR_LARGE 167
 
 // Dialogs
 #define IDD_ENTER_PASSWORD 1013
@@ -122,6 +125,11 @@
 #define IDC_OLD_PASSWORD 1017
 #define IDC_NEW_PASSWORD 1018
 #define IDC_REPEAT_NEW_PASSWORD 1021
+// The choice of the old, weak file format and the warning it brings up.
+#define IDC_SET_COMPATIBLE 1015
+#define IDC_SET_WEAK_WARNING 1016
+#define IDC_CHANGE_COMPATIBLE 1022
+#define IDC_CHANGE_WEAK_WARNING 1023
 
 // Child windows of the main window
 #define IDC_MENU_BUTTON 4568

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "core/qmultibytestr.h"
+#include "store/card_id.h"
 #include "store/card_statements.h"
 #include "store/database_error.h"
 
@@ -132,6 +133,10 @@ void CardDatabase::saveCardContent(const QString& txt, const QBuffer& rtf, CardI
     statement.bindBlob(2, rtf);
     statement.bindId(3, id);
     statement.step();
+    // An UPDATE of no row succeeds in SQL; to the user the edits are lost.
+    if (changedRows() == 0) {
+        throw kiln::qstd::QError(L"The card was not saved: there is no card with the id " + cardIdText(id) + L".");
+    }
 }
 
 void CardDatabase::rename(const QString& title, CardId id) {

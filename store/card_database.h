@@ -42,6 +42,7 @@ public:
     CardStatement prepare16(const wchar_t* sql);
     CardStatement prepareWithId(const char* sql, CardId id);
 
+    // Throws when no card has the id (deleted since it was loaded, say).
     void saveCardContent(const kiln::qstd::QString& txt, const kiln::qstd::QBuffer& rtf, CardId id);
     void rename(const kiln::qstd::QString& title, CardId id);
     // Stepped once by the caller.

@@ -1,6 +1,10 @@
 // The real main window: its children, where they end up, its frame.
 
+#include <windows.h>
+#include <commctrl.h>
 #include <richedit.h>
+
+#include <vector>
 
 #include "app/display_scale.h"
 #include "app/product.h"
@@ -245,6 +249,100 @@ TEST_F(MainWindowTest, AToolbarButtonSendsItsCommandToTheMainWindow) {
     const RECT& last = toolbar.GetButton(11).rect;
     EXPECT_EQ(last.left, 352);
     EXPECT_EQ(last.right, 384);
+}
+
+// Each button has an icon drawn for the display's scale (never a stretched
+// smaller one) and a tooltip over exactly its rectangle.
+TEST_F(MainWindowTest, TheToolbarButtonsHaveIconsForTheScaleAndATooltipEach) {
+    const int kButtons = FormatToolbar::kButtonCount;
+    const wchar_t* const kTooltips[] = {L"Prev",  L"Next",  L"Style", L"Edit", L"Delete", L"Cut", L"Copy", L"Paste",
+                                        L"Search - (Ctrl + F)", L"About - F1", L"Unordred List (Ctrl + Shift + L)",
+                                        L"Ordred List (Ctrl + Shift + O)"};
+    const struct {
+        int dpi;
+        int iconSize;
+    } scales[] = {{96, 24}, {144, 36}};
+    for (const auto& scale : scales) {
+        SCOPED_TRACE(scale.dpi);
+        Start(L"", scale.dpi);
+        const FormatToolbar& toolbar = window->GetToolbar();
+        ASSERT_NE(toolbar.GetImages(), nullptr);
+        EXPECT_EQ(ImageList_GetImageCount(toolbar.GetImages()), kButtons);
+        int cx = 0, cy = 0;
+        ImageList_GetIconSize(toolbar.GetImages(), &cx, &cy);
+        EXPECT_EQ(cx, scale.iconSize);
+        EXPECT_EQ(cy, scale.iconSize);
+        // Each icon has something opaque to show.
+        for (int i = 0; i < kButtons; ++i) {
+            IMAGEINFO info = {};
+            ASSERT_TRUE(ImageList_GetImageInfo(toolbar.GetImages(), i, &info));
+            DIBSECTION section = {};
+            ASSERT_EQ(GetObjectW(info.hbmImage, sizeof section, &section), static_cast<int>(sizeof section));
+            const BITMAP& bits = section.dsBm;
+            ASSERT_EQ(bits.bmBitsPixel, 32);
+            ASSERT_NE(bits.bmBits, nullptr);
+            const bool bottomUp = section.dsBmih.biHeight > 0;
+            int opaque = 0;
+            for (int y = info.rcImage.top; y < info.rcImage.bottom; ++y) {
+                const int stored = bottomUp ? bits.bmHeight - 1 - y : y;
+                const BYTE* row = static_cast<const BYTE*>(bits.bmBits) + stored * bits.bmWidthBytes;
+                for (int x = info.rcImage.left; x < info.rcImage.right; ++x) opaque += row[x * 4 + 3] > 200;
+            }
+            EXPECT_GT(opaque, scale.iconSize * scale.iconSize / 20) << "icon " << i;
+        }
+
+        const HWND tips = toolbar.GetTooltip();
+        ASSERT_NE(tips, nullptr);
+        ASSERT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), kButtons);
+        for (int i = 0; i < kButtons; ++i) {
+            wchar_t text[80] = {};
+            TOOLINFOW tool = {};
+            tool.cbSize = sizeof(tool);
+            tool.lpszText = text;
+            ASSERT_TRUE(SendMessageW(tips, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&tool)));
+            const int button = static_cast<int>(tool.uId) - 1;
+            ASSERT_GE(button, 0);
+            ASSERT_LT(button, kButtons);
+            EXPECT_STREQ(text, kTooltips[button]);
+            EXPECT_EQ(tool.hwnd, toolbar.GetHandle());
+            EXPECT_TRUE(EqualRect(&tool.rect, &toolbar.GetButton(button).rect)) << "button " << button;
+        }
+        window.reset();
+    }
+}
+
+// The colour lists offer the editor's own colours and sit after the other
+// combos, inside the toolbar.
+TEST_F(MainWindowTest, TheToolbarsColourListsOfferTheEditorsColours) {
+    Start();
+    const FormatToolbar& toolbar = window->GetToolbar();
+    const struct {
+        int combo;
+        std::vector<int> commands;
+    } lists[] = {
+        {FormatToolbar::kTextColorCombo,
+         {IDM_COLOR_RED, IDM_COLOR_MAGENTA, IDM_COLOR_BLUE, IDM_COLOR_BROWN, IDM_COLOR_GREY, IDM_COLOR_RESET}},
+        {FormatToolbar::kBackColorCombo,
+         {IDM_BACK_YELLOW, IDM_BACK_ORANGE, IDM_BACK_PINK, IDM_BACK_CYAN, IDM_BACK_VIOLET, IDM_BACK_RESET}},
+    };
+    RECT previous;
+    GetWindowRect(toolbar.GetCombo(FormatToolbar::kLineSpacingCombo), &previous);
+    RECT bar;
+    GetWindowRect(toolbar.GetHandle(), &bar);
+    for (const auto& list : lists) {
+        const HWND combo = toolbar.GetCombo(list.combo);
+        ASSERT_NE(combo, nullptr);
+        ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), static_cast<LRESULT>(list.commands.size()));
+        for (size_t i = 0; i < list.commands.size(); ++i) {
+            EXPECT_EQ(SendMessageW(combo, CB_GETITEMDATA, i, 0), list.commands[i]);
+        }
+        EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), CB_ERR);
+        RECT shown;
+        GetWindowRect(combo, &shown);
+        EXPECT_GT(shown.left, previous.right);
+        EXPECT_LE(shown.bottom, bar.bottom);
+        previous = shown;
+    }
 }
 
 TEST_F(MainWindowTest, TheToolbarCombosOfferSpacingsSizesAndTrueTypeFaces) {

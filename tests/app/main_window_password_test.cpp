@@ -110,6 +110,57 @@ TEST_F(MainWindowPasswordTest, SetChangeAndRemoveThroughTheDialogsThenReopenWith
     EXPECT_TRUE(window->IsDatabaseOpen());
 }
 
+// The compatibility box decides the file's format for Set and for Change, in
+// every direction, and the status line says which one the open file is in;
+// a file reopened is read in the format it was written in.
+TEST_F(MainWindowPasswordTest, TheCompatibilityChoiceDecidesTheFormatAndTheStatusLineSaysIt) {
+    const wchar_t* const kNoPassword = L"No password";
+    const wchar_t* const kWeak = L"Password (old format, weak)";
+    const wchar_t* const kStrong = L"Password (strong)";
+    struct Case {
+        bool setCompatible;
+        bool changeCompatible;
+    };
+    const Case cases[] = {{false, false}, {false, true}, {true, false}, {true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "set " << (c.setCompatible ? "old" : "new") << ", change to "
+                                        << (c.changeCompatible ? "old" : "new"));
+        CardFile cards(L"vorlen-password-format.data");
+        prompts = ScriptedPrompts();
+        StartWith(cards.Path(), nullptr);
+        EXPECT_EQ(std::wstring(window->GetStatusBar().GetDatabaseState().c_str()), kNoPassword);
+
+        prompts.giveNewPassword = true;
+        prompts.newPassword = NewPasswordEntries{L"first", L"first", c.setCompatible};
+        Command(IDM_SET_PASSWORD);
+        const CipherFormat set = c.setCompatible ? CipherFormat::format1 : CipherFormat::format2;
+        EXPECT_EQ(fileCipherFormat(cards.Path().c_str()), set);
+        EXPECT_EQ(std::wstring(window->GetStatusBar().GetDatabaseState().c_str()), c.setCompatible ? kWeak : kStrong);
+
+        prompts.givePasswordChange = true;
+        prompts.passwordChange = PasswordChangeEntries{L"first", L"second", L"second", c.changeCompatible};
+        Command(IDM_CHANGE_PASSWORD);
+        const CipherFormat changed = c.changeCompatible ? CipherFormat::format1 : CipherFormat::format2;
+        EXPECT_EQ(fileCipherFormat(cards.Path().c_str()), changed);
+        EXPECT_EQ(std::wstring(window->GetStatusBar().GetDatabaseState().c_str()),
+                  c.changeCompatible ? kWeak : kStrong);
+        EXPECT_EQ(MessageTexts(prompts), Texts{});
+        window.reset();
+
+        StartWith(cards.Path(), L"second");
+        ASSERT_TRUE(window->IsDatabaseOpen());
+        EXPECT_EQ(std::wstring(window->GetStatusBar().GetDatabaseState().c_str()),
+                  c.changeCompatible ? kWeak : kStrong);
+        Command(IDM_REMOVE_PASSWORD);
+        EXPECT_EQ(fileCipherFormat(cards.Path().c_str()), CipherFormat::plain);
+        EXPECT_EQ(std::wstring(window->GetStatusBar().GetDatabaseState().c_str()), kNoPassword);
+        EXPECT_EQ(cards.StoredText(cards.ideas).substr(0, 10), L"Ideas text");
+        Command(IDM_CLOSE_DATABASE);
+        EXPECT_EQ(std::wstring(window->GetStatusBar().GetDatabaseState().c_str()), L"");
+        window.reset();
+    }
+}
+
 TEST_F(MainWindowPasswordTest, RefusedEntriesAreToldAndTheFileStaysByteForByteAsItWas) {
     enum Kind { Set, Change, Remove };
     struct Case {

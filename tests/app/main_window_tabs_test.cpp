@@ -5,6 +5,7 @@
 
 #include "main_window_fixture.h"
 #include "resources/command_ids.h"
+#include "store/card_operations.h"
 
 namespace apptest {
 namespace {
@@ -137,6 +138,44 @@ TEST_F(EditorTabsTest, ClosingTheDatabaseSavesEveryTabAndLeavesOnlyTheWelcomeTab
     ASSERT_EQ(Tabs().GetTabCount(), 1u);
     EXPECT_EQ(Tabs().GetTab(0).value, TabContainer::kWelcomeTab);
     EXPECT_EQ(std::wstring(Tabs().GetTab(0).title.c_str()), L"Welcome");
+}
+
+
+// A deleted card takes its tab with it, edits and all; the tabs of other
+// cards keep theirs, and nothing is ever saved into an id no card has.
+TEST_F(EditorTabsTest, DeletingCardsClosesTheirTabsAndTheLastTabShowsNothing) {
+    CardFile cards(L"vorlen-app-tabs-deleted.data");
+    OpenThreeTabs(cards);
+    Click(1);
+    Type(L"Lost with Ideas");
+    Click(2);
+    Type(L"Kept in Journal");
+    CardTreeView& tree = window->GetCardTree();
+    ASSERT_TRUE(tree.SelectItem(window->RevealCard(cards.projects)));
+    SetFocus(tree.GetHandle());
+    prompts.confirmDelete = true;
+    Command(IDM_DELETE_CARD);  // Projects and Ideas below it
+    ASSERT_EQ(Tabs().GetTabCount(), 1u);
+    EXPECT_EQ(Tabs().GetTab(0).value, cards.journal);
+    EXPECT_EQ(EditorText().substr(0, 15), L"Kept in Journal");
+    EXPECT_TRUE(prompts.messages.empty()) << prompts.messages[0].text;
+    Command(IDM_SAVE);
+    EXPECT_EQ(cards.StoredText(cards.journal).substr(0, 15), L"Kept in Journal");
+
+    // Delete all: the one tab left shows no card, and its edits go nowhere.
+    Type(L"After the end");
+    prompts.answerYes = true;
+    Command(IDM_DELETE_ALL_CARDS);
+    ASSERT_EQ(Tabs().GetTabCount(), 1u);
+    EXPECT_EQ(Tabs().GetTab(0).value, TabContainer::kWelcomeTab);
+    EXPECT_EQ(EditorText(), L"");
+    Type(L"Typed into no card");
+    Command(IDM_SAVE);
+    CardDatabase database;
+    database.openFile(cards.Path().c_str());
+    EXPECT_FALSE(store::cardExists(database, cards.journal));
+    EXPECT_FALSE(store::cardExists(database, 1));
+    EXPECT_TRUE(prompts.messages.empty()) << prompts.messages[0].text;
 }
 
 }  // namespace

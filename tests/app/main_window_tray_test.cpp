@@ -115,10 +115,22 @@ TEST_F(MainWindowTest, TheToolbarsCombosFollowTheCaretThroughDifferentlyFormatte
         const wchar_t* face;
         const wchar_t* size;
         const wchar_t* spacing;
+        int textColor;  // the colour list's item chosen, -1 for none
+        int backColor;
     } parts[] = {
-        {L"plain\r", L"Verdana", L"12", L"1.0"},
-        {L"big\r", L"Courier New", L"20", L"1.5"},
-        {L"odd", L"Arial", L"13", L"1.15"},
+        {L"plain\r", L"Verdana", L"12", L"1.0", 0, 0},
+        {L"big\r", L"Courier New", L"20", L"1.5", -1, 3},
+        {L"odd", L"Arial", L"13", L"1.15", 2, -1},
+    };
+    const FormatToolbar& toolbar = window->GetToolbar();
+    const HWND textColors = toolbar.GetCombo(FormatToolbar::kTextColorCombo);
+    const HWND backColors = toolbar.GetCombo(FormatToolbar::kBackColorCombo);
+    // Chosen from a list as a user does: the toolbar sends the colour's command.
+    const auto choose = [&](HWND combo, int comboId, int item) {
+        if (item < 0) return;
+        SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+        SendMessageW(toolbar.GetHandle(), WM_COMMAND, MAKEWPARAM(comboId, CBN_SELENDOK),
+                     reinterpret_cast<LPARAM>(combo));
     };
     LONG start = 0;
     for (const auto& part : parts) {
@@ -128,9 +140,10 @@ TEST_F(MainWindowTest, TheToolbarsCombosFollowTheCaretThroughDifferentlyFormatte
         SendMessageW(window->GetHandle(), WM_COMMAND, IDC_FONT_FACE, reinterpret_cast<LPARAM>(part.face));
         SendMessageW(window->GetHandle(), WM_COMMAND, IDC_FONT_SIZE, reinterpret_cast<LPARAM>(part.size));
         SendMessageW(window->GetHandle(), WM_COMMAND, IDC_LINE_SPACING, reinterpret_cast<LPARAM>(part.spacing));
+        choose(textColors, FormatToolbar::kTextColorCombo, part.textColor);
+        choose(backColors, FormatToolbar::kBackColorCombo, part.backColor);
         start += static_cast<LONG>(wcslen(part.text));
     }
-    const FormatToolbar& toolbar = window->GetToolbar();
     const HWND face = toolbar.GetCombo(FormatToolbar::kFontCombo);
     const HWND size = toolbar.GetCombo(FormatToolbar::kSizeCombo);
     const HWND spacing = toolbar.GetCombo(FormatToolbar::kLineSpacingCombo);
@@ -142,12 +155,15 @@ TEST_F(MainWindowTest, TheToolbarsCombosFollowTheCaretThroughDifferentlyFormatte
         EXPECT_EQ(ComboText(face), part.face);
         EXPECT_EQ(ComboText(size), part.size);
         EXPECT_EQ(ComboText(spacing), part.spacing);
+        EXPECT_EQ(SendMessageW(textColors, CB_GETCURSEL, 0, 0), part.textColor);
+        EXPECT_EQ(SendMessageW(backColors, CB_GETCURSEL, 0, 0), part.backColor);
         at += static_cast<LONG>(wcslen(part.text));
     }
     // A selection across different faces names none.
     SendMessageW(editor, EM_SETSEL, 0, at);
     EXPECT_EQ(ComboText(face), L"");
     EXPECT_EQ(ComboText(size), L"");
+    EXPECT_EQ(SendMessageW(textColors, CB_GETCURSEL, 0, 0), CB_ERR);
 }
 
 }  // namespace

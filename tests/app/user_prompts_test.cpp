@@ -162,6 +162,91 @@ TEST(Win32UserPromptsTest, TheChangePasswordDialogGivesItsThreeBoxesOnlyWhenConf
     }
 }
 
+// Both dialogs that set a password offer the old file format: unchecked at
+// first, its warning shown only while checked, and the choice given back
+// with the entries. The box and its warning fit inside the dialog, above
+// the buttons, in the font the system really uses.
+TEST(Win32UserPromptsTest, ThePasswordDialogsOfferTheOldFormatWithAWarning) {
+    struct Dialog {
+        const wchar_t* caption;
+        int box;
+        int warning;
+        std::function<bool(Win32UserPrompts&, bool& compatible)> ask;
+    };
+    const Dialog dialogs[] = {
+        {L"Set password", IDC_SET_COMPATIBLE, IDC_SET_WEAK_WARNING,
+         [](Win32UserPrompts& prompts, bool& compatible) {
+             NewPasswordEntries entries;
+             entries.compatible = !compatible;
+             const bool answered = prompts.AskNewPassword(nullptr, entries);
+             compatible = entries.compatible;
+             return answered;
+         }},
+        {L"Change Password", IDC_CHANGE_COMPATIBLE, IDC_CHANGE_WEAK_WARNING,
+         [](Win32UserPrompts& prompts, bool& compatible) {
+             PasswordChangeEntries entries;
+             entries.compatible = !compatible;
+             const bool answered = prompts.AskPasswordChange(nullptr, entries);
+             compatible = entries.compatible;
+             return answered;
+         }},
+    };
+    for (const Dialog& dialog : dialogs) {
+        for (const bool check : {false, true}) {
+            SCOPED_TRACE(testing::Message() << std::string(dialog.caption, dialog.caption + wcslen(dialog.caption))
+                                            << (check ? " checked" : " unchecked"));
+            Win32UserPrompts prompts;
+            bool compatible = !check;
+            bool answered = false;
+            bool startsUnchecked = false, warningAtFirst = true, warningAfter = !check;
+            bool fits = false;
+            const guitest::ModalOutcome outcome = guitest::DriveModal(
+                [&] {
+                    answered = dialog.ask(prompts, compatible);
+                    return INT_PTR(0);
+                },
+                dialog.caption,
+                [&](HWND shown) {
+                    const HWND box = GetDlgItem(shown, dialog.box);
+                    const HWND warning = GetDlgItem(shown, dialog.warning);
+                    startsUnchecked = IsDlgButtonChecked(shown, dialog.box) == BST_UNCHECKED;
+                    warningAtFirst = (GetWindowLongW(warning, GWL_STYLE) & WS_VISIBLE) != 0;
+                    if (check) guitest::ClickButton(shown, L"Compatible with older versions (weak protection)");
+                    warningAfter = (GetWindowLongW(warning, GWL_STYLE) & WS_VISIBLE) != 0;
+
+                    RECT client, boxRect, warningRect, ok;
+                    GetClientRect(shown, &client);
+                    GetWindowRect(box, &boxRect);
+                    GetWindowRect(warning, &warningRect);
+                    GetWindowRect(GetDlgItem(shown, IDOK), &ok);
+                    for (RECT* rect : {&boxRect, &warningRect, &ok}) {
+                        MapWindowPoints(nullptr, shown, reinterpret_cast<POINT*>(rect), 2);
+                    }
+                    const HDC dc = GetDC(box);
+                    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(box, WM_GETFONT, 0, 0)));
+                    SIZE text = {};
+                    const std::wstring label = guitest::WindowText(box);
+                    GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &text);
+                    SelectObject(dc, old);
+                    ReleaseDC(box, dc);
+                    fits = boxRect.right <= client.right && warningRect.right <= client.right &&
+                           boxRect.bottom <= warningRect.top && warningRect.bottom <= ok.top &&
+                           text.cx + GetSystemMetrics(SM_CXMENUCHECK) + 4 <= boxRect.right - boxRect.left;
+
+                    guitest::ClickButton(shown, L"OK");
+                });
+            ASSERT_TRUE(outcome.windowFound);
+            ASSERT_TRUE(outcome.inTime);
+            EXPECT_TRUE(answered);
+            EXPECT_TRUE(startsUnchecked);
+            EXPECT_FALSE(warningAtFirst);
+            EXPECT_EQ(warningAfter, check);
+            EXPECT_EQ(compatible, check);
+            EXPECT_TRUE(fits);
+        }
+    }
+}
+
 TEST(Win32UserPromptsTest, OnlyTheDeleteButtonConfirmsADeletion) {
     struct Case {
         const char* name;

@@ -169,6 +169,31 @@ TEST_F(CardDatabaseFile, BindsTextAsTextBlobsAtExactLengthAndIdsWithoutSign) {
     EXPECT_EQ(4294967301LL, whole.getInt64(0));
 }
 
+// A tab still open on a card deleted meanwhile saves into an id no row has:
+// the save must fail, not report success for edits that went nowhere.
+TEST_F(CardDatabaseFile, SavingIntoAMissingCardFailsAndWritesNothing) {
+    createCards();
+    const int kept = insertRow(0, L"kept", 0);
+    const int gone = insertRow(0, L"gone", 0);
+    store::deleteCard(database, gone);
+
+    QBuffer rtf;
+    rtf.Append("{\\rtf1 x}", 9);
+    try {
+        database.saveCardContent(L"edits", rtf, gone);
+        FAIL() << "a save into a deleted card reported success";
+    } catch (const QError& error) {
+        EXPECT_EQ(QString(L"The card was not saved: there is no card with the id ") + cardIdText(gone) + L".",
+                  error.message);
+    }
+    EXPECT_EQ(1, queryInt(database, "SELECT count(*) FROM tab"));
+    EXPECT_EQ(0, queryInt(database, "SELECT count(*) FROM tab WHERE txt = 'edits'"));
+    // Saving the same content again into an existing card is still a success.
+    database.saveCardContent(L"edits", rtf, kept);
+    database.saveCardContent(L"edits", rtf, kept);
+    EXPECT_EQ(L"edits", queryText(database, "SELECT txt FROM tab"));
+}
+
 TEST_F(CardDatabaseFile, CardStatementsOfTheStore) {
     createCards();
     QBuffer rtf;
