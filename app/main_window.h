@@ -220,6 +220,7 @@ private:
     void CommandFindNext(const Command& command);
     void OnSearchFinished();
     void EndSearching();
+    void SearchAgain();
     void ShowSearchResult();
     // main_window_import.cpp
     void CommandImport(const Command& command);

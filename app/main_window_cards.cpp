@@ -42,6 +42,7 @@ void MainWindow::DeleteCardOfTree() {
     }
     // Before the tree moves its selection, which would save the active tab.
     CloseTabsOfDeletedCards(&deleted);
+    SearchAgain();
     SendMessageW(cardTree.GetHandle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item));
     SetFocus(cardTree.GetHandle());
 }
@@ -59,5 +60,6 @@ void MainWindow::CommandDeleteAll(const Command&) {
     // The ids are handed out again from 1: a tab left open would save into
     // whichever new card gets its id.
     CloseTabsOfDeletedCards(nullptr);
+    SearchAgain();
     cardTree.DeleteAll();
 }

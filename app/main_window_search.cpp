@@ -35,6 +35,13 @@ void MainWindow::EndSearching() {
     searchPanelShown = false;
 }
 
+// After cards are deleted or renamed the list would offer cards that are gone
+// or titles that are old; the same text is searched again, shown or not.
+void MainWindow::SearchAgain() {
+    if (searchPanel.GetSearchText().IsEmpty()) return;
+    search.Request(databasePath, currentPassword, searchPanel.GetSearchText());
+}
+
 void MainWindow::OnSearchFinished() {
     SearchOutcome outcome;
     // A newer keystroke asked again since: this outcome is stale.

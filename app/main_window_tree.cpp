@@ -124,6 +124,7 @@ void MainWindow::renameCard(const NMTVDISPINFOW& info) {
     const QString stored = store::renameCard(database, cardId, info.item.pszText);
     cardTree.SetItemText(info.item.hItem, stored);
     tabs.SetTitle(cardId, stored);
+    SearchAgain();
 }
 
 void MainWindow::ShowTreeMenu() {

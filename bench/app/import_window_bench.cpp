@@ -13,6 +13,7 @@
 
 #include "app/main_window.h"
 #include "bench_clock.h"
+#include "bench_prompts.h"
 #include "resources/command_ids.h"
 #include "store/card_import.h"
 #include "store/card_operations.h"
@@ -21,42 +22,6 @@
 using kiln::qstd::QString;
 
 namespace {
-
-// Answers the open dialog with the source; every report goes through, as
-// from a user who never cancels.
-class ImportPrompts : public UserPrompts {
-public:
-    explicit ImportPrompts(const std::wstring& source) : source(source) {}
-    void ShowMessage(HWND, const QString& caption, const QString& text, UINT) override {
-        std::wprintf(L"[%ls] %ls\n", caption.c_str(), text.c_str());
-    }
-    bool AskOpenPath(HWND, OpenPathKind, QString& path) override {
-        path = source.c_str();
-        return true;
-    }
-    bool AskSavePath(HWND, SavePathKind, QString&) override { return false; }
-    bool AskPassword(HWND, QString&) override { return false; }
-    bool AskNewPassword(HWND, NewPasswordEntries&) override { return false; }
-    bool AskPasswordChange(HWND, PasswordChangeEntries&) override { return false; }
-    bool ConfirmDelete(HWND, const QString&, unsigned) override { return false; }
-    bool AskYesNo(HWND, const QString&, const QString&, UINT) override { return false; }
-    void ShowAbout(HWND) override {}
-    UINT ChooseFromMenu(HWND, HMENU, POINT) override { return 0; }
-    void OpenInShell(const QString&) override {}
-    void RunWithProgress(HWND, const QString&, const ProgressWork& work) override {
-        struct Unwatched : ProgressReport {
-            bool Report(unsigned, const QString&) override { return true; }
-        } report;
-        work(report);
-    }
-    documents::PrintDialog& GetPrintDialog() override { return printDialog; }
-
-private:
-    std::wstring source;
-    struct CancelledPrint : documents::PrintDialog {
-        Choice Show(HWND, documents::PrintSetup&, HDC&) override { return Choice::Cancel; }
-    } printDialog;
-};
 
 std::wstring Temp(const wchar_t* name) {
     wchar_t folder[MAX_PATH] = {};
@@ -111,7 +76,8 @@ int wmain(int argc, wchar_t** argv) {
             storeOnly = secondsNow() - start;
         }
         MakeTarget(target);
-        ImportPrompts prompts(source);
+        BenchPrompts prompts;
+        prompts.openPath = source;
         MainWindow window(prompts, target.c_str(), settings.c_str());
         window.Create(nullptr, 0, 0);
         start = secondsNow();

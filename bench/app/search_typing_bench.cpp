@@ -13,6 +13,7 @@
 
 #include "app/display_scale.h"
 #include "app/main_window.h"
+#include "bench_prompts.h"
 #include "bench_cards.h"
 #include "bench_clock.h"
 #include "resources/command_ids.h"
@@ -26,41 +27,9 @@ const wchar_t kWord[] = L"needlework";
 const wchar_t* const kPassword = L"bench-Secret12";
 const DWORD kKeyInterval = 100;
 
-// Nothing modal may stop the run: a message is printed, a password given.
-class BenchPrompts : public UserPrompts {
-public:
-    void ShowMessage(HWND, const QString& caption, const QString& text, UINT) override {
-        std::wprintf(L"[%ls] %ls\n", caption.c_str(), text.c_str());
-    }
-    bool AskOpenPath(HWND, OpenPathKind, QString&) override { return false; }
-    bool AskSavePath(HWND, SavePathKind, QString&) override { return false; }
-    bool AskPassword(HWND, QString& password) override {
-        password = kPassword;
-        return true;
-    }
-    bool AskNewPassword(HWND, NewPasswordEntries&) override { return false; }
-    bool AskPasswordChange(HWND, PasswordChangeEntries&) override { return false; }
-    bool ConfirmDelete(HWND, const QString&, unsigned) override { return false; }
-    bool AskYesNo(HWND, const QString&, const QString&, UINT) override { return false; }
-    void ShowAbout(HWND) override {}
-    UINT ChooseFromMenu(HWND, HMENU, POINT) override { return 0; }
-    void OpenInShell(const QString&) override {}
-    void RunWithProgress(HWND, const QString&, const ProgressWork& work) override {
-        struct Unwatched : ProgressReport {
-            bool Report(unsigned, const QString&) override { return true; }
-        } report;
-        work(report);
-    }
-    documents::PrintDialog& GetPrintDialog() override { return printDialog; }
-
-private:
-    struct CancelledPrint : documents::PrintDialog {
-        Choice Show(HWND, documents::PrintSetup&, HDC&) override { return Choice::Cancel; }
-    } printDialog;
-};
-
 void type(const QString& path, const QString& settings) {
     BenchPrompts prompts;
+    prompts.password = kPassword;
     MainWindow window(prompts, path, settings);
     window.Create(nullptr, 0, 0);
     ShowWindow(window.GetHandle(), SW_SHOW);

@@ -16,6 +16,7 @@
 
 #include "app/display_scale.h"
 #include "app/main_window.h"
+#include "bench_prompts.h"
 #include "bench_clock.h"
 #include "core/qerror.h"
 #include "store/card_operations.h"
@@ -27,36 +28,6 @@ using kiln::qstd::QBuffer;
 using kiln::qstd::QString;
 
 namespace {
-
-// Messages are printed; every question is answered no.
-class PrintedPrompts : public UserPrompts {
-public:
-    void ShowMessage(HWND, const QString& caption, const QString& text, UINT) override {
-        std::wprintf(L"  message \"%ls\": %ls\n", caption.c_str(), text.c_str());
-    }
-    bool AskOpenPath(HWND, OpenPathKind, QString&) override { return false; }
-    bool AskSavePath(HWND, SavePathKind, QString&) override { return false; }
-    bool AskPassword(HWND, QString&) override { return false; }
-    bool AskNewPassword(HWND, NewPasswordEntries&) override { return false; }
-    bool AskPasswordChange(HWND, PasswordChangeEntries&) override { return false; }
-    bool ConfirmDelete(HWND, const QString&, unsigned) override { return false; }
-    bool AskYesNo(HWND, const QString&, const QString&, UINT) override { return false; }
-    void ShowAbout(HWND) override {}
-    UINT ChooseFromMenu(HWND, HMENU, POINT) override { return 0; }
-    void OpenInShell(const QString&) override {}
-    void RunWithProgress(HWND, const QString&, const ProgressWork& work) override {
-        struct Unwatched : ProgressReport {
-            bool Report(unsigned, const QString&) override { return true; }
-        } report;
-        work(report);
-    }
-    documents::PrintDialog& GetPrintDialog() override { return printDialog; }
-
-private:
-    struct CancelledPrint : documents::PrintDialog {
-        Choice Show(HWND, documents::PrintSetup&, HDC&) override { return Choice::Cancel; }
-    } printDialog;
-};
 
 const int kTopLevel = 300;
 const int kMaxDepth = 8;
@@ -153,7 +124,7 @@ void Pump() {
 }
 
 void BenchWindow(const std::wstring& path, const std::wstring& settings, int count) {
-    PrintedPrompts prompts;
+    BenchPrompts prompts;
     // An empty window first: what opening the file adds is the difference.
     double start = secondsNow();
     {

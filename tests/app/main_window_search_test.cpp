@@ -82,6 +82,18 @@ protected:
         return titles;
     }
 
+    // Takes the window's messages until the list shows wanted; false after
+    // ten seconds.
+    bool WaitForTitles(const std::vector<std::wstring>& wanted) {
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < 10000) {
+            Pump();
+            if (Titles() == wanted) return true;
+            Sleep(5);
+        }
+        return false;
+    }
+
     void Choose(int index) {
         auto item = reinterpret_cast<HTREEITEM>(SendMessageW(List(), TVM_GETNEXTITEM, TVGN_ROOT, 0));
         for (int i = 0; i < index && item; ++i) {
@@ -296,6 +308,36 @@ TEST_F(SearchPanelTest, ClosingTheDatabaseClosesThePanelAndNoResultOfItsFileArri
         window.reset();
         DeleteFileW(created.c_str());
     }
+}
+
+// A result must never lead to a card that is gone or show a title that is
+// old, also when the cards changed while the panel was put away.
+TEST_F(SearchPanelTest, DeletingOrRenamingCardsRefreshesTheResults) {
+    CardFile cards(L"vorlen-search-refresh.data");
+    OpenWithPanel(cards);
+    Type(L"needle");
+    ASSERT_TRUE(WaitForResults(L"needle"));
+    ASSERT_EQ(Titles(), (std::vector<std::wstring>{L"First", L"Second"}));
+
+    Command(IDC_SEARCH_PANEL);
+    CardTreeView& tree = window->GetCardTree();
+    ASSERT_TRUE(tree.SelectItem(window->RevealCard(first)));
+    SetFocus(tree.GetHandle());
+    prompts.confirmDelete = true;
+    Command(IDM_DELETE_CARD);
+    Command(IDC_SEARCH_PANEL);
+    EXPECT_TRUE(WaitForTitles({L"Second"}));
+
+    const HWND edit = tree.EditLabel(window->RevealCard(second));
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextW(edit, L"Renamed");
+    SendMessageW(tree.GetHandle(), TVM_ENDEDITLABELNOW, FALSE, 0);
+    EXPECT_TRUE(WaitForTitles({L"Renamed"}));
+
+    prompts.answerYes = true;
+    Command(IDM_DELETE_ALL_CARDS);
+    EXPECT_TRUE(WaitForTitles({}));
+    EXPECT_TRUE(prompts.messages.empty());
 }
 
 // The search reads the file, so the card being edited is saved first: its
