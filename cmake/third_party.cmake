@@ -18,6 +18,10 @@ target_compile_definitions(sqlite3
     SQLITE_MAX_MMAP_SIZE=0
   PRIVATE
     SQLITE_OMIT_DEPRECATED
+    # Overflow pages of a plain file would otherwise be read past the page
+    # cache, so the search's cache would keep only the first page of each
+    # card with a long text and read the rest from the file on every search.
+    SQLITE_DIRECT_OVERFLOW_READ=0
     SQLITE_DEFAULT_WAL_SYNCHRONOUS=1)
 target_compile_options(sqlite3 PRIVATE -w)
 
