@@ -15,6 +15,12 @@ QString copyOf(const QString& text) {
     return QString(text.c_str(), text.GetLength());
 }
 
+// Two empty strings are the same text here, as no password is no password;
+// the strings' own comparison holds distinct empty strings unequal.
+bool sameText(const QString& first, const QString& second) {
+    return first.GetLength() == second.GetLength() && (first.IsEmpty() || first == second);
+}
+
 void openForSearch(CardDatabase& database, const QString& path, const QString& password) {
     const QMultiByteStr utf8(path.c_str(), CP_UTF8);
     database.openUtf8(utf8.c_str(), false);
@@ -37,7 +43,7 @@ BackgroundSearch::~BackgroundSearch() {
 unsigned BackgroundSearch::Request(const QString& path, const QString& password, const QString& text) {
     {
         std::lock_guard<std::mutex> lock(mutex);
-        if (worker.joinable() && (workerPath != path || workerPassword != password)) {
+        if (worker.joinable() && (!sameText(workerPath, path) || !sameText(workerPassword, password))) {
             stopping = true;
             InterruptLocked();
         }
@@ -89,6 +95,7 @@ bool BackgroundSearch::TakeLatest(SearchOutcome& taken) {
     taken.text = outcome.text;
     taken.results = std::move(outcome.results);
     taken.error = outcome.error;
+    taken.pagesRead = outcome.pagesRead;
     return true;
 }
 
@@ -144,7 +151,11 @@ void BackgroundSearch::Search(CardDatabase& database, unsigned request, const QS
     bool interrupted = false;
     try {
         fitPageCacheToDatabase(database, kSearchCacheBound);
+        int misses = 0, highest = 0;
+        sqlite3_db_status(database.getConnection(), SQLITE_DBSTATUS_CACHE_MISS, &misses, &highest, 1);
         found.results = searchCards(database, text);
+        sqlite3_db_status(database.getConnection(), SQLITE_DBSTATUS_CACHE_MISS, &misses, &highest, 0);
+        found.pagesRead = misses;
     } catch (const QError& error) {
         interrupted = error.code == SQLITE_INTERRUPT;
         found.error = error.message;
@@ -162,6 +173,7 @@ void BackgroundSearch::Search(CardDatabase& database, unsigned request, const QS
         outcome.text = found.text;
         outcome.results = std::move(found.results);
         outcome.error = found.error;
+        outcome.pagesRead = found.pagesRead;
         outcomeReady = true;
     }
     ready();

@@ -17,6 +17,8 @@ struct SearchOutcome {
     kiln::qstd::QObArray<SearchResult> results;
     // The engine's message when the search failed (no results then).
     kiln::qstd::QString error;
+    // Pages read from the file rather than found in the connection's cache.
+    int pagesRead = 0;
 };
 
 // Searches a card database on a thread and a connection of its own, so that

@@ -73,6 +73,24 @@ TEST_F(BackgroundSearchTest, FindsWhatASearchOnTheCallersConnectionFinds) {
     }
 }
 
+// The connection and its cache live on from one request to the next, also
+// for a file without a password, so a second search reads nothing again.
+TEST_F(BackgroundSearchTest, ASecondSearchOfTheSameFileReadsNoPageAgain) {
+    fillMany(300);
+    for (const QString& password : {QString(), QString(L"")}) {
+        search.Request(path, password, L"first");
+        SearchOutcome first;
+        ASSERT_TRUE(waitForOutcome(first));
+        search.Request(path, QString(), L"second");
+        SearchOutcome second;
+        ASSERT_TRUE(waitForOutcome(second));
+        EXPECT_TRUE(second.error.IsEmpty());
+        EXPECT_GT(first.pagesRead, 300);
+        EXPECT_EQ(second.pagesRead, 0);
+        search.Stop();
+    }
+}
+
 TEST_F(BackgroundSearchTest, OnlyTheNewestRequestIsAnswered) {
     fillMany(3000);
     insertRow(0, L"needle", 0, L"");
