@@ -88,6 +88,9 @@ void EditorPage::OpenLink(const ENLINK& link) {
 
 void EditorPage::InsertDroppedFiles(HDROP drop) {
     const kiln::qwin::QDroppedFiles files(drop);
+    // The control streams files in past its own read-only state; what a page
+    // without a database or with a refused card took could never be saved.
+    if (SendMessageW(editor.GetHandle(), EM_GETOPTIONS, 0, 0) & ECO_READONLY) return;
     for (unsigned i = 0; i < files.GetCount(); ++i) {
         const QString path = files.GetPath(i);
         // A picture that cannot be decoded is skipped without a word.

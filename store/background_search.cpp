@@ -106,6 +106,7 @@ void BackgroundSearch::InterruptLocked() {
 
 void BackgroundSearch::Run(QString path, QString password) {
     CardDatabase database;
+    cacheNeedsFitting = true;
     QString openError;
     try {
         openForSearch(database, path, password);
@@ -150,12 +151,15 @@ void BackgroundSearch::Search(CardDatabase& database, unsigned request, const QS
     found.text = text;
     bool interrupted = false;
     try {
-        fitPageCacheToDatabase(database, kSearchCacheBound);
+        // Only a search that had to read the file can have found it grown;
+        // a warm one leaves the cache as it was fitted.
+        if (cacheNeedsFitting) fitPageCacheToDatabase(database, kSearchCacheBound);
         int misses = 0, highest = 0;
         sqlite3_db_status(database.getConnection(), SQLITE_DBSTATUS_CACHE_MISS, &misses, &highest, 1);
         found.results = searchCards(database, text);
         sqlite3_db_status(database.getConnection(), SQLITE_DBSTATUS_CACHE_MISS, &misses, &highest, 0);
         found.pagesRead = misses;
+        cacheNeedsFitting = misses > 0;
     } catch (const QError& error) {
         interrupted = error.code == SQLITE_INTERRUPT;
         found.error = error.message;

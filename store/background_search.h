@@ -65,6 +65,8 @@ private:
     kiln::qstd::QString workerPath;
     kiln::qstd::QString workerPassword;
     sqlite3* connection = nullptr;
+    // Touched only by the worker thread.
+    bool cacheNeedsFitting = true;
     bool stopping = false;
     bool running = false;
     unsigned requested = 0;

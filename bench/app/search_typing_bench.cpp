@@ -104,7 +104,7 @@ void type(const QString& path, const QString& settings) {
 
 }  // namespace
 
-int main() {
+int wmain() {
     OleInitialize(nullptr);
     scaleX = scaleY = 1.0;
     wchar_t dir[MAX_PATH];

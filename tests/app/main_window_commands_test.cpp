@@ -278,7 +278,8 @@ TEST_F(MainWindowTest, EveryCommandOnAnOpenDatabaseDoesItsPart) {
 // "Projects" with "Ideas" below it, which has "Detail" below it, and "Journal".
 class CardCommandsTest : public MainWindowTest {
 protected:
-    void StartWithCards(const CardFile& cards) {
+    // False when the tree cannot be made to hold all four cards.
+    bool StartWithCards(const CardFile& cards) {
         {
             CardDatabase database;
             database.openFile(cards.Path().c_str());
@@ -286,6 +287,16 @@ protected:
             store::renameCard(database, detail, L"Detail");
         }
         Start(cards.Path());
+        // Every branch read.
+        return window->RevealCard(detail) != nullptr;
+    }
+
+    // As a user clicks a card in the tree: selected, and the tree focused.
+    bool SelectInTree(CardId id) {
+        CardTreeView& tree = window->GetCardTree();
+        if (!tree.SelectItem(window->RevealCard(id))) return false;
+        SetFocus(tree.GetHandle());
+        return true;
     }
 
     bool Exists(const CardFile& cards, CardId id) {
@@ -299,12 +310,9 @@ protected:
 
 TEST_F(CardCommandsTest, DeleteNamesTheCardAndCountsWhatLiesBelowIt) {
     CardFile cards(L"vorlen-commands-delete.data");
-    StartWithCards(cards);
-    // Every branch read, so that the tree holds all four cards.
-    ASSERT_NE(window->RevealCard(detail), nullptr);
+    ASSERT_TRUE(StartWithCards(cards));
     CardTreeView& tree = window->GetCardTree();
-    ASSERT_TRUE(tree.SelectItem(window->RevealCard(cards.projects)));
-    SetFocus(tree.GetHandle());
+    ASSERT_TRUE(SelectInTree(cards.projects));
 
     // Refused: nothing goes.
     Command(IDM_DELETE_CARD);
@@ -326,12 +334,9 @@ TEST_F(CardCommandsTest, DeleteNamesTheCardAndCountsWhatLiesBelowIt) {
 
 TEST_F(CardCommandsTest, AFailedDeleteLeavesEveryCardInTheTree) {
     CardFile cards(L"vorlen-commands-delete-fails.data");
-    StartWithCards(cards);
-    // Every branch read, so that the tree holds all four cards.
-    ASSERT_NE(window->RevealCard(detail), nullptr);
+    ASSERT_TRUE(StartWithCards(cards));
     CardTreeView& tree = window->GetCardTree();
-    ASSERT_TRUE(tree.SelectItem(window->RevealCard(cards.projects)));
-    SetFocus(tree.GetHandle());
+    ASSERT_TRUE(SelectInTree(cards.projects));
     prompts.confirmDelete = true;
     // The file refuses to lose "Detail", which goes first, below "Ideas".
     {
@@ -351,9 +356,7 @@ TEST_F(CardCommandsTest, AFailedDeleteLeavesEveryCardInTheTree) {
 
 TEST_F(CardCommandsTest, DeleteOutsideTheTreeActsOnWhatHasTheFocus) {
     CardFile cards(L"vorlen-commands-delete-focus.data");
-    StartWithCards(cards);
-    // Every branch read, so that the tree holds all four cards.
-    ASSERT_NE(window->RevealCard(detail), nullptr);
+    ASSERT_TRUE(StartWithCards(cards));
     // In the search box a character goes, never a card.
     Command(IDC_SEARCH_PANEL);
     const HWND box = window->GetSearchPanel().GetSearchBox();
@@ -370,9 +373,7 @@ TEST_F(CardCommandsTest, DeleteOutsideTheTreeActsOnWhatHasTheFocus) {
 
 TEST_F(CardCommandsTest, DeleteAllAsksFirstAndEmptiesTheTreeAndTheFile) {
     CardFile cards(L"vorlen-commands-delete-all.data");
-    StartWithCards(cards);
-    // Every branch read, so that the tree holds all four cards.
-    ASSERT_NE(window->RevealCard(detail), nullptr);
+    ASSERT_TRUE(StartWithCards(cards));
     Command(IDM_DELETE_ALL_CARDS);
     ASSERT_EQ(prompts.questions.size(), 1u);
     EXPECT_EQ(prompts.questions[0].caption, L"Confirm Delete");
@@ -389,9 +390,7 @@ TEST_F(CardCommandsTest, DeleteAllAsksFirstAndEmptiesTheTreeAndTheFile) {
 
 TEST_F(CardCommandsTest, StyleTogglesTheTreeLinesAndTheSetting) {
     CardFile cards(L"vorlen-commands-style.data");
-    StartWithCards(cards);
-    // Every branch read, so that the tree holds all four cards.
-    ASSERT_NE(window->RevealCard(detail), nullptr);
+    ASSERT_TRUE(StartWithCards(cards));
     const HWND tree = window->GetCardTree().GetHandle();
     const bool before = window->GetSettings().treeLines;
     Command(IDB_STYLE);

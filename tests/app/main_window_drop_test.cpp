@@ -3,39 +3,20 @@
 
 #include <ole2.h>
 #include <richole.h>
-#include <shlobj.h>
 
 #include <string>
 #include <vector>
 
 #include "core/qbuffer.h"
 #include "documents/docx_writer.h"
+#include "gui_harness.h"
 #include "main_window_fixture.h"
+#include "shell_drop.h"
 #include "store/card_operations.h"
 #include "store/card_tree.h"
 
 namespace apptest {
 namespace {
-
-// The drop the shell hands a window: a DROPFILES header followed by the wide
-// paths, each ended by a zero, and one more zero at the end.
-HDROP ShellDrop(const std::vector<std::wstring>& paths) {
-    size_t characters = 1;
-    for (const auto& path : paths) characters += path.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GHND | GMEM_SHARE, sizeof(DROPFILES) + characters * sizeof(wchar_t));
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->pt = {40, 40};
-    header->fNC = FALSE;
-    header->fWide = TRUE;
-    wchar_t* names = reinterpret_cast<wchar_t*>(header + 1);
-    for (const auto& path : paths) {
-        wcscpy(names, path.c_str());
-        names += path.size() + 1;
-    }
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
 
 // A file under the temporary folder with the given bytes, removed afterwards.
 class ScratchFile {
@@ -93,7 +74,7 @@ class DropTest : public MainWindowTest {
 protected:
     // As the shell sends it; the window releases the drop.
     void Drop(const std::vector<std::wstring>& paths) {
-        SendMessageW(window->GetHandle(), WM_DROPFILES, reinterpret_cast<WPARAM>(ShellDrop(paths)), 0);
+        SendMessageW(window->GetHandle(), WM_DROPFILES, reinterpret_cast<WPARAM>(guitest::MakeShellDrop(paths)), 0);
     }
     std::vector<std::wstring> TopLevelTitles() {
         CardTreeView& tree = window->GetCardTree();
@@ -316,12 +297,56 @@ TEST_F(DropTest, APictureDroppedOnAnEditorGoesInAtTheCaretAndMakesNoCard) {
     page->GetEditor().SetText(L"");
     page->GetEditor().SetModified(false);
 
-    SendMessageW(edit, WM_DROPFILES, reinterpret_cast<WPARAM>(ShellDrop({text.Path(), picture.Path()})), 0);
+    SendMessageW(edit, WM_DROPFILES, reinterpret_cast<WPARAM>(guitest::MakeShellDrop({text.Path(), picture.Path()})), 0);
     EXPECT_EQ(ObjectCount(edit), 1);
     EXPECT_EQ(EditorText().substr(0, 9), L"inserted ");
     EXPECT_TRUE(page->IsModified());
     EXPECT_EQ(TopLevelTitles(), titles);
     EXPECT_TRUE(prompts.messages.empty());
+}
+
+// A page that takes no typing takes no dropped file either: with no database
+// nothing could save it, and a card the editor refused to show must stay as
+// it is, so what was dropped would only be shown and then lost.
+TEST_F(DropTest, AFileDroppedOnAnEditorThatTakesNoTypingChangesNothing) {
+    ScratchFile text(L"vorlen-drop-on-read-only.txt", "inserted ");
+    ScratchFile picture(L"vorlen-drop-on-read-only.png", SmallPng());
+    CardFile cards(L"vorlen-drop-on-refused.data");
+    std::string deep = "{\\rtf1\\ansi ";
+    for (int i = 0; i < 40; ++i) deep += "{\\b ";
+    deep += "deep" + std::string(40, '}');
+    {
+        CardDatabase database;
+        database.openFile(cards.Path().c_str());
+        kiln::qstd::QBuffer rtf;
+        rtf.Append(deep.data(), static_cast<unsigned>(deep.size()));
+        database.saveCardContent(L"deep", rtf, cards.journal);
+    }
+    for (bool refusedCard : {false, true}) {
+        SCOPED_TRACE(refusedCard ? "a refused card" : "no database");
+        if (refusedCard) {
+            Start(cards.Path());
+            ASSERT_TRUE(window->GetCardTree().SelectItem(window->RevealCard(cards.journal)));
+        } else {
+            Start();
+        }
+        EditorPage* page = window->GetTabs().GetActiveEditor();
+        ASSERT_NE(page, nullptr);
+        const HWND edit = page->GetEditor().GetHandle();
+        const std::wstring before = EditorText();
+        const bool modifiedBefore = page->IsModified();
+        SendMessageW(edit, WM_DROPFILES, reinterpret_cast<WPARAM>(guitest::MakeShellDrop({text.Path(), picture.Path()})),
+                     0);
+        EXPECT_EQ(EditorText(), before);
+        EXPECT_EQ(ObjectCount(edit), 0);
+        EXPECT_EQ(page->IsModified(), modifiedBefore);
+        window.reset();
+        guitest::DrainQuit();
+    }
+    CardDatabase database;
+    database.openFile(cards.Path().c_str());
+    const kiln::qstd::QBuffer stored = store::loadCardContent(database, cards.journal);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(stored.GetData()), stored.GetCount()), deep);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "gui_harness.h"
 #include "main_window_fixture.h"
 #include "resources/command_ids.h"
 #include "store/card_database.h"
@@ -48,21 +49,12 @@ protected:
     // Takes the window's messages until the results for text are all in;
     // false after ten seconds.
     bool WaitForResults(const wchar_t* text) {
-        const DWORD start = GetTickCount();
-        while (GetTickCount() - start < 10000) {
-            Pump();
-            if (window->GetSearchPanel().GetShownText() == kiln::qstd::QString(text)) return true;
-            Sleep(5);
-        }
-        return false;
+        return guitest::PumpUntil(
+            [&] { return window->GetSearchPanel().GetShownText() == kiln::qstd::QString(text); }, 10000);
     }
-
-    static void Pump() {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+    bool SearchFor(const wchar_t* text) {
+        Type(text);
+        return WaitForResults(text);
     }
 
     std::vector<std::wstring> Titles() const {
@@ -85,13 +77,7 @@ protected:
     // Takes the window's messages until the list shows wanted; false after
     // ten seconds.
     bool WaitForTitles(const std::vector<std::wstring>& wanted) {
-        const DWORD start = GetTickCount();
-        while (GetTickCount() - start < 10000) {
-            Pump();
-            if (Titles() == wanted) return true;
-            Sleep(5);
-        }
-        return false;
+        return guitest::PumpUntil([&] { return Titles() == wanted; }, 10000);
     }
 
     void Choose(int index) {
@@ -110,6 +96,11 @@ protected:
         return range;
     }
     HWND Editor() { return window->GetTabs().GetActiveEditor()->GetEditor().GetHandle(); }
+    // As if the user selected from..to in the shown card and typed text.
+    void TypeIntoEditor(LONG from, LONG to, const wchar_t* text) {
+        SendMessageW(Editor(), EM_SETSEL, from, to);
+        SendMessageW(Editor(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+    }
 
     CardId first = 0;
     CardId second = 0;
@@ -142,7 +133,7 @@ TEST_F(SearchPanelTest, EveryChangeOfTheTextSearchesAndAnEmptyTextEmptiesTheList
     Type(L"");
     EXPECT_TRUE(Titles().empty());
     Sleep(200);
-    Pump();
+    guitest::PumpPending();
     EXPECT_TRUE(Titles().empty());
     EXPECT_TRUE(window->GetSearchPanel().GetShownText().IsEmpty());
 }
@@ -153,11 +144,10 @@ TEST_F(SearchPanelTest, AResultOfAnOlderTextIsNeverShown) {
     // Each change asks before the window has taken any answer.
     Type(L"needle");
     Type(L"needle and");
-    Type(L"Ideas");
-    ASSERT_TRUE(WaitForResults(L"Ideas"));
+    ASSERT_TRUE(SearchFor(L"Ideas"));
     EXPECT_EQ(Titles(), std::vector<std::wstring>{L"Ideas"});
     Sleep(300);
-    Pump();
+    guitest::PumpPending();
     EXPECT_EQ(Titles(), std::vector<std::wstring>{L"Ideas"});
     EXPECT_STREQ(window->GetSearchPanel().GetShownText().c_str(), L"Ideas");
 
@@ -165,15 +155,14 @@ TEST_F(SearchPanelTest, AResultOfAnOlderTextIsNeverShown) {
     Type(L"needle");
     Type(L"");
     Sleep(300);
-    Pump();
+    guitest::PumpPending();
     EXPECT_TRUE(Titles().empty());
 }
 
 TEST_F(SearchPanelTest, AChosenResultIsShownWithItsTextSelectedAndF3FindsTheNext) {
     CardFile cards(L"vorlen-search-choose.data");
     OpenWithPanel(cards);
-    Type(L"needle");
-    ASSERT_TRUE(WaitForResults(L"needle"));
+    ASSERT_TRUE(SearchFor(L"needle"));
     Choose(0);
     EXPECT_STREQ(window->GetTabs().GetTab(0).title.c_str(), L"First");
     EXPECT_EQ(window->GetTabs().GetTab(0).value, first);
@@ -190,11 +179,9 @@ TEST_F(SearchPanelTest, AChosenResultIsShownWithItsTextSelectedAndF3FindsTheNext
 TEST_F(SearchPanelTest, TheEditsOfAResultAreSavedIntoItsCardBeforeLeavingIt) {
     CardFile cards(L"vorlen-search-save.data");
     OpenWithPanel(cards);
-    Type(L"needle");
-    ASSERT_TRUE(WaitForResults(L"needle"));
+    ASSERT_TRUE(SearchFor(L"needle"));
     Choose(1);
-    SendMessageW(Editor(), EM_SETSEL, 0, 0);
-    SendMessageW(Editor(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"Edited "));
+    TypeIntoEditor(0, 0, L"Edited ");
     ASSERT_TRUE(window->GetTabs().GetActiveEditor()->IsModified());
     Choose(0);
     EXPECT_EQ(cards.StoredText(second).substr(0, 17), L"Edited one needle");
@@ -205,8 +192,7 @@ TEST_F(SearchPanelTest, TheEditsOfAResultAreSavedIntoItsCardBeforeLeavingIt) {
 TEST_F(SearchPanelTest, TheArrowsInTheBoxWalkTheResultsAndEscapeClosesThePanel) {
     CardFile cards(L"vorlen-search-keys.data");
     OpenWithPanel(cards);
-    Type(L"needle");
-    ASSERT_TRUE(WaitForResults(L"needle"));
+    ASSERT_TRUE(SearchFor(L"needle"));
     SendMessageW(Box(), WM_KEYDOWN, VK_DOWN, 1);
     EXPECT_EQ(window->GetTabs().GetTab(0).value, first);
     SendMessageW(Box(), WM_KEYDOWN, VK_DOWN, 1);
@@ -249,7 +235,7 @@ TEST_F(SearchPanelTest, ClosingTheDatabaseWhileASearchRunsIsSafe) {
     Type(L"needle");
     Command(IDM_CLOSE_DATABASE);
     Sleep(300);
-    Pump();
+    guitest::PumpPending();
     EXPECT_FALSE(window->IsDatabaseOpen());
     EXPECT_TRUE(Titles().empty());
     EXPECT_TRUE(prompts.messages.empty());
@@ -296,7 +282,7 @@ TEST_F(SearchPanelTest, ClosingTheDatabaseClosesThePanelAndNoResultOfItsFileArri
 
         Command(c.command);
         Sleep(300);
-        Pump();
+        guitest::PumpPending();
         EXPECT_EQ(window->IsDatabaseOpen(), c.opensAnother);
         EXPECT_FALSE(window->IsSearchPanelShown());
         EXPECT_FALSE(IsWindowVisible(window->GetSearchPanel().GetHandle()));
@@ -315,8 +301,7 @@ TEST_F(SearchPanelTest, ClosingTheDatabaseClosesThePanelAndNoResultOfItsFileArri
 TEST_F(SearchPanelTest, DeletingOrRenamingCardsRefreshesTheResults) {
     CardFile cards(L"vorlen-search-refresh.data");
     OpenWithPanel(cards);
-    Type(L"needle");
-    ASSERT_TRUE(WaitForResults(L"needle"));
+    ASSERT_TRUE(SearchFor(L"needle"));
     ASSERT_EQ(Titles(), (std::vector<std::wstring>{L"First", L"Second"}));
 
     Command(IDC_SEARCH_PANEL);
@@ -345,18 +330,14 @@ TEST_F(SearchPanelTest, DeletingOrRenamingCardsRefreshesTheResults) {
 TEST_F(SearchPanelTest, TheEditsOfTheShownResultAreSearchedToo) {
     CardFile cards(L"vorlen-search-edited.data");
     OpenWithPanel(cards);
-    Type(L"needle");
-    ASSERT_TRUE(WaitForResults(L"needle"));
+    ASSERT_TRUE(SearchFor(L"needle"));
     Choose(1);
-    SendMessageW(Editor(), EM_SETSEL, 0, -1);
-    SendMessageW(Editor(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"a haystack"));
+    TypeIntoEditor(0, -1, L"a haystack");
     ASSERT_TRUE(window->GetTabs().GetActiveEditor()->IsModified());
 
-    Type(L"haystack");
-    ASSERT_TRUE(WaitForResults(L"haystack"));
+    ASSERT_TRUE(SearchFor(L"haystack"));
     EXPECT_EQ(Titles(), std::vector<std::wstring>{L"Second"});
-    Type(L"needle");
-    ASSERT_TRUE(WaitForResults(L"needle"));
+    ASSERT_TRUE(SearchFor(L"needle"));
     EXPECT_EQ(Titles(), std::vector<std::wstring>{L"First"});
     EXPECT_EQ(cards.StoredText(second).substr(0, 10), L"a haystack");
     EXPECT_TRUE(prompts.messages.empty());
@@ -368,11 +349,9 @@ TEST_F(SearchPanelTest, TheEditsOfTheShownResultAreSearchedToo) {
 TEST_F(SearchPanelTest, AResultWhoseEditsCannotBeSavedKeepsThemWhenAnotherIsChosen) {
     CardFile cards(L"vorlen-search-refused.data");
     OpenWithPanel(cards);
-    Type(L"needle");
-    ASSERT_TRUE(WaitForResults(L"needle"));
+    ASSERT_TRUE(SearchFor(L"needle"));
     Choose(1);
-    SendMessageW(Editor(), EM_SETSEL, 0, 0);
-    SendMessageW(Editor(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"Edited "));
+    TypeIntoEditor(0, 0, L"Edited ");
     {
         CardDatabase other;
         other.openFile(cards.Path().c_str());
@@ -408,8 +387,7 @@ TEST_F(SearchPanelTest, AnEncipheredDatabaseIsSearchedWithItsPassword) {
     Start(cards.Path());
     ASSERT_TRUE(window->IsDatabaseOpen());
     Command(IDC_SEARCH_PANEL);
-    Type(L"Ideas");
-    ASSERT_TRUE(WaitForResults(L"Ideas"));
+    ASSERT_TRUE(SearchFor(L"Ideas"));
     EXPECT_EQ(Titles(), std::vector<std::wstring>{L"Ideas"});
     EXPECT_TRUE(prompts.messages.empty());
 }

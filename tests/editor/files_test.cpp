@@ -3,11 +3,11 @@
 
 #include <ole2.h>
 #include <richole.h>
-#include <shlobj.h>
 
 #include "app/card_content_file.h"
 #include "core/qerror.h"
 #include "editor_fixture.h"
+#include "shell_drop.h"
 #include "zip_builder.h"
 
 namespace editortest {
@@ -96,23 +96,6 @@ TEST_F(EditorTest, APictureBecomesAnEmbeddedObjectThatTheRtfCarries) {
     }
 }
 
-// The drop the shell hands a window, for these paths.
-HDROP MakeDrop(const std::vector<std::wstring>& paths) {
-    size_t characters = 1;
-    for (const auto& path : paths) characters += path.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + characters * sizeof(wchar_t));
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    wchar_t* names = reinterpret_cast<wchar_t*>(header + 1);
-    for (const auto& path : paths) {
-        wcscpy(names, path.c_str());
-        names += path.size() + 1;
-    }
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
-
 TEST_F(EditorTest, DroppedFilesAreInsertedByTheirExtension) {
     ScratchFile text(std::string("T\0X\0T\0", 6), L".TXT");
     ScratchFile rtf("{\\rtf1\\ansi {\\b RTF}}", L".rtf");
@@ -127,7 +110,7 @@ TEST_F(EditorTest, DroppedFilesAreInsertedByTheirExtension) {
         drop.nmhdr.hwndFrom = Edit();
         drop.nmhdr.idFrom = EditorPage::kEditorId;
         drop.nmhdr.code = EN_DROPFILES;
-        drop.hDrop = MakeDrop(paths);
+        drop.hDrop = guitest::MakeShellDrop(paths);
         SendMessageW(page.GetHandle(), WM_NOTIFY, EditorPage::kEditorId, reinterpret_cast<LPARAM>(&drop));
     };
     dropOnEditor({text.Path()});

@@ -10,7 +10,6 @@
 // later: on the main window, or with -editor on the active editor.
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include <cwchar>
 #include <string>
@@ -20,6 +19,7 @@
 #include "app/card_app.h"
 #include "app/product.h"
 #include "core/qerror.h"
+#include "shell_drop.h"
 
 namespace {
 
@@ -27,24 +27,6 @@ struct Step {
     bool onEditor = false;
     std::vector<std::wstring> paths;
 };
-
-HDROP ShellDrop(const std::vector<std::wstring>& paths) {
-    size_t characters = 1;
-    for (const auto& path : paths) characters += path.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GHND | GMEM_SHARE, sizeof(DROPFILES) + characters * sizeof(wchar_t));
-    if (!memory) return nullptr;
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->pt = {20, 20};
-    header->fWide = TRUE;
-    wchar_t* names = reinterpret_cast<wchar_t*>(header + 1);
-    for (const auto& path : paths) {
-        wcscpy(names, path.c_str());
-        names += path.size() + 1;
-    }
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
 
 BOOL CALLBACK FindVisibleEditor(HWND window, LPARAM lParam) {
     wchar_t name[64] = {};
@@ -63,7 +45,7 @@ void DropInTurn(std::vector<Step> steps, DWORD interval) {
             EnumChildWindows(target, FindVisibleEditor, reinterpret_cast<LPARAM>(&editor));
             target = editor;
         }
-        const HDROP drop = target ? ShellDrop(step.paths) : nullptr;
+        const HDROP drop = target ? guitest::MakeShellDrop(step.paths) : nullptr;
         if (drop && !PostMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0)) GlobalFree(drop);
     }
 }
