@@ -4,13 +4,16 @@
 
 #include "core/qbuffer.h"
 #include "core/qerror.h"
+#include "documents/com_ptr.h"
 #include "documents/xml_part_text.h"
+#include "documents/zip_entry_stream.h"
 #include "zip/qzipreader.h"
 
 using kiln::qstd::QBuffer;
 using kiln::qstd::QError;
 using kiln::qstd::QString;
 using kiln::qzip::QZFileItem;
+using kiln::qzip::QZipEntryReader;
 using kiln::qzip::QZipReader;
 
 namespace {
@@ -20,45 +23,41 @@ enum class Probe { Absent, Extracted, Failed };
 const uint64_t kLargestPart = 256u << 20;
 
 // Absent and damaged are told apart: a package without a main document may
-// be another kind, but a main document that cannot be decompressed is a
-// damaged file, not an empty one.
-Probe ExtractPart(QZipReader& reader, const wchar_t* name, QBuffer& part) {
-    QZFileItem item;
+// be another kind, but a main document that cannot be read is a damaged
+// file, not an empty one.
+Probe FindPart(QZipReader& reader, const wchar_t* name, QZFileItem& item) {
     if (!reader.GetTree().Find(name, item)) {
         return Probe::Absent;
     }
-    // The part is unpacked whole, and no larger than its directory entry
-    // says: a size beyond what any card's text needs is refused before a
-    // byte of memory is taken for it.
+    // The part is unpacked as the parser reads it, yet a part beyond any
+    // card's text would take minutes to read through: it is refused first.
     if (item.uncompressedSize > kLargestPart) {
         throw QError(L"The document is too large to read: its text part unpacks to more than 256 MB.");
     }
-    part.RemoveAll();
-    return reader.Extract(name, part) ? Probe::Extracted : Probe::Failed;
+    return Probe::Extracted;
 }
 
 // The one part whose text the package gives. Only the first sheet or slide
 // is read: no further sheets or slides, no shared strings (cells that refer
-// to them contribute their index numbers), no relationships.
-Probe ChoosePart(QZipReader& reader, QBuffer& part) {
-    const Probe document = ExtractPart(reader, L"word/document.xml", part);
+// to them contribute their index numbers), no relationships. A sheet or
+// slide is looked for only when its package's main part can be read.
+Probe ChoosePart(QZipReader& reader, QZFileItem& part) {
+    const Probe document = FindPart(reader, L"word/document.xml", part);
     if (document != Probe::Absent) {
         return document;
     }
-    const Probe workbook = ExtractPart(reader, L"xl/workbook.xml", part);
-    if (workbook == Probe::Failed) {
-        return Probe::Failed;
+    const struct {
+        const wchar_t* main;
+        const wchar_t* first;
+    } kinds[] = {{L"xl/workbook.xml", L"xl/worksheets/sheet1.xml"}, {L"ppt/presentation.xml", L"ppt/slides/slide1.xml"}};
+    for (const auto& kind : kinds) {
+        QZFileItem main;
+        if (FindPart(reader, kind.main, main) == Probe::Absent) continue;
+        QBuffer mainPart;
+        if (!reader.Extract(kind.main, mainPart)) return Probe::Failed;
+        return FindPart(reader, kind.first, part) == Probe::Extracted ? Probe::Extracted : Probe::Failed;
     }
-    if (workbook == Probe::Extracted) {
-        return ExtractPart(reader, L"xl/worksheets/sheet1.xml", part) == Probe::Extracted ? Probe::Extracted
-                                                                                        : Probe::Failed;
-    }
-    const Probe presentation = ExtractPart(reader, L"ppt/presentation.xml", part);
-    if (presentation == Probe::Extracted) {
-        return ExtractPart(reader, L"ppt/slides/slide1.xml", part) == Probe::Extracted ? Probe::Extracted
-                                                                                     : Probe::Failed;
-    }
-    return presentation;
+    return Probe::Absent;
 }
 
 }  // namespace
@@ -66,18 +65,24 @@ Probe ChoosePart(QZipReader& reader, QBuffer& part) {
 bool ExtractOfficeText(const QString& path, QString& text) {
     text = QString();
     try {
-        QBuffer part;
         QZipReader reader;
         if (!reader.Open(path) || !reader.ReadDirectory()) {
             return false;
         }
-        const Probe chosen = ChoosePart(reader, part);
-        reader.Close();
-        if (chosen == Probe::Failed) {
+        QZFileItem item;
+        const Probe chosen = ChoosePart(reader, item);
+        if (chosen == Probe::Absent) {
+            // A package of none of the three kinds: no text.
+            return true;
+        }
+        QZipEntryReader entry;
+        if (chosen == Probe::Failed || !reader.OpenEntry(item, entry)) {
             return false;
         }
-        // A package of none of the three kinds leaves the part empty: no text.
-        return XmlPartToText(part.GetData(), part.GetCount(), text);
+        reader.Close();
+        ComPtr<IStream> stream;
+        stream.Attach(CreateZipEntryStream(entry));
+        return XmlStreamToText(stream.Get(), item.uncompressedSize, text);
     } catch (const std::bad_alloc&) {
         return false;
     }

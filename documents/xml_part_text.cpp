@@ -107,8 +107,16 @@ bool XmlPartToText(const unsigned char* bytes, unsigned length, QString& text) {
     }
     ComPtr<IStream> stream;
     stream.Attach(SHCreateMemStream(bytes, length));
+    return stream && XmlStreamToText(stream.Get(), length, text);
+}
+
+bool XmlStreamToText(IStream* input, uint64_t length, QString& text) {
+    text = QString();
+    if (length == 0) {
+        return true;
+    }
     ComPtr<IXmlReader> reader;
-    if (!stream || !CreateXmlReaderOn(stream.Get(), reader)) {
+    if (!CreateXmlReaderOn(input, reader)) {
         return false;
     }
     try {
@@ -118,7 +126,7 @@ bool XmlPartToText(const unsigned char* bytes, unsigned length, QString& text) {
         // reports more is going round in circles (one was seen repeating an
         // empty text node forever at a cut-off end); that is a fault in the
         // part like any other.
-        uint64_t nodesLeft = static_cast<uint64_t>(length) + 16;
+        uint64_t nodesLeft = length + 16;
         HRESULT read;
         bool rooted = false;
         while ((read = reader->Read(&type)) == S_OK) {
@@ -128,9 +136,9 @@ bool XmlPartToText(const unsigned char* bytes, unsigned length, QString& text) {
             rooted = rooted || type == XmlNodeType_Element;
         }
         // S_FALSE is the end of the input. Anything else is XML the parser
-        // cannot read (too deep, a document type, cut off): its text is not
-        // the document's, and part of it would pass for all. Nor is input
-        // without a single element (zeros, binary) a document.
+        // cannot read (too deep, a document type, cut off, damaged data): its
+        // text is not the document's, and part of it would pass for all. Nor
+        // is input without a single element (zeros, binary) a document.
         if (read != S_FALSE || !rooted) return false;
         text = gathered.ToString();
         return true;

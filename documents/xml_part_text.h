@@ -1,5 +1,9 @@
 #pragma once
 
+#include <objidl.h>
+
+#include <cstdint>
+
 #include "core/qstring.h"
 
 // The text of one XML part of an Office package: the content of text nodes,
@@ -14,3 +18,7 @@
 const unsigned kLongestOfficeText = 32000000;
 
 bool XmlPartToText(const unsigned char* bytes, unsigned length, kiln::qstd::QString& text);
+
+// The same for a part read from a stream as the parser pulls it; length is
+// the part's size, which bounds the nodes it can hold.
+bool XmlStreamToText(IStream* input, uint64_t length, kiln::qstd::QString& text);

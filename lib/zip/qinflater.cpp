@@ -123,144 +123,240 @@ InflateStatus DecodeFailure(int result) {
     return result == -1 ? InflateStatus::InputExhausted : InflateStatus::CodeTooLong;
 }
 
-class Decoder {
-public:
-    Decoder(unsigned char* dest, size_t room, const unsigned char* src, size_t srcLength)
-        : start(dest), out(dest), outEnd(dest + room), input(src, srcLength) {}
+}  // namespace
 
-    InflateStatus Run(const QHuffmanTree& fixedLiterals, const QHuffmanTree& fixedDistances) {
-        for (;;) {
-            unsigned last;
-            unsigned type;
-            if (!input.Bits(1, last) || !input.Bits(2, type)) {
-                return InflateStatus::InputExhausted;
+// Everything a decode needs between two reads: where the input is, which
+// block it is in, a match not yet copied out, and the last 32 KB of output
+// that matches refer back to.
+struct QInflateStream::State {
+    enum class Phase { BlockHeader, Stored, Codes, Finished };
+
+    State(const unsigned char* src, size_t srcLength) : input(src, srcLength) {}
+
+    BitInput input;
+    Phase phase = Phase::BlockHeader;
+    bool anyBlock = false;
+    bool lastBlock = false;
+    size_t storedLeft = 0;
+    const QHuffmanTree* literals = nullptr;
+    const QHuffmanTree* distances = nullptr;
+    QHuffmanTree dynamicLiterals;
+    QHuffmanTree dynamicDistances;
+    size_t matchLeft = 0;
+    size_t matchDistance = 0;
+    uint64_t total = 0;
+    InflateStatus failure = InflateStatus::Ok;
+    unsigned char window[WindowSize];
+};
+
+QInflateStream::QInflateStream(const QInflater& inflater, const unsigned char* src, size_t srcLength)
+    : fixedLiterals(inflater.fixedLiterals), fixedDistances(inflater.fixedDistances),
+      state(new State(src, srcLength)) {}
+
+QInflateStream::~QInflateStream() = default;
+
+bool QInflateStream::Finished() const {
+    return state->phase == State::Phase::Finished;
+}
+
+void QInflateStream::Emit(unsigned char byte, unsigned char* dest, size_t& produced) {
+    dest[produced++] = byte;
+    state->window[state->total++ & (WindowSize - 1)] = byte;
+}
+
+InflateStatus QInflateStream::Read(unsigned char* dest, size_t room, size_t& produced) {
+    produced = 0;
+    if (state->failure == InflateStatus::Ok) state->failure = Decode(dest, room, produced);
+    return state->failure;
+}
+
+InflateStatus QInflateStream::Decode(unsigned char* dest, size_t room, size_t& produced) {
+    State& s = *state;
+    while (produced < room) {
+        switch (s.phase) {
+        case State::Phase::Finished: return InflateStatus::Ok;
+        case State::Phase::BlockHeader: {
+            // Decoding ends after the final block, or cleanly where the input
+            // ends between two blocks.
+            if (s.anyBlock && (s.lastBlock || s.input.NoBytesLeft())) {
+                s.phase = State::Phase::Finished;
+                return InflateStatus::Ok;
             }
-            InflateStatus status;
-            if (type == 0) {
-                status = Stored();
-            } else if (type == 1) {
-                status = Codes(fixedLiterals, fixedDistances);
-            } else if (type == 2) {
-                status = Dynamic();
-            } else {
-                status = InflateStatus::BadBlockType;
-            }
-            if (status != InflateStatus::Ok || last || input.NoBytesLeft()) {
-                return status;
-            }
+            const InflateStatus status = BlockHeader();
+            if (status != InflateStatus::Ok) return status;
+            break;
+        }
+        case State::Phase::Stored: {
+            size_t n = room - produced;
+            if (n > s.storedLeft) n = s.storedLeft;
+            const unsigned char* from = s.input.TakeBytes(n);
+            for (size_t i = 0; i < n; ++i) Emit(from[i], dest, produced);
+            s.storedLeft -= n;
+            if (s.storedLeft == 0) s.phase = State::Phase::BlockHeader;
+            break;
+        }
+        case State::Phase::Codes: {
+            const InflateStatus status = Codes(dest, room, produced);
+            if (status != InflateStatus::Ok) return status;
+            break;
+        }
         }
     }
+    return InflateStatus::Ok;
+}
 
-    size_t Produced() const { return static_cast<size_t>(out - start); }
-
-private:
-    InflateStatus Stored() {
-        input.DropPartialByte();
-        if (input.BytesLeft() < 4) {
-            return InflateStatus::InputExhausted;
-        }
-        const unsigned char* header = input.TakeBytes(4);
-        const unsigned length = header[0] | (header[1] << 8);
-        const unsigned complement = header[2] | (header[3] << 8);
-        if (length != (~complement & 0xFFFFu)) {
-            return InflateStatus::StoredLengthMismatch;
-        }
-        if (input.BytesLeft() < length) {
-            return InflateStatus::InputExhausted;
-        }
-        if (static_cast<size_t>(outEnd - out) < length) {
-            return InflateStatus::OutputFull;
-        }
-        memcpy(out, input.TakeBytes(length), length);
-        out += length;
+InflateStatus QInflateStream::BlockHeader() {
+    State& s = *state;
+    unsigned last;
+    unsigned type;
+    if (!s.input.Bits(1, last) || !s.input.Bits(2, type)) {
+        return InflateStatus::InputExhausted;
+    }
+    s.anyBlock = true;
+    s.lastBlock = last != 0;
+    if (type == 0) return StoredHeader();
+    if (type == 1) {
+        s.literals = &fixedLiterals;
+        s.distances = &fixedDistances;
+        s.phase = State::Phase::Codes;
         return InflateStatus::Ok;
     }
+    if (type == 2) return DynamicHeader();
+    return InflateStatus::BadBlockType;
+}
 
-    InflateStatus Dynamic() {
-        unsigned literalCount;
-        unsigned distanceCount;
-        unsigned codeLengthCount;
-        if (!input.Bits(5, literalCount) || !input.Bits(5, distanceCount) || !input.Bits(4, codeLengthCount)) {
+InflateStatus QInflateStream::StoredHeader() {
+    State& s = *state;
+    s.input.DropPartialByte();
+    if (s.input.BytesLeft() < 4) {
+        return InflateStatus::InputExhausted;
+    }
+    const unsigned char* header = s.input.TakeBytes(4);
+    const unsigned length = header[0] | (header[1] << 8);
+    const unsigned complement = header[2] | (header[3] << 8);
+    if (length != (~complement & 0xFFFFu)) {
+        return InflateStatus::StoredLengthMismatch;
+    }
+    if (s.input.BytesLeft() < length) {
+        return InflateStatus::InputExhausted;
+    }
+    s.storedLeft = length;
+    s.phase = length ? State::Phase::Stored : State::Phase::BlockHeader;
+    return InflateStatus::Ok;
+}
+
+InflateStatus QInflateStream::DynamicHeader() {
+    BitInput& input = state->input;
+    unsigned literalCount;
+    unsigned distanceCount;
+    unsigned codeLengthCount;
+    if (!input.Bits(5, literalCount) || !input.Bits(5, distanceCount) || !input.Bits(4, codeLengthCount)) {
+        return InflateStatus::InputExhausted;
+    }
+    literalCount += 257;
+    distanceCount += 1;
+    codeLengthCount += 4;
+
+    uint8_t codeLengthLengths[19] = {};
+    for (unsigned i = 0; i < codeLengthCount; ++i) {
+        unsigned length;
+        if (!input.Bits(3, length)) {
             return InflateStatus::InputExhausted;
         }
-        literalCount += 257;
-        distanceCount += 1;
-        codeLengthCount += 4;
+        codeLengthLengths[CodeLengthOrder[i]] = static_cast<uint8_t>(length);
+    }
+    QHuffmanTree codeLengths;
+    codeLengths.Build(codeLengthLengths, 19);
 
-        uint8_t codeLengthLengths[19] = {};
-        for (unsigned i = 0; i < codeLengthCount; ++i) {
-            unsigned length;
-            if (!input.Bits(3, length)) {
-                return InflateStatus::InputExhausted;
-            }
-            codeLengthLengths[CodeLengthOrder[i]] = static_cast<uint8_t>(length);
+    // At most 288 literal/length and 32 distance lengths.
+    uint8_t lengths[320];
+    const unsigned total = literalCount + distanceCount;
+    unsigned index = 0;
+    while (index < total) {
+        const int symbol = input.Decode(codeLengths);
+        if (symbol < 0) {
+            return DecodeFailure(symbol);
         }
-        QHuffmanTree codeLengths;
-        codeLengths.Build(codeLengthLengths, 19);
-
-        // At most 288 literal/length and 32 distance lengths.
-        uint8_t lengths[320];
-        const unsigned total = literalCount + distanceCount;
-        unsigned index = 0;
-        while (index < total) {
-            const int symbol = input.Decode(codeLengths);
-            if (symbol < 0) {
-                return DecodeFailure(symbol);
-            }
-            if (symbol < 16) {
-                lengths[index++] = static_cast<uint8_t>(symbol);
-                continue;
-            }
-            uint8_t repeated = 0;
-            unsigned run;
-            bool ok;
-            if (symbol == 16) {
-                if (index == 0) {
-                    return InflateStatus::RepeatWithoutLength;
-                }
-                repeated = lengths[index - 1];
-                ok = input.Bits(2, run);
-                run += 3;
-            } else if (symbol == 17) {
-                ok = input.Bits(3, run);
-                run += 3;
-            } else {
-                ok = input.Bits(7, run);
-                run += 11;
-            }
-            if (!ok) {
-                return InflateStatus::InputExhausted;
-            }
-            if (run > total - index) {
-                return InflateStatus::LengthRunTooLong;
-            }
-            memset(lengths + index, repeated, run);
-            index += run;
+        if (symbol < 16) {
+            lengths[index++] = static_cast<uint8_t>(symbol);
+            continue;
         }
-
-        QHuffmanTree literals;
-        QHuffmanTree distances;
-        literals.Build(lengths, literalCount);
-        distances.Build(lengths + literalCount, distanceCount);
-        return Codes(literals, distances);
+        uint8_t repeated = 0;
+        unsigned run;
+        bool ok;
+        if (symbol == 16) {
+            if (index == 0) {
+                return InflateStatus::RepeatWithoutLength;
+            }
+            repeated = lengths[index - 1];
+            ok = input.Bits(2, run);
+            run += 3;
+        } else if (symbol == 17) {
+            ok = input.Bits(3, run);
+            run += 3;
+        } else {
+            ok = input.Bits(7, run);
+            run += 11;
+        }
+        if (!ok) {
+            return InflateStatus::InputExhausted;
+        }
+        if (run > total - index) {
+            return InflateStatus::LengthRunTooLong;
+        }
+        memset(lengths + index, repeated, run);
+        index += run;
     }
 
-    InflateStatus Codes(const QHuffmanTree& literals, const QHuffmanTree& distances) {
-        // Input that runs out exactly between two symbols ends the block
-        // without an error; running out inside a symbol is an error.
-        while (!input.Exhausted()) {
+    state->dynamicLiterals.Build(lengths, literalCount);
+    state->dynamicDistances.Build(lengths + literalCount, distanceCount);
+    state->literals = &state->dynamicLiterals;
+    state->distances = &state->dynamicDistances;
+    state->phase = State::Phase::Codes;
+    return InflateStatus::Ok;
+}
+
+InflateStatus QInflateStream::Codes(unsigned char* dest, size_t room, size_t& produced) {
+    State& s = *state;
+    // Worked on in locals: stores through the byte pointers could otherwise
+    // touch them as far as the compiler knows, and they would be fetched
+    // again for every byte.
+    BitInput input = s.input;
+    uint64_t total = s.total;
+    size_t at = produced;
+    size_t matchLeft = s.matchLeft;
+    unsigned char* const window = s.window;
+    const QHuffmanTree& literals = *s.literals;
+    const QHuffmanTree& distances = *s.distances;
+    auto emit = [&](unsigned char byte) {
+        dest[at++] = byte;
+        window[total++ & (WindowSize - 1)] = byte;
+    };
+    size_t nextDistance = s.matchDistance;
+    const InflateStatus status = [&]() -> InflateStatus {
+        while (at < room) {
+            if (matchLeft > 0) {
+                // Byte by byte: a match may overlap its own output, repeating the pattern.
+                emit(window[(total - nextDistance) & (WindowSize - 1)]);
+                --matchLeft;
+                continue;
+            }
+            // Input that runs out exactly between two symbols ends the block
+            // without an error; running out inside a symbol is an error.
+            if (input.Exhausted()) {
+                s.phase = State::Phase::BlockHeader;
+                return InflateStatus::Ok;
+            }
             int symbol = input.Decode(literals);
             if (symbol < 0) {
                 return DecodeFailure(symbol);
             }
             if (symbol < 256) {
-                if (out == outEnd) {
-                    return InflateStatus::OutputFull;
-                }
-                *out++ = static_cast<unsigned char>(symbol);
+                emit(static_cast<unsigned char>(symbol));
                 continue;
             }
             if (symbol == EndOfBlock) {
+                s.phase = State::Phase::BlockHeader;
                 return InflateStatus::Ok;
             }
             symbol -= 257;
@@ -284,30 +380,21 @@ private:
                 return InflateStatus::InputExhausted;
             }
             const size_t distance = Tables.distanceBase[symbol] + extra;
-
-            if (distance > static_cast<size_t>(out - start)) {
+            if (distance > total) {
                 return InflateStatus::DistanceTooFar;
             }
-            if (length > static_cast<size_t>(outEnd - out)) {
-                return InflateStatus::OutputFull;
-            }
-            // Byte by byte: a match may overlap its own output, repeating the pattern.
-            const unsigned char* from = out - distance;
-            for (size_t i = 0; i < length; ++i) {
-                out[i] = from[i];
-            }
-            out += length;
+            matchLeft = length;
+            nextDistance = distance;
         }
         return InflateStatus::Ok;
-    }
-
-    unsigned char* const start;
-    unsigned char* out;
-    unsigned char* const outEnd;
-    BitInput input;
-};
-
-}  // namespace
+    }();
+    s.input = input;
+    s.total = total;
+    s.matchLeft = matchLeft;
+    s.matchDistance = nextDistance;
+    produced = at;
+    return status;
+}
 
 QInflater::QInflater() {
     uint8_t lengths[QHuffmanTree::MaxSymbols];
@@ -329,10 +416,17 @@ InflateStatus QInflater::Inflate(unsigned char* dest, uint64_t& produced,
     if (room > SIZE_MAX || srcLength > SIZE_MAX) {
         return InflateStatus::OutputFull;
     }
-    Decoder decoder(dest, static_cast<size_t>(room), src, static_cast<size_t>(srcLength));
-    const InflateStatus status = decoder.Run(fixedLiterals, fixedDistances);
-    produced = decoder.Produced();
-    return status;
+    QInflateStream stream(*this, src, static_cast<size_t>(srcLength));
+    size_t written = 0;
+    const InflateStatus status = stream.Read(dest, static_cast<size_t>(room), written);
+    produced = written;
+    if (status != InflateStatus::Ok || stream.Finished()) return status;
+    // The room is full: one more byte means it was too small.
+    unsigned char beyond;
+    size_t more = 0;
+    const InflateStatus after = stream.Read(&beyond, 1, more);
+    if (after != InflateStatus::Ok) return after;
+    return more ? InflateStatus::OutputFull : InflateStatus::Ok;
 }
 
 }  // namespace qzip

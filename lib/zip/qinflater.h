@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "zip/qhuffman_tree.h"
 
@@ -36,8 +38,42 @@ public:
                           const unsigned char* src, uint64_t srcLength) const;
 
 private:
+    friend class QInflateStream;
     QHuffmanTree fixedLiterals;
     QHuffmanTree fixedDistances;
+};
+
+// The same decoder a piece at a time, for output too large to hold at once:
+// the compressed input stays whole in memory, the output goes out in reads
+// of any size, and only the last 32 KB of it is kept for matches to refer
+// to. After an error every further read gives it again or fails anew; the
+// decoder never leaves its buffers.
+class QInflateStream {
+public:
+    static const size_t WindowSize = 32768;
+
+    QInflateStream(const QInflater& inflater, const unsigned char* src, size_t srcLength);
+    QInflateStream(const QInflateStream&) = delete;
+    QInflateStream& operator=(const QInflateStream&) = delete;
+    ~QInflateStream();
+
+    // Writes up to room bytes at dest and says how many in produced. Ok
+    // with fewer than room bytes only at the end of the data.
+    InflateStatus Read(unsigned char* dest, size_t room, size_t& produced);
+    bool Finished() const;
+
+private:
+    struct State;
+    InflateStatus Decode(unsigned char* dest, size_t room, size_t& produced);
+    InflateStatus BlockHeader();
+    InflateStatus StoredHeader();
+    InflateStatus DynamicHeader();
+    InflateStatus Codes(unsigned char* dest, size_t room, size_t& produced);
+    void Emit(unsigned char byte, unsigned char* dest, size_t& produced);
+
+    const QHuffmanTree& fixedLiterals;
+    const QHuffmanTree& fixedDistances;
+    std::unique_ptr<State> state;
 };
 
 }  // namespace qzip

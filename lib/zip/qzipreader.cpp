@@ -2,6 +2,7 @@
 #include "zip/qzipreader.h"
 
 #include <new>
+#include <utility>
 
 #include "zip/buffer_length.h"
 #include "zip/zip_format.h"
@@ -36,7 +37,8 @@ bool QZipReader::Extract(const qstd::QString& entryPath, qstd::QBuffer& out) {
     }
 }
 
-bool QZipReader::ExtractItem(const QZFileItem& item, qstd::QBuffer& out) {
+bool QZipReader::ReadEntryData(const QZFileItem& item, qstd::QBuffer& data) {
+    data.RemoveAll();
     unsigned char header[LocalHeaderSize];
     if (!ReadAt(item.localHeaderOffset, header, LocalHeaderSize)) {
         return false;
@@ -55,35 +57,48 @@ bool QZipReader::ExtractItem(const QZFileItem& item, qstd::QBuffer& out) {
     }
     const uint32_t outSize = static_cast<uint32_t>(item.uncompressedSize);
     const uint32_t inSize = static_cast<uint32_t>(item.compressedSize);
+    if (item.compressionMethod == QZFileItem::MethodStored ? inSize != outSize
+        : item.compressionMethod != QZFileItem::MethodDeflated || outSize / MaxDeflateRatio > inSize) {
+        return false;
+    }
+    data.SetCapacity(inSize);
+    if (!ReadAt(dataOffset, data.GetData(), inSize)) {
+        return false;
+    }
+    SetBufferLength(data, inSize);
+    return true;
+}
 
-    if (item.compressionMethod == QZFileItem::MethodStored) {
-        if (inSize != outSize) {
-            return false;
-        }
-        out.RemoveAll();
-        out.SetCapacity(outSize);
-        if (!ReadAt(dataOffset, out.GetData(), outSize)) {
-            return false;
-        }
-        SetBufferLength(out, outSize);
+bool QZipReader::ExtractItem(const QZFileItem& item, qstd::QBuffer& out) {
+    qstd::QBuffer data;
+    if (!ReadEntryData(item, data)) {
+        return false;
+    }
+    if (item.uncompressedSize == 0) {
         return true;
     }
-    if (item.compressionMethod != QZFileItem::MethodDeflated || outSize / MaxDeflateRatio > inSize) {
-        return false;
+    if (item.compressionMethod == QZFileItem::MethodStored) {
+        out = std::move(data);
+        return true;
     }
-    qstd::QBuffer input;
-    input.SetCapacity(inSize);
-    if (!ReadAt(dataOffset, input.GetData(), inSize)) {
-        return false;
-    }
+    const uint32_t outSize = static_cast<uint32_t>(item.uncompressedSize);
     out.RemoveAll();
     out.SetCapacity(outSize);
     uint64_t produced = outSize;
-    const InflateStatus status = inflater.Inflate(out.GetData(), produced, input.GetData(), inSize);
+    const InflateStatus status = inflater.Inflate(out.GetData(), produced, data.GetData(), data.GetCount());
     // Data that ends early leaves the rest of the block unwritten; it must
     // never pass for content.
     SetBufferLength(out, static_cast<unsigned>(produced));
     return status == InflateStatus::Ok;
+}
+
+bool QZipReader::OpenEntry(const QZFileItem& item, QZipEntryReader& entry) {
+    qstd::QBuffer data;
+    if (!ReadEntryData(item, data)) {
+        return false;
+    }
+    entry.Start(std::move(data), item, inflater);
+    return true;
 }
 
 }  // namespace qzip

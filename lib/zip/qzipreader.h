@@ -6,6 +6,7 @@
 #include "core/qstring.h"
 #include "zip/qarcreader.h"
 #include "zip/qinflater.h"
+#include "zip/qzip_entry_reader.h"
 
 namespace kiln {
 namespace qzip {
@@ -39,6 +40,11 @@ public:
     // partial data.
     bool Extract(const qstd::QString& path, qstd::QBuffer& out);
 
+    // Prepares entry to give the item's bytes a piece at a time: only its
+    // compressed data is read now. False for an entry that cannot be read
+    // (outside the file, an unknown method, sizes no data could have).
+    bool OpenEntry(const QZFileItem& item, QZipEntryReader& entry);
+
     // Raw DEFLATE of a whole buffer. On entry `produced` is the room at dest,
     // on return the bytes written. 0 on success, -1 on a data error.
     int Inflate(unsigned char* dest, uint64_t& produced, const unsigned char* src, uint64_t srcLength) const;
@@ -52,6 +58,9 @@ private:
     bool ReadEntries();
     bool ReadEntry(uint64_t& position);
     bool ExtractItem(const QZFileItem& item, qstd::QBuffer& out);
+    // The entry's data as the archive holds it, checked as every use needs;
+    // empty for an empty entry.
+    bool ReadEntryData(const QZFileItem& item, qstd::QBuffer& data);
 
     QInflater inflater;
     DirectoryEnd directoryEnd;

@@ -37,6 +37,27 @@ Decoded Decode(const std::string& stream, size_t room) {
     return {status, out};
 }
 
+// The stream decoded in pieces of at most chunk bytes, as a reader pulls it.
+Decoded DecodeInPieces(const std::string& stream, size_t chunk) {
+    static const QInflater inflater;
+    kiln::qzip::QInflateStream pieces(inflater, reinterpret_cast<const unsigned char*>(stream.data()),
+                                      stream.size());
+    Decoded decoded{InflateStatus::Ok, ""};
+    std::string piece(chunk + 1, '\x5A');
+    for (;;) {
+        size_t produced = 0;
+        decoded.status = pieces.Read(reinterpret_cast<unsigned char*>(&piece[0]), chunk, produced);
+        EXPECT_LE(produced, chunk);
+        EXPECT_EQ('\x5A', piece[chunk]) << "wrote past the piece";
+        decoded.output.append(piece, 0, produced);
+        if (decoded.status != InflateStatus::Ok || produced < chunk) break;
+    }
+    if (decoded.status == InflateStatus::Ok) {
+        EXPECT_TRUE(pieces.Finished());
+    }
+    return decoded;
+}
+
 unsigned FirstBlockType(const std::string& stream) {
     return (static_cast<unsigned char>(stream[0]) >> 1) & 3;
 }
@@ -198,6 +219,10 @@ TEST(Inflate, DetectsEveryDataError) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(c.expected, Decode(c.stream, c.room).status);
+        // In pieces the room is unbounded; every other error is found alike.
+        if (c.expected != InflateStatus::OutputFull) {
+            EXPECT_EQ(c.expected, DecodeInPieces(c.stream, 3).status);
+        }
     }
 }
 
@@ -211,6 +236,31 @@ TEST(Inflate, ReaderReportsSuccessAsZeroAndDataErrorsAsMinusOne) {
     EXPECT_EQ(12u, produced);
     produced = sizeof(out);
     EXPECT_EQ(-1, reader.Inflate(out, produced, reinterpret_cast<const unsigned char*>(bad.data()), bad.size()));
+}
+
+// Pieces of any size, whatever the blocks, give what a whole decode gives:
+// matches reaching back across pieces and across the 32 KB window's wrap.
+TEST(Inflate, InPiecesGivesWhatAWholeDecodeGives) {
+    const std::string prose = ziptest::ProseText(200000);
+    const std::string noise = ziptest::NoiseBytes(70000);
+    const struct {
+        const char* name;
+        std::string data;
+        std::string stream;
+    } streams[] = {
+        {"reference stream", prose, ziptest::DeflateRaw(prose)},
+        {"stored, fixed, dynamic and flushed blocks", prose, DeflateInChunks(prose, 20000)},
+        {"incompressible", noise, ziptest::DeflateRaw(noise, 0)},
+        {"one long run", std::string(300000, 'r'), ziptest::DeflateRaw(std::string(300000, 'r'), 9)},
+    };
+    for (const auto& s : streams) {
+        for (size_t chunk : {size_t(1), size_t(258), size_t(4096), size_t(32768), size_t(65537), size_t(1) << 20}) {
+            SCOPED_TRACE(std::string(s.name) + ", pieces of " + std::to_string(chunk));
+            const Decoded decoded = DecodeInPieces(s.stream, chunk);
+            EXPECT_EQ(InflateStatus::Ok, decoded.status);
+            EXPECT_TRUE(decoded.output == s.data);
+        }
+    }
 }
 
 }  // namespace

@@ -54,6 +54,22 @@ public:
         return ok;
     }
 
+    // The entry through a reader of pieces of at most chunk bytes: what the
+    // XML parser of a large part gets.
+    bool ReadInPieces(const wchar_t* path, size_t chunk, std::string& out) {
+        out.clear();
+        QZFileItem item;
+        kiln::qzip::QZipEntryReader entry;
+        if (!reader.GetTree().Find(path, item) || !reader.OpenEntry(item, entry)) return false;
+        std::string piece(chunk, '\0');
+        for (;;) {
+            size_t got = 0;
+            if (!entry.Read(reinterpret_cast<unsigned char*>(&piece[0]), chunk, got)) return false;
+            if (got == 0) return true;
+            out.append(piece, 0, got);
+        }
+    }
+
     TempFile file;
     QZipReader reader;
     bool opened;
@@ -301,6 +317,18 @@ TEST(ZipExtract, CopiesStoredEntriesAndDecodesDeflatedOnes) {
     EXPECT_TRUE(archive.Extract(L"level0.bin", text));
     EXPECT_TRUE(text == noise);
     EXPECT_FALSE(archive.Extract(L"missing.xml", text));
+    // In pieces of any size, across the 32 KB that matches look back on.
+    for (size_t chunk : {size_t(1), size_t(7), size_t(4096), size_t(32768), size_t(32769), size_t(100000)}) {
+        SCOPED_TRACE(chunk);
+        EXPECT_TRUE(archive.ReadInPieces(L"stored.xml", chunk, text));
+        EXPECT_TRUE(text == prose);
+        EXPECT_TRUE(archive.ReadInPieces(L"deflated.xml", chunk, text));
+        EXPECT_TRUE(text == prose);
+        EXPECT_TRUE(archive.ReadInPieces(L"level0.bin", chunk, text));
+        EXPECT_TRUE(text == noise);
+        EXPECT_TRUE(archive.ReadInPieces(L"empty.xml", chunk, text));
+        EXPECT_EQ(text, "");
+    }
 
     // An empty entry leaves the buffer as it was; a shorter one replaces a longer one.
     QBuffer buffer;
@@ -368,6 +396,11 @@ TEST(ZipExtract, RefusesEntriesWhoseFieldsLie) {
         ASSERT_TRUE(archive.read);
         std::string text;
         EXPECT_EQ(c.ok, archive.Extract(L"entry", text));
+        if (c.ok) {
+            EXPECT_TRUE(text == c.expected);
+        }
+        // Read in pieces, a lie is found as late as the data shows it.
+        EXPECT_EQ(c.ok, archive.ReadInPieces(L"entry", 1000, text));
         if (c.ok) {
             EXPECT_TRUE(text == c.expected);
         }
