@@ -6,8 +6,11 @@
 #include "app/editor_page.h"
 #include "app/file_kinds.h"
 #include "core/qerror.h"
+#include "documents/office_text.h"
 #include "documents/plain_text_rtf.h"
+#include "documents/rtf_plain_text.h"
 #include "documents/text_file.h"
+#include "window/rtf_nesting.h"
 
 #include <utility>
 
@@ -58,6 +61,23 @@ QError HiddenEditorError() {
     return QError(message + L": " + reason, static_cast<int>(error));
 }
 
+// An RTF document becomes a card as it is, with the text the editor would
+// report for it: the editor would hold some hundred bytes per byte of it.
+// False, with content untouched, for a file that does not begin as RTF,
+// which the editor reads as best it can.
+bool ReadRtfCardContent(const QString& path, CardContent& content) {
+    QBuffer bytes;
+    if (!ReadFileBytes(path, bytes)) throw QError(FailureMessage(FileKind::Rtf, path));
+    kiln::qwin::RtfNesting nesting;
+    nesting.Feed(bytes.GetData(), bytes.GetCount());
+    kiln::qwin::RequireNestingTheEditorTakes(nesting.Deepest());
+    QString text;
+    if (!RtfPlainText(bytes.GetData(), bytes.GetCount(), text)) return false;
+    content.txt = std::move(text);
+    content.rtf = std::move(bytes);
+    return true;
+}
+
 }  // namespace
 
 void ReadCardContentFromFile(const QString& path, CardContent& content) {
@@ -74,6 +94,14 @@ void ReadCardContentFromFile(const QString& path, CardContent& content) {
         PlainTextCardForms(text, content.txt, content.rtf);
         return;
     }
+    if (kind == FileKind::Office) {
+        // The document's text is plain text: no editor is needed for it either.
+        QString text;
+        if (!ExtractOfficeText(path, text)) throw QError(FailureMessage(kind, path));
+        PlainTextCardForms(text, content.txt, content.rtf);
+        return;
+    }
+    if (kind == FileKind::Rtf && ReadRtfCardContent(path, content)) return;
     OleSession ole;
     kiln::qwin::QWindow host;
     EditorPage page;

@@ -17,7 +17,7 @@ namespace {
 
 // A string holds at most INT_MAX units; larger text is refused, not cut.
 [[noreturn]] void TooLong() {
-    throw QError(L"The text file is too large for a card.");
+    throw QError(L"The file is too large for a card.");
 }
 
 QString FromUtf16(const unsigned char* bytes, size_t count, bool bigEndian) {
@@ -45,13 +45,13 @@ QString FromMultiByte(const unsigned char* bytes, size_t count, UINT codePage) {
 
 }  // namespace
 
-bool ReadTextFile(const QString& path, QString& text) {
+bool ReadFileBytes(const QString& path, QBuffer& bytes) {
     QFile file;
     if (!file.Open(path.c_str(), QFile::modeRead | QFile::shareDenyWrite)) return false;
     const LONGLONG size = file.GetSize();
     if (size < 0) return false;
     if (static_cast<unsigned long long>(size) > std::numeric_limits<unsigned>::max() / 2) TooLong();
-    QBuffer bytes;
+    bytes.RemoveAll();
     bytes.SetCapacity(static_cast<unsigned>(size));
     unsigned char chunk[65536];
     while (bytes.GetCount() < size) {
@@ -59,6 +59,12 @@ bool ReadTextFile(const QString& path, QString& text) {
         if (read == 0) return false;
         bytes.Append(chunk, read);
     }
+    return true;
+}
+
+bool ReadTextFile(const QString& path, QString& text) {
+    QBuffer bytes;
+    if (!ReadFileBytes(path, bytes)) return false;
     const unsigned char* data = bytes.GetData();
     const size_t count = bytes.GetCount();
     const kiln::qstd::TextStart start = kiln::qstd::DetectTextStart(data, count);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/qbuffer.h"
 #include "core/qstring.h"
 
 // The text of a plain-text file, decoded as the editor decodes a dropped
@@ -8,3 +9,7 @@
 // anything else in the ANSI code page. A UTF-16 file of odd length loses its
 // last byte. False when the file cannot be opened or read.
 bool ReadTextFile(const kiln::qstd::QString& path, kiln::qstd::QString& text);
+
+// The whole file's bytes. False when it cannot be opened or read; throws
+// QError for a file larger than a card can take.
+bool ReadFileBytes(const kiln::qstd::QString& path, kiln::qstd::QBuffer& bytes);

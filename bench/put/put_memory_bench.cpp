@@ -1,5 +1,5 @@
 // The peak memory of replacing a card's content with a file's, as put does
-// it, for text and RTF files of 5 and 50 MB. Each measurement runs in a
+// it, for text, RTF and Word files of 5 and 50 MB. Each measurement runs in a
 // process of its own, since a peak never comes down.
 #include <windows.h>
 #include <psapi.h>
@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/card_content_file.h"
+#include "zip/qzipwriter.h"
 #include "core/qerror.h"
 #include "store/card_database.h"
 #include "store/card_operations.h"
@@ -21,36 +22,58 @@ std::wstring TempPath(const wchar_t* name) {
     return std::wstring(folder, length) + name;
 }
 
-// Lines of prose, as a notes file holds them; RTF adds a bold word a line.
-void WriteInput(const std::wstring& path, unsigned megabytes, bool rtf) {
+enum class Kind { Text, Rtf, Word };
+
+const wchar_t* NameOf(Kind kind) {
+    return kind == Kind::Text ? L"text" : kind == Kind::Rtf ? L"RTF" : L"Word";
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    const unsigned long long wanted = static_cast<unsigned long long>(megabytes) << 20;
-    std::string chunk;
-    if (rtf) chunk = "{\\rtf1\\ansi ";
-    unsigned long long written = 0;
-    for (unsigned line = 0; written + chunk.size() < wanted; ++line) {
-        char text[128];
-        const int n = std::snprintf(text, sizeof text, rtf ? "Line %u of the notes, {\\b with} some words.\\par\r\n"
-                                                           : "Line %u of the notes, with some words.\r\n",
-                                    line);
-        chunk.append(text, static_cast<size_t>(n));
-        if (chunk.size() >= 1 << 20) {
-            DWORD done = 0;
-            WriteFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &done, nullptr);
-            written += chunk.size();
-            chunk.clear();
-        }
-    }
-    if (rtf) chunk += "}";
     DWORD done = 0;
-    WriteFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &done, nullptr);
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
     CloseHandle(file);
 }
 
-int MeasureOne(unsigned megabytes, bool rtf) {
-    const std::wstring input = TempPath(rtf ? L"vorlen-put-bench.rtf" : L"vorlen-put-bench.txt");
+// Lines of prose, as a notes file holds them; RTF adds a bold word a line,
+// and a Word document holds them as paragraphs of its main part (the size
+// is that of the part's text, not of the packed file).
+void WriteInput(const std::wstring& path, unsigned megabytes, Kind kind) {
+    const size_t wanted = static_cast<size_t>(megabytes) << 20;
+    std::string bytes;
+    bytes.reserve(wanted + 4096);
+    if (kind == Kind::Rtf) bytes = "{\\rtf1\\ansi ";
+    if (kind == Kind::Word) bytes = "<w:document xmlns:w=\"urn:w\"><w:body>";
+    for (unsigned line = 0; bytes.size() < wanted; ++line) {
+        char text[160];
+        const char* format = kind == Kind::Rtf    ? "Line %u of the notes, {\\b with} some words.\\par\r\n"
+                             : kind == Kind::Word ? "<w:p><w:r><w:t>Line %u of the notes, with some words.</w:t></w:r></w:p>"
+                                                  : "Line %u of the notes, with some words.\r\n";
+        const int n = std::snprintf(text, sizeof text, format, line);
+        bytes.append(text, static_cast<size_t>(n));
+    }
+    if (kind == Kind::Rtf) bytes += "}";
+    if (kind != Kind::Word) return WriteBytes(path, bytes);
+    bytes += "</w:body></w:document>";
+    kiln::qzip::QZipWriter zip;
+    zip.Add("[Content_Types].xml", "<Types/>", 8, kiln::qzip::QZipWriter::Method::Stored);
+    zip.Add("word/document.xml", bytes.data(), bytes.size(), kiln::qzip::QZipWriter::Method::Deflated);
+    zip.Finish();
+    const kiln::qstd::QBuffer& packed = zip.GetBytes();
+    WriteBytes(path, std::string(reinterpret_cast<const char*>(packed.GetData()), packed.GetCount()));
+}
+
+std::wstring InputPath(Kind kind) {
+    return TempPath(kind == Kind::Rtf    ? L"vorlen-put-bench.rtf"
+                    : kind == Kind::Word ? L"vorlen-put-bench.docx"
+                                         : L"vorlen-put-bench.txt");
+}
+
+// The input is written beforehand by the parent, so that making it counts
+// in no peak.
+int MeasureOne(unsigned megabytes, Kind kind) {
+    const std::wstring input = InputPath(kind);
     const std::wstring database = TempPath(L"vorlen-put-bench.data");
-    WriteInput(input, megabytes, rtf);
     PROCESS_MEMORY_COUNTERS before = {};
     GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
     const DWORD start = GetTickCount();
@@ -62,7 +85,7 @@ int MeasureOne(unsigned megabytes, bool rtf) {
         ReadCardContentFromFile(input.c_str(), content);
         cards.saveCardContent(content.txt, content.rtf, id);
     } catch (const kiln::qstd::QError& error) {
-        std::wprintf(L"%3u MB %-4ls failed: %ls\n", megabytes, rtf ? L"RTF" : L"text", error.message.c_str());
+        std::wprintf(L"%3u MB %-4ls failed: %ls\n", megabytes, NameOf(kind), error.message.c_str());
         return 1;
     }
     const DWORD seconds10 = (GetTickCount() - start) / 100;
@@ -74,9 +97,8 @@ int MeasureOne(unsigned megabytes, bool rtf) {
     const double baseline = static_cast<double>(before.PeakWorkingSetSize) / (1 << 20);
     std::wprintf(L"%3u MB %-4ls  peak working set %6.0f MB (%5.1f x the file above the start)  "
                  L"peak private %6.0f MB  %u.%u s\n",
-                 megabytes, rtf ? L"RTF" : L"text", peak, (peak - baseline) / megabytes,
+                 megabytes, NameOf(kind), peak, (peak - baseline) / megabytes,
                  static_cast<double>(after.PeakPagefileUsage) / (1 << 20), seconds10 / 10, seconds10 % 10);
-    DeleteFileW(input.c_str());
     DeleteFileW(database.c_str());
     return 0;
 }
@@ -100,9 +122,24 @@ int RunChild(const wchar_t* arguments) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc == 3) return MeasureOne(static_cast<unsigned>(_wtoi(argv[1])), std::wcscmp(argv[2], L"rtf") == 0);
+    if (argc == 3) {
+        const Kind kind = std::wcscmp(argv[2], L"rtf") == 0    ? Kind::Rtf
+                          : std::wcscmp(argv[2], L"word") == 0 ? Kind::Word
+                                                               : Kind::Text;
+        return MeasureOne(static_cast<unsigned>(_wtoi(argv[1])), kind);
+    }
     std::wprintf(L"put: peak memory of reading a file into a card and saving it\n");
     int failures = 0;
-    for (const wchar_t* run : {L"5 text", L"50 text", L"5 rtf", L"50 rtf"}) failures += RunChild(run) != 0;
+    const struct {
+        unsigned megabytes;
+        Kind kind;
+        const wchar_t* arguments;
+    } runs[] = {{5, Kind::Text, L"5 text"}, {50, Kind::Text, L"50 text"}, {5, Kind::Rtf, L"5 rtf"},
+                {50, Kind::Rtf, L"50 rtf"},  {5, Kind::Word, L"5 word"},  {50, Kind::Word, L"50 word"}};
+    for (const auto& run : runs) {
+        WriteInput(InputPath(run.kind), run.megabytes, run.kind);
+        failures += RunChild(run.arguments) != 0;
+        DeleteFileW(InputPath(run.kind).c_str());
+    }
     return failures;
 }

@@ -51,12 +51,7 @@ bool QRichEdit::Create(QWindow* parent, int id, DWORD style) {
 bool QRichEdit::SetRtf(const unsigned char* bytes, unsigned length) {
     RtfNesting nesting;
     nesting.Feed(bytes, length);
-    if (nesting.Deepest() > kDeepestRtfNesting) {
-        qstd::QString message;
-        message.Format(L"The RTF nests its groups %u deep; the editor takes at most %u.", nesting.Deepest(),
-                       kDeepestRtfNesting);
-        throw qstd::QError(message);
-    }
+    RequireNestingTheEditorTakes(nesting.Deepest());
     // The control reads up to a terminator: a copy ends the value exactly
     // where its stored length does.
     qstd::QBuffer text;

@@ -90,13 +90,7 @@ bool QRichEdit::StreamInFile(files::QFile& file, WPARAM& flags) {
             markUtf8 = IsUtf8BeyondAscii(file);
         }
     } else {
-        const unsigned deepest = DeepestRtfNesting(file);
-        if (deepest > kDeepestRtfNesting) {
-            qstd::QString message;
-            message.Format(L"The RTF nests its groups %u deep; the editor takes at most %u.", deepest,
-                           kDeepestRtfNesting);
-            throw qstd::QError(message);
-        }
+        RequireNestingTheEditorTakes(DeepestRtfNesting(file));
     }
     file.Seek(start, files::QFile::seekBegin);
 

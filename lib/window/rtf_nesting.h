@@ -14,6 +14,10 @@ namespace qwin {
 // deeper.
 const unsigned kDeepestRtfNesting = 32;
 
+// Throws QError naming the depth when a document nests deeper than the
+// editor takes.
+void RequireNestingTheEditorTakes(unsigned deepest);
+
 class RtfNesting {
 public:
     void Feed(const unsigned char* bytes, size_t count);

@@ -12,6 +12,7 @@
 #include "gui_harness.h"
 #include "main_window_fixture.h"
 #include "shell_drop.h"
+#include "test_pictures.h"
 #include "store/card_operations.h"
 #include "store/card_tree.h"
 
@@ -48,17 +49,6 @@ std::string WordDocument(const wchar_t* first, const wchar_t* second) {
     }
     const kiln::qstd::QBuffer bytes = documents::BuildDocx(document);
     return std::string(reinterpret_cast<const char*>(bytes.GetData()), bytes.GetCount());
-}
-
-// A 2 x 2 red picture.
-std::string SmallPng() {
-    const unsigned char bytes[] = {
-        0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52, 0x00,
-        0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x02, 0x08, 0x02, 0x00, 0x00, 0x00, 0xFD, 0xD4, 0x9A, 0x73, 0x00,
-        0x00, 0x00, 0x10, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9C, 0x63, 0xF8, 0xCF, 0xC0, 0x00, 0x44, 0x0C, 0x10,
-        0x0A, 0x00, 0x1F, 0xEE, 0x03, 0xFD, 0x8B, 0x5F, 0x14, 0xD4, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E,
-        0x44, 0xAE, 0x42, 0x60, 0x82};
-    return std::string(reinterpret_cast<const char*>(bytes), sizeof(bytes));
 }
 
 LONG ObjectCount(HWND edit) {
@@ -118,11 +108,11 @@ TEST_F(DropTest, EachKindOfFileBecomesATopLevelCardTitledWithItsNameOrIsIgnored)
         {L"notes.txt", "plain words", L"plain words"},
         {L"SHOUTED NOTES.TXT", "loud words", L"loud words"},
         {L"script.py", "print(1)\n", L"print(1)\r\n"},
-        {L"styled.rtf", "{\\rtf1\\ansi {\\b bold} words\\par}", L"bold words\r\n"},
+        {L"styled.rtf", "{\\rtf1\\ansi {\\b bold} words\\par}", L"bold words"},
         {L"report.docx", WordDocument(L"First paragraph", L"Second"), L"First paragraph\r\nSecond\r\n"},
         {L"wide.txt", std::string("w\0i\0d\0e\0", 8), L"wide"},
         {L"empty.txt", "", L""},
-        {L"picture.png", SmallPng(), nullptr},
+        {L"picture.png", guitest::SmallPng(), nullptr},
         {L"README", "no extension", nullptr},
         {L"archive.zip", "PK", nullptr},
     };
@@ -278,7 +268,7 @@ TEST_F(DropTest, ADatabaseFileReplacesTheOpenOneAndEndsTheDrop) {
 TEST_F(DropTest, WithoutADatabaseTheUserIsToldOnceHoweverManyFiles) {
     ScratchFile text(L"vorlen-drop-nodb.txt", "text");
     ScratchFile rtf(L"vorlen-drop-nodb.rtf", "{\\rtf1 x}");
-    ScratchFile picture(L"vorlen-drop-nodb.png", SmallPng());
+    ScratchFile picture(L"vorlen-drop-nodb.png", guitest::SmallPng());
     Start();
     Drop({text.Path(), rtf.Path(), picture.Path()});
     EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{L"Create a database first!"});
@@ -288,7 +278,7 @@ TEST_F(DropTest, WithoutADatabaseTheUserIsToldOnceHoweverManyFiles) {
 
 TEST_F(DropTest, APictureDroppedOnAnEditorGoesInAtTheCaretAndMakesNoCard) {
     CardFile cards(L"vorlen-drop-editor.data");
-    ScratchFile picture(L"vorlen-drop-on-editor.png", SmallPng());
+    ScratchFile picture(L"vorlen-drop-on-editor.png", guitest::SmallPng());
     ScratchFile text(L"vorlen-drop-on-editor.txt", "inserted ");
     Start(cards.Path());
     const std::vector<std::wstring> titles = TopLevelTitles();
@@ -310,18 +300,12 @@ TEST_F(DropTest, APictureDroppedOnAnEditorGoesInAtTheCaretAndMakesNoCard) {
 // it is, so what was dropped would only be shown and then lost.
 TEST_F(DropTest, AFileDroppedOnAnEditorThatTakesNoTypingChangesNothing) {
     ScratchFile text(L"vorlen-drop-on-read-only.txt", "inserted ");
-    ScratchFile picture(L"vorlen-drop-on-read-only.png", SmallPng());
+    ScratchFile picture(L"vorlen-drop-on-read-only.png", guitest::SmallPng());
     CardFile cards(L"vorlen-drop-on-refused.data");
     std::string deep = "{\\rtf1\\ansi ";
     for (int i = 0; i < 40; ++i) deep += "{\\b ";
     deep += "deep" + std::string(40, '}');
-    {
-        CardDatabase database;
-        database.openFile(cards.Path().c_str());
-        kiln::qstd::QBuffer rtf;
-        rtf.Append(deep.data(), static_cast<unsigned>(deep.size()));
-        database.saveCardContent(L"deep", rtf, cards.journal);
-    }
+    cards.Store(cards.journal, L"deep", deep);
     for (bool refusedCard : {false, true}) {
         SCOPED_TRACE(refusedCard ? "a refused card" : "no database");
         if (refusedCard) {
@@ -343,10 +327,7 @@ TEST_F(DropTest, AFileDroppedOnAnEditorThatTakesNoTypingChangesNothing) {
         window.reset();
         guitest::DrainQuit();
     }
-    CardDatabase database;
-    database.openFile(cards.Path().c_str());
-    const kiln::qstd::QBuffer stored = store::loadCardContent(database, cards.journal);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(stored.GetData()), stored.GetCount()), deep);
+    EXPECT_EQ(cards.StoredRtf(cards.journal), deep);
 }
 
 }  // namespace

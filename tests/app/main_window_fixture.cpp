@@ -93,4 +93,19 @@ std::wstring CardFile::StoredText(CardId id) const {
     return store::loadCardText(database, id).c_str();
 }
 
+std::string CardFile::StoredRtf(CardId id) const {
+    CardDatabase database;
+    database.openFile(path.c_str());
+    const kiln::qstd::QBuffer stored = store::loadCardContent(database, id);
+    return std::string(reinterpret_cast<const char*>(stored.GetData()), stored.GetCount());
+}
+
+void CardFile::Store(CardId id, const wchar_t* txt, const std::string& rtf) const {
+    CardDatabase database;
+    database.openFile(path.c_str());
+    kiln::qstd::QBuffer bytes;
+    bytes.Append(rtf.data(), static_cast<unsigned>(rtf.size()));
+    database.saveCardContent(txt, bytes, id);
+}
+
 }  // namespace apptest

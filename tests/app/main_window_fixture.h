@@ -51,6 +51,10 @@ public:
     const std::wstring& Path() const { return path; }
     // The card's stored plain text, read from the file.
     std::wstring StoredText(CardId id) const;
+    // The card's stored RTF, byte for byte.
+    std::string StoredRtf(CardId id) const;
+    // Writes the card's content as any program might, the RTF as given.
+    void Store(CardId id, const wchar_t* txt, const std::string& rtf) const;
 
     CardId projects = 0;
     CardId ideas = 0;

@@ -172,13 +172,7 @@ TEST_F(CardTreeTest, ACardNestedDeeperThanTheEditorTakesIsRefusedAndKeptAsItIs) 
     std::string deep = "{\\rtf1\\ansi ";
     for (int i = 0; i < 49; ++i) deep += "{\\b ";
     deep += "deep text" + std::string(50, '}');
-    {
-        CardDatabase database;
-        database.openFile(cards.Path().c_str());
-        kiln::qstd::QBuffer rtf;
-        rtf.Append(deep.data(), static_cast<unsigned>(deep.size()));
-        database.saveCardContent(L"deep text", rtf, cards.journal);
-    }
+    cards.Store(cards.journal, L"deep text", deep);
     const wchar_t refusal[] =
         L"This card cannot be shown and is left as it is. The RTF nests its groups 50 deep; the editor takes at "
         L"most 32.";
@@ -210,10 +204,7 @@ TEST_F(CardTreeTest, ACardNestedDeeperThanTheEditorTakesIsRefusedAndKeptAsItIs) 
         }
         window.reset();
         guitest::DrainQuit();
-        CardDatabase database;
-        database.openFile(cards.Path().c_str());
-        const kiln::qstd::QBuffer stored = store::loadCardContent(database, cards.journal);
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(stored.GetData()), stored.GetCount()), deep);
+        EXPECT_EQ(cards.StoredRtf(cards.journal), deep);
         EXPECT_EQ(cards.StoredText(cards.journal), L"deep text");
     }
 }

@@ -200,8 +200,8 @@ LRESULT CALLBACK RefuseEveryWindow(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 TEST(CardContentFromFile, AHiddenEditorThatCannotBeMadeSaysSoNotAStaleError) {
-    // Plain text needs no editor; RTF does.
-    ScratchFile text("{\\rtf1 words}", L".rtf");
+    // Plain text and RTF need no editor; a picture does.
+    ScratchFile text(SmallBmp(), L".bmp");
     CardContent content;
     content.txt = L"kept";
     HHOOK hook = SetWindowsHookExW(WH_CBT, RefuseEveryWindow, nullptr, GetCurrentThreadId());

@@ -3,6 +3,7 @@
 
 #include "app/card_content_file.h"
 #include "editor_fixture.h"
+#include "zip_builder.h"
 
 namespace editortest {
 namespace {
@@ -33,6 +34,23 @@ protected:
         const std::string saved = Rtf();
         page.LoadRtf(reinterpret_cast<const unsigned char*>(saved.data()), static_cast<unsigned>(saved.size()));
         return Show();
+    }
+
+    // The card made from the file without the editor has the editor's text
+    // and opens looking like the editor's card.
+    void ExpectTheCardTheEditorMade(const wchar_t* path) {
+        std::wstring editorTxt;
+        const Shown expected = ByTheEditor(path, editorTxt);
+        CardContent content;
+        ReadCardContentFromFile(path, content);
+        EXPECT_EQ(std::wstring(content.txt.c_str()), editorTxt);
+        page.LoadRtf(nullptr, 0);
+        Load(content.rtf);
+        const Shown shown = Show();
+        EXPECT_EQ(shown.text, expected.text);
+        EXPECT_EQ(shown.face, expected.face);
+        EXPECT_EQ(shown.height, expected.height);
+        EXPECT_EQ(shown.colour, expected.colour);
     }
 };
 
@@ -75,19 +93,42 @@ TEST_F(PlainTextCardTest, OpensAsTheCardTheEditorMadeFromTheSameFile) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ScratchFile file(c.bytes, L".txt");
-        std::wstring editorTxt;
-        const Shown expected = ByTheEditor(file.Path(), editorTxt);
+        ExpectTheCardTheEditorMade(file.Path());
+    }
+}
 
-        CardContent content;
-        ReadCardContentFromFile(file.Path(), content);
-        EXPECT_EQ(std::wstring(content.txt.c_str()), editorTxt);
-        page.LoadRtf(nullptr, 0);
-        Load(content.rtf);
-        const Shown shown = Show();
-        EXPECT_EQ(shown.text, expected.text);
-        EXPECT_EQ(shown.face, expected.face);
-        EXPECT_EQ(shown.height, expected.height);
-        EXPECT_EQ(shown.colour, expected.colour);
+// An Office document's text is plain text: the card made from it without
+// the editor opens as the one the editor made when the file was dropped.
+TEST_F(PlainTextCardTest, AnOfficeDocumentOpensAsTheCardTheEditorMadeFromIt) {
+    const auto word = [](const std::string& body) {
+        ziptest::ZipBuilder zip;
+        zip.AddDeflated("[Content_Types].xml", "<Types/>");
+        zip.AddDeflated("word/document.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><w:document xmlns:w=\"urn:w\">"
+                                             "<w:body>" + body + "</w:body></w:document>");
+        return zip.Build();
+    };
+    ziptest::ZipBuilder sheet;
+    sheet.AddDeflated("xl/workbook.xml", "<workbook/>");
+    sheet.AddDeflated("xl/worksheets/sheet1.xml", "<worksheet><c><v>12</v></c><c><v>caf\xC3\xA9</v></c></worksheet>");
+    ziptest::ZipBuilder other;
+    other.AddDeflated("[Content_Types].xml", "<Types/>");
+    const struct {
+        const char* name;
+        std::string package;
+        const wchar_t* extension;
+    } cases[] = {
+        {"paragraphs", word("<w:p><w:r><w:t>First</w:t></w:r></w:p><w:p/><w:p><w:r><w:t>Third {x}</w:t></w:r></w:p>"),
+         L".docx"},
+        {"tabs, spaces and Unicode", word("<w:p><w:r><w:t xml:space=\"preserve\"> a\tb \xE2\x82\xAC \xF0\x9F\x98\x80</w:t>"
+                                          "</w:r></w:p>"),
+         L".docx"},
+        {"a worksheet", sheet.Build(), L".xlsx"},
+        {"a package of no known kind", other.Build(), L".pptx"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFile file(c.package, c.extension);
+        ExpectTheCardTheEditorMade(file.Path());
     }
 }
 
