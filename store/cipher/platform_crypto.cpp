@@ -49,6 +49,11 @@ BCRYPT_ALG_HANDLE hmacProvider() {
     return provider.get();
 }
 
+BCRYPT_ALG_HANDLE sha256Provider() {
+    static const Provider provider(BCRYPT_SHA256_ALGORITHM, 0);
+    return provider.get();
+}
+
 BCRYPT_ALG_HANDLE aesCbcProvider() {
     static const Provider provider(BCRYPT_AES_ALGORITHM, 0, BCRYPT_CHAIN_MODE_CBC);
     return provider.get();
@@ -57,6 +62,16 @@ BCRYPT_ALG_HANDLE aesCbcProvider() {
 // CNG takes ULONG lengths and non-const pointers for what it only reads.
 PUCHAR bytes(const void* data) {
     return static_cast<PUCHAR>(const_cast<void*>(data));
+}
+
+bool sha256(const void* data, size_t length, unsigned char out[kSha256Bytes]) {
+    BCRYPT_ALG_HANDLE provider = sha256Provider();
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    if (!provider || !succeeded(BCryptCreateHash(provider, &hash, nullptr, 0, nullptr, 0, 0))) return false;
+    const bool ok = succeeded(BCryptHashData(hash, bytes(data), ULONG(length), 0)) &&
+                    succeeded(BCryptFinishHash(hash, out, ULONG(kSha256Bytes), 0));
+    BCryptDestroyHash(hash);
+    return ok;
 }
 
 }  // namespace
@@ -68,8 +83,21 @@ bool randomBytes(void* out, size_t n) {
 bool pbkdf2Sha256(const void* password, size_t passwordLength, const unsigned char* salt, size_t saltLength,
                   uint64_t iterations, unsigned char* out, size_t outLength) {
     BCRYPT_ALG_HANDLE prf = hmacProvider();
-    return prf && succeeded(BCryptDeriveKeyPBKDF2(prf, bytes(password), ULONG(passwordLength), bytes(salt),
-                                                  ULONG(saltLength), iterations, out, ULONG(outLength), 0));
+    if (!prf) return false;
+    // HMAC uses a key longer than its block as that key's SHA-256, and the
+    // platform hashes such a key again in every one of the iterations, so a
+    // long password would cost in proportion to its length. Hashed once up
+    // front, it gives the very same key in the time of any other.
+    unsigned char digest[kSha256Bytes];
+    if (passwordLength > kHmacSha256BlockBytes) {
+        if (!sha256(password, passwordLength, digest)) return false;
+        password = digest;
+        passwordLength = sizeof(digest);
+    }
+    const bool ok = succeeded(BCryptDeriveKeyPBKDF2(prf, bytes(password), ULONG(passwordLength), bytes(salt),
+                                                    ULONG(saltLength), iterations, out, ULONG(outLength), 0));
+    SecureZeroMemory(digest, sizeof(digest));
+    return ok;
 }
 
 bool hmacSha256(const unsigned char* key, size_t keyLength, const Part* parts, size_t partCount,

@@ -10,11 +10,13 @@
 namespace platform_crypto {
 
 constexpr size_t kSha256Bytes = 32;
+constexpr size_t kHmacSha256BlockBytes = 64;
 constexpr size_t kAesBlockBytes = 16;
 constexpr size_t kAes256KeyBytes = 32;
 
 bool randomBytes(void* out, size_t n);
 
+// PBKDF2-HMAC-SHA256; a password of any length costs the same.
 bool pbkdf2Sha256(const void* password, size_t passwordLength, const unsigned char* salt, size_t saltLength,
                   uint64_t iterations, unsigned char* out, size_t outLength);
 

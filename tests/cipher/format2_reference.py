@@ -7,7 +7,8 @@
 # The companion sets a password on a card database of its own; this script
 # deciphers the file into an ordinary SQLite database with the same cards,
 # adds a card, enciphers it again under another password and salt, and the
-# companion must open that file and find every card.
+# companion must open that file and find every card. A password of
+# thousands of characters is deciphered the same way.
 import hashlib
 import hmac
 import os
@@ -113,6 +114,21 @@ def main():
         assert tree == expected, tree
         assert run("--password-stdin", "search", "theirs.data", "written", stdin="their password\n") == \
             "4\tFrom the reference\n"
+
+        # A password far longer than the hash's block: HMAC hashes such a key
+        # first, and the program's derivation must agree with that.
+        long_password = "\u00e4" + "a long passphrase " * 600
+        run("create", "long.data")
+        run("add", "long.data", "--title", "Long")
+        run("password", "set", "long.data", stdin=long_password + "\n")
+        with open(os.path.join(work, "long.data"), "rb") as f:
+            long_plain = os.path.join(work, "long-plain.data")
+            with open(long_plain, "wb") as out:
+                out.write(decipher(f.read(), long_password))
+        db = sqlite3.connect(long_plain)
+        assert [row[0] for row in db.execute("SELECT title FROM tab")] == ["Long"]
+        db.close()
+        assert run("--password-stdin", "tree", "long.data", stdin=long_password + "\n") == "1\tLong\n"
     print("format 2 matches the reference implementation")
 
 
