@@ -151,18 +151,24 @@ private:
     kiln::qstd::QBuffer buffer;
 };
 
-// Binds the key to page 1 as the journal holds it, as stored; false when the
-// journal holds no page 1 of the file's page size.
-bool bindToJournalPageOne(const ReadOnlyFile& journal, const JournalShape& shape, PageCodec& codec) {
-    if (shape.pageSize != PageCodec::kPageSize) return false;
-    ImageBuffer image(shape.pageSize);
+// Page 1 as the journal holds it, as stored, into image (of the journal's
+// page size); false when the journal holds none.
+bool findPageOne(const ReadOnlyFile& journal, const JournalShape& shape, ImageBuffer& image) {
     bool found = false;
     walkRecords(journal, shape, image.get(), [&](uint32_t pageNumber, const unsigned char*, uint32_t, uint32_t) {
         if (pageNumber != 1) return true;
         found = true;
         return false;
     });
-    return found && codec.readKey.bindToPageOne(image.get());
+    return found;
+}
+
+// Binds the key to page 1 as the journal holds it, as stored; false when the
+// journal holds no page 1 of the file's page size.
+bool bindToJournalPageOne(const ReadOnlyFile& journal, const JournalShape& shape, PageCodec& codec) {
+    if (shape.pageSize != PageCodec::kPageSize) return false;
+    ImageBuffer image(shape.pageSize);
+    return findPageOne(journal, shape, image) && codec.readKey.bindToPageOne(image.get());
 }
 
 // Judges the journal under the key, as the engine's replay would go.
@@ -207,13 +213,16 @@ int damaged(uint32_t page, uint32_t& damagedPage) {
 }
 
 // A format 2 file holds every page its header counts: a file cut short is
-// damaged at its first missing page, not a smaller database.
+// damaged at its first missing page, not a smaller database. What follows
+// the counted pages is no part of the database (the engine never reads it),
+// so bytes appended to a file do not keep it from opening; without a count
+// the engine takes, the file's length is its count and must be whole pages.
 int checkLength(const unsigned char* pageOne, sqlite3_int64 size, uint32_t& damagedPage) {
     const sqlite3_int64 pages = size / PageCodec::kPageSize;
-    if (size % PageCodec::kPageSize != 0) return damaged(uint32_t(pages + 1), damagedPage);
     const bool countValid = std::memcmp(pageOne + 24, pageOne + 92, 4) == 0;
     const uint32_t counted = readBigEndian32(pageOne + 28);
-    if (countValid && counted > pages) return damaged(uint32_t(pages + 1), damagedPage);
+    if (countValid && counted > 0) return counted > pages ? damaged(uint32_t(pages + 1), damagedPage) : SQLITE_OK;
+    if (size % PageCodec::kPageSize != 0) return damaged(uint32_t(pages + 1), damagedPage);
     return SQLITE_OK;
 }
 
@@ -222,6 +231,19 @@ int checkLength(const unsigned char* pageOne, sqlite3_int64 size, uint32_t& dama
 bool journalExists(sqlite3_vfs* base, const std::string& journalName) {
     int exists = 0;
     return base->xAccess(base, journalName.c_str(), SQLITE_ACCESS_EXISTS, &exists) == SQLITE_OK && exists;
+}
+
+bool readJournalPageOne(sqlite3_vfs* base, const std::string& journalName, unsigned char* start, uint32_t length) {
+    if (!journalExists(base, journalName)) return false;
+    ReadOnlyFile journal(base, journalName);
+    JournalShape shape;
+    if (!journal.isOpen() || !readShape(journal, shape) || !shapeWalkable(shape) || length > shape.pageSize) {
+        return false;
+    }
+    ImageBuffer image(shape.pageSize);
+    if (!findPageOne(journal, shape, image)) return false;
+    std::memcpy(start, image.get(), length);
+    return true;
 }
 
 int checkDatabaseKey(sqlite3_vfs* base, sqlite3_file* database, const std::string& journalName, PageCodec* codec,

@@ -32,3 +32,9 @@ int checkDatabaseKey(sqlite3_vfs* base, sqlite3_file* database, const std::strin
                      uint32_t& damagedPage);
 
 bool journalExists(sqlite3_vfs* base, const std::string& journalName);
+
+// The first length bytes of page 1 as the journal beside a database stores
+// it, when the journal is one the engine would walk and holds an image of
+// page 1: what page 1 of the file is again once the journal is played back.
+// False otherwise.
+bool readJournalPageOne(sqlite3_vfs* base, const std::string& journalName, unsigned char* start, uint32_t length);

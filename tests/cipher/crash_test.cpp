@@ -5,9 +5,13 @@
 #include <string>
 
 #include "child_process.h"
+#include "companion_runner.h"
+#include "core/qerror.h"
 #include "crash_scenarios.h"
 #include "fault_injection.h"
 #include "reference_cipher.h"
+#include "store/card_database.h"
+#include "store/cipher/encrypted_file.h"
 #include "test_support.h"
 #include "updated_cards_fixture.h"
 
@@ -69,6 +73,69 @@ TEST_F(Crash, RekeyEndedAnywhereLeavesOneWholeFile) {
             Connection& opened = newOpens ? underNew : underOld;
             EXPECT_EQ(cardDigest(opened), before);
             EXPECT_EQ(opened.text("PRAGMA integrity_check"), "ok");
+        }
+        EXPECT_TRUE(completed);
+    }
+}
+
+// A password removal ended at each of its file operations in turn. Until it
+// commits, page 1 of the file may already be plain while the rest is not:
+// the file must still count as enciphered wherever the program decides how
+// to open it, and the first open under the old password, by the window or
+// by the companion, plays the journal back and finds every card. Without
+// the password nothing opens and nothing changes.
+TEST_F(Crash, PasswordRemovalEndedAnywhereIsUndoneOnTheNextOpen) {
+    for (CipherFormat format : {CipherFormat::format1, CipherFormat::format2}) {
+        SCOPED_TRACE(formatName(format));
+        prepare(L"Secret12", format);
+        restorePristine();
+        const std::string tree = runCompanion({L"--password-stdin", L"tree", path}, "Secret12\n").out;
+        ASSERT_NE(tree, "");
+        bool completed = false;
+        for (int nth = 1; !completed && nth < 200; ++nth) {
+            SCOPED_TRACE("operation " + std::to_string(nth));
+            restorePristine();
+            const DWORD exitCode = runChild({L"rekey", path, L"Secret12", L"", std::to_wstring(nth), L"1"});
+            ASSERT_TRUE(exitCode == kEndedAtFaultExitCode || exitCode == 0) << exitCode;
+            completed = exitCode == 0;
+            if (completed) {
+                EXPECT_EQ(fileCipherFormat(path.c_str()), CipherFormat::plain);
+                EXPECT_EQ(runCompanion({L"tree", path}).out, tree);
+                continue;
+            }
+            EXPECT_EQ(fileCipherFormat(path.c_str()), format);
+
+            const Bytes file = readFileBytes(path);
+            const CompanionRun unkeyed = runCompanion({L"tree", path});
+            EXPECT_EQ(unkeyed.exitCode, 1u);
+            EXPECT_EQ(readFileBytes(path), file);
+
+            if (nth % 2) {
+                // The window's way: the file's kind decides that a password is
+                // asked for, then the connection is keyed with it.
+                CardDatabase database;
+                try {
+                    database.openFile(path.c_str());
+                    EXPECT_TRUE(database.applyKey(L"Secret12"));
+                } catch (const kiln::qstd::QError& error) {
+                    ADD_FAILURE() << utf8(error.message.c_str());
+                }
+            } else {
+                // The companion's way, running the removal again.
+                const CompanionRun removed = runCompanion({L"password", L"remove", path}, "Secret12\n");
+                EXPECT_EQ(removed.exitCode, 0u) << removed.err;
+                EXPECT_EQ(fileCipherFormat(path.c_str()), CipherFormat::plain);
+                EXPECT_EQ(runCompanion({L"tree", path}).out, tree);
+                Connection db(path, nullptr, nullptr, SQLITE_OPEN_READWRITE);
+                EXPECT_EQ(cardDigest(db), before);
+                continue;
+            }
+            EXPECT_FALSE(fileExists(path + L"-journal"));
+            EXPECT_EQ(fileCipherFormat(path.c_str()), format);
+            EXPECT_FALSE(contains(readFileBytes(path), kPlainMarker));
+            Connection db(path, L"Secret12", nullptr, SQLITE_OPEN_READWRITE);
+            EXPECT_EQ(cardDigest(db), before);
+            EXPECT_EQ(db.text("PRAGMA integrity_check"), "ok");
         }
         EXPECT_TRUE(completed);
     }
