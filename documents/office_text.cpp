@@ -75,8 +75,10 @@ bool ExtractOfficeText(const QString& path, QString& text) {
             // A package of none of the three kinds: no text.
             return true;
         }
+        // A part of no bytes holds no document at all: taken for one without
+        // text, it would empty the card it is read into.
         QZipEntryReader entry;
-        if (chosen == Probe::Failed || !reader.OpenEntry(item, entry)) {
+        if (chosen == Probe::Failed || item.uncompressedSize == 0 || !reader.OpenEntry(item, entry)) {
             return false;
         }
         reader.Close();

@@ -7,6 +7,7 @@
 
 #include "core/qbuffer.h"
 #include "core/qerror.h"
+#include "documents/character_reference_stream.h"
 #include "documents/com_ptr.h"
 #include "documents/xml_lite.h"
 
@@ -115,8 +116,10 @@ bool XmlStreamToText(IStream* input, uint64_t length, QString& text) {
     if (length == 0) {
         return true;
     }
+    ComPtr<IStream> widened;
+    widened.Attach(CreateCharacterReferenceStream(input));
     ComPtr<IXmlReader> reader;
-    if (!CreateXmlReaderOn(input, reader)) {
+    if (!CreateXmlReaderOn(widened.Get(), reader)) {
         return false;
     }
     try {

@@ -1,14 +1,16 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace kiln {
 namespace qwin {
 
 // How deep the groups of an RTF document nest, counting its outer group, as
 // the rich edit control counts them; fed in pieces of any size. Escaped
-// braces are no groups. The bytes of \binN data are read like any others,
-// since a control that does not know the word sees braces among them.
+// braces are no groups, and neither are braces among the N bytes of \binN
+// data: the control skips those bytes unread, so counting them would let a
+// document hide how deep it nests.
 // The deepest nesting the rich edit control takes: it keeps a fixed stack
 // of group states while it reads RTF and crashes on a document that nests
 // deeper.
@@ -24,7 +26,20 @@ public:
     unsigned Deepest() const { return deepest; }
 
 private:
-    bool escaped = false;
+    enum class State { Text, Backslash, Word, Parameter, Binary };
+
+    // The byte after a control word (and its parameter): a space belongs to
+    // the word, any other byte is read again as what it is.
+    void EndWord(unsigned char c);
+    void Text(unsigned char c);
+
+    State state = State::Text;
+    // The letters of the control word read so far, as far as "bin" goes.
+    unsigned wordLetters = 0;
+    bool wordIsBin = false;
+    bool negative = false;
+    uint64_t parameter = 0;
+    uint64_t binaryLeft = 0;
     unsigned depth = 0;
     unsigned deepest = 0;
 };

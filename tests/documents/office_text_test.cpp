@@ -122,6 +122,32 @@ TEST(OfficeText, WordParagraphsEndWithLineFeeds) {
     }
 }
 
+// A reference to a character beyond the basic plane gives the whole
+// character, its two UTF-16 units, in UTF-8 and UTF-16 parts alike and
+// wherever the part's reading is cut into pieces.
+TEST(OfficeText, ReferencesBeyondTheBasicPlaneGiveWholeCharacters) {
+    const std::string references = "&#x1F600; &#128512; &#x0010FFFF;&#x20AC;&#65;";
+    const std::wstring characters = L"\U0001F600 \U0001F600 \U0010FFFF\u20ACA\n";
+    const std::string part = WordDocument("<w:p><w:r><w:t>" + references + "</w:t></w:r></w:p>");
+    Check({"in UTF-8", L".docx", {{"word/document.xml", part}}, true, characters});
+
+    // The same part in UTF-16, with its mark.
+    std::string ascii = part;
+    ascii.replace(ascii.find("UTF-8"), 5, "UTF-16");
+    std::string utf16("\xFF\xFE", 2);
+    for (char c : ascii) utf16 += std::string(1, c) + '\0';
+    Check({"in UTF-16", L".docx", {{"word/document.xml", utf16}}, true, characters});
+
+    // The parser's reads come in pieces of 64 KB: references across each cut.
+    for (size_t padding = 65520; padding < 65540; padding += 3) {
+        const std::string start = WordDocumentStart() + "<w:p><w:r><w:t>";
+        const std::string filler(padding - start.size(), 'f');
+        Check({"across a cut", L".docx",
+               {{"word/document.xml", start + filler + references + "</w:t></w:r></w:p></w:body></w:document>"}},
+               true, std::wstring(filler.begin(), filler.end()) + characters});
+    }
+}
+
 TEST(OfficeText, WorkbooksGiveTheFirstSheetWithCellsRunTogether) {
     const std::string sheet1 = Worksheet(
         "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\"><v>42</v></c><c r=\"C1\" t=\"inlineStr\"><is><t>"
@@ -172,7 +198,6 @@ TEST(OfficeText, ThePackageDecidesItsKindNotTheExtension) {
         {"a workbook named .docx", L".docx", {{"xl/workbook.xml", workbook}, {"xl/worksheets/sheet1.xml", sheet}}, true,
          L"7"},
         {"none of the three kinds", L".docx", {{"customXml/item1.xml", word}, {"Word/document.xml", word}}, true, L""},
-        {"an empty main document", L".docx", {{"word/document.xml", ""}}, true, L""},
     };
     for (const Case& c : cases) {
         Check(c);
@@ -204,6 +229,32 @@ TEST(OfficeText, XmlThatCannotBeReadIsAnError) {
     for (const Case& c : cases) {
         Check(c);
     }
+}
+
+// A main part of no bytes holds no document, not an empty one: reading it
+// must not empty a card.
+TEST(OfficeText, AnEmptyMainPartIsAnError) {
+    const std::string workbook = std::string(Declaration) + "<workbook/>";
+    const Case cases[] = {
+        {"an empty main document", L".docx", {{"word/document.xml", ""}}, false, L""},
+        {"an empty first sheet", L".xlsx", {{"xl/workbook.xml", workbook}, {"xl/worksheets/sheet1.xml", ""}}, false,
+         L""},
+        {"an empty first slide", L".pptx",
+         {{"ppt/presentation.xml", "<presentation/>"}, {"ppt/slides/slide1.xml", ""}}, false, L""},
+    };
+    for (const Case& c : cases) {
+        Check(c);
+    }
+    // The directory says the part is empty, whatever its data holds.
+    ZipBuilder lying;
+    ziptest::ZipEntry& document = lying.AddRaw("word/document.xml");
+    document.payload = ziptest::DeflateRaw(WordDocument("<w:p><w:r><w:t>hidden</w:t></w:r></w:p>"));
+    document.method = 8;
+    document.compressedSize = document.payload.size();
+    document.uncompressedSize = 0;
+    const Extraction result = Extract(lying.Build(), L".docx");
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(L"", result.text);
 }
 
 // A small package can unpack to gigabytes; what no card could hold is
