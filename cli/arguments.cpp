@@ -53,14 +53,17 @@ const wchar_t* ParsedArguments::option(const wchar_t* name) const {
 }
 
 CardId parseCardId(const wchar_t* word) {
-    constexpr unsigned long long kLargest = 0x7FFFFFFFFFFFFFFFULL;
+    // The file's ids are signed 64-bit integers, negative ones included.
+    const bool negative = word[0] == L'-';
+    const unsigned long long largest = negative ? 0x8000000000000000ULL : 0x7FFFFFFFFFFFFFFFULL;
     unsigned long long value = 0;
-    const wchar_t* c = word;
+    const wchar_t* digits = negative ? word + 1 : word;
+    const wchar_t* c = digits;
     for (; *c >= L'0' && *c <= L'9'; ++c) {
         const unsigned digit = static_cast<unsigned>(*c - L'0');
-        if (value > (kLargest - digit) / 10) throw UsageError{QString(L"Not a card id: ") + word};
+        if (value > (largest - digit) / 10) throw UsageError{QString(L"Not a card id: ") + word};
         value = value * 10 + digit;
     }
-    if (c == word || *c != 0) throw UsageError{QString(L"Not a card id: ") + word};
-    return static_cast<CardId>(value);
+    if (c == digits || *c != 0) throw UsageError{QString(L"Not a card id: ") + word};
+    return negative ? static_cast<CardId>(0ULL - value) : static_cast<CardId>(value);
 }

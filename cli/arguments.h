@@ -40,6 +40,7 @@ private:
     kiln::qstd::QArray<GivenOption> given;
 };
 
-// A card id as the user typed it: decimal digits only, at most
-// 9223372036854775807, the largest id the file can hold.
+// A card id as the user typed it: decimal digits, with a minus sign for the
+// negative ids a file may hold, from -9223372036854775808 to
+// 9223372036854775807, every id the file can hold.
 CardId parseCardId(const wchar_t* word);

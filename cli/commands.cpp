@@ -197,8 +197,10 @@ const Command kCommands[] = {
      L"copy every card of SOURCE under a new \"Import\" card of TARGET and print its id; with "
      L"--source-password-stdin the next line of standard input is SOURCE's password",
      2, kImportOptions, 1, runImport},
-    {L"export", L"DB ID FILE", L"write a card to FILE as RTF, or as a Word document when FILE ends in .docx", 3,
-     nullptr, 0, runExport},
+    {L"export", L"DB ID FILE [--force]",
+     L"write a card to FILE as RTF, or as a Word document when FILE ends in .docx; an existing file is refused, "
+     L"and replaced only with --force",
+     3, kExportOptions, 1, runExport},
     {L"office-text", L"FILE", L"write the text of a Word, Excel or PowerPoint file to standard output", 1,
      nullptr, 0, runOfficeText},
 };

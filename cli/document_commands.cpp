@@ -1,5 +1,7 @@
 #include "cli/document_commands.h"
 
+#include <windows.h>
+
 #include "cli/open_database.h"
 #include "core/qerror.h"
 #include "documents/card_export.h"
@@ -11,6 +13,7 @@ using kiln::qstd::QError;
 using kiln::qstd::QString;
 
 const OptionSpec kImportOptions[1] = {{L"--source-password-stdin", false}};
+const OptionSpec kExportOptions[1] = {{L"--force", false}};
 
 void runImport(const Invocation& invocation) {
     const QString targetPath = invocation.arguments.positional(0);
@@ -31,8 +34,12 @@ void runImport(const Invocation& invocation) {
 }
 
 void runExport(const Invocation& invocation) {
-    const int id = parseCardId(invocation.arguments.positional(1));
+    const CardId id = parseCardId(invocation.arguments.positional(1));
     const QString file = invocation.arguments.positional(2);
+    documents::RequireExportTarget(file);
+    if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES && !invocation.arguments.option(L"--force")) {
+        throw QError(L"Cannot export to \"" + file + L"\": the file exists; give --force to replace it.");
+    }
     CardDatabase database;
     openCardFile(database, invocation.arguments.positional(0), invocation.options);
     store::requireCard(database, id);

@@ -7,6 +7,8 @@
 extern const OptionSpec kImportOptions[1];
 void runImport(const Invocation& invocation);
 
-// export DB ID FILE: writes the card as RTF, or as a Word document when FILE
-// ends in ".docx".
+// export DB ID FILE [--force]: writes the card as RTF, or as a Word document
+// when FILE ends in ".docx". A file already at FILE is refused unless --force
+// is given, and is only ever replaced by a complete new one.
+extern const OptionSpec kExportOptions[1];
 void runExport(const Invocation& invocation);

@@ -13,17 +13,10 @@ using kiln::qstd::QString;
 
 namespace {
 
-// Whether the file may be an enciphered card database: it begins with the
-// mark of format 2 (a file of that format cut short is damaged, and the
-// password tells where), or it does not begin like a plain one and consists
-// of whole 4096-byte pages. Anything else that fails to open is no database,
-// whatever the password.
+// Whether the file may be an enciphered card database; anything else that
+// fails to open is no database, whatever the password.
 bool mayBeEnciphered(const QString& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
-    const ULONGLONG size = (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    const CipherFormat format = fileCipherFormat(path);
-    return format == CipherFormat::format2 || (size > 0 && size % 4096 == 0 && format == CipherFormat::format1);
+    return fileCipherFormat(path) != CipherFormat::plain && mayBeCardDatabase(path);
 }
 
 QError cannot(const wchar_t* what, const QString& path, const wchar_t* how, const QString& reason, int code = 0) {

@@ -30,7 +30,12 @@ QString nextPassword(const Invocation& invocation) {
     return password;
 }
 
+QError notACardDatabase(const QString& path) {
+    return QError(L"Cannot open \"" + path + L"\": it is not a card database.");
+}
+
 void setPassword(const Invocation& invocation, const QString& path) {
+    if (!mayBeCardDatabase(path)) throw notACardDatabase(path);
     if (isEncryptedFile(path)) throw QError(L"Database already encrypted!");
     const QString password = nextPassword(invocation);
     if (password.IsEmpty()) throw QError(L"You must set a nonempty password!");
@@ -72,6 +77,7 @@ void runInfo(const Invocation& invocation) {
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         throw QError(L"Cannot open \"" + path + L"\": the file does not exist.");
     }
+    if (!mayBeCardDatabase(path)) throw notACardDatabase(path);
     const CipherFormat format = fileCipherFormat(path);
     const wchar_t* names[] = {L"plain", L"format 1", L"format 2"};
     invocation.out.writeLine(QString(L"format: ") + names[static_cast<int>(format)]);

@@ -58,6 +58,19 @@ QError missingCardError(CardId id) {
     return QError(L"There is no card with the id " + cardIdText(id) + L".");
 }
 
+// A card the tree does not show cannot take others: they would vanish with it.
+void requireShownParent(CardDatabase& database, CardId parentId) {
+    if (isShownInTree(database, parentId)) return;
+    throw QError(L"The card " + cardIdText(parentId) +
+                 L" cannot take other cards: the tree does not show it, because it lies below a missing card "
+                 L"or in a cycle of cards.");
+}
+
+bool idsUsedUp(CardDatabase& database) {
+    CardStatement statement = database.prepare(kIdsUsedUpSql);
+    return statement.step() == SQLITE_ROW && statement.getInt(0) != 0;
+}
+
 int countCards(CardDatabase& database) {
     CardStatement statement = database.prepare(kCountCardsSql);
     statement.step();
@@ -85,11 +98,22 @@ void requireCard(CardDatabase& database, CardId id) {
 }
 
 CardId addCard(CardDatabase& database, CardId parentId) {
-    if (parentId == 0) {
-        database.execute(kInsertTopLevelSql);
-    } else {
+    if (parentId != 0) {
         requireCard(database, parentId);
-        database.executeWithId(kInsertChildSql, parentId);
+        requireShownParent(database, parentId);
+    }
+    try {
+        if (parentId == 0) {
+            database.execute(kInsertTopLevelSql);
+        } else {
+            database.executeWithId(kInsertChildSql, parentId);
+        }
+    } catch (const QError& error) {
+        if ((error.code & 0xFF) == SQLITE_FULL && idsUsedUp(database)) {
+            throw QError(L"No card can be added: the file has given out its last card id, 9223372036854775807.",
+                         error.code);
+        }
+        throw;
     }
     return database.lastInsertId();
 }
@@ -149,11 +173,7 @@ void moveCard(CardDatabase& database, CardId id, CardId newParentId) {
     requireCard(database, id);
     if (newParentId != 0) requireCard(database, newParentId);
     if (!isMoveAllowed(database, id, newParentId)) throw QError(kMoveRefusedMessage);
-    if (!isShownInTree(database, newParentId)) {
-        throw QError(L"The card " + cardIdText(newParentId) +
-                     L" cannot take other cards: the tree does not show it, because it lies below a missing card "
-                     L"or in a cycle of cards.");
-    }
+    requireShownParent(database, newParentId);
     database.prepareMove(newParentId, id).step();
 }
 

@@ -25,7 +25,8 @@ bool cardExists(CardDatabase& database, CardId id);
 void requireCard(CardDatabase& database, CardId id);
 
 // A new card without title or content, at the top level when parentId is 0;
-// returns its id.
+// returns its id. A parent the tree does not show is refused as a move to it
+// is, and a file that has given out its last id says so.
 CardId addCard(CardDatabase& database, CardId parentId);
 // The same with a title, written together: a card is never left without the
 // title its tree item shows.

@@ -13,6 +13,11 @@ inline constexpr const char* kInsertTopLevelSql =
     "INSERT into tab (id, title, parent, position, txt, rtf) VALUES (NULL,'',0,'','','')";
 inline constexpr const char* kInsertChildSql =
     "INSERT into tab (id, title, parent, position, txt, rtf) VALUES (NULL, '', ? ,'','','')";
+// The engine gives out ids above any ever given; once the largest has been,
+// it answers every insert with "database or disk is full".
+inline constexpr const char* kIdsUsedUpSql =
+    "SELECT coalesce((SELECT max(id) FROM tab), 0) = 9223372036854775807 OR EXISTS "
+    "(SELECT 1 FROM sqlite_sequence WHERE name = 'tab' AND seq = 9223372036854775807)";
 inline constexpr const char* kInsertWholeCardSql = "INSERT INTO tab VALUES (NULL, ?, ?, '', ?, ?)";
 inline constexpr const char* kSaveContentSql = "UPDATE tab SET txt=?, rtf=? WHERE id=? ";
 inline constexpr const wchar_t* kRenameSql = L"UPDATE tab SET title = ? WHERE id = ? ";

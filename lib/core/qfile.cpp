@@ -19,7 +19,7 @@ DWORD AccessFor(UINT mode) {
         case QFile::modeReadWrite: access = GENERIC_READ | GENERIC_WRITE; break;
         default: break;
     }
-    if (mode & QFile::modeCreate) access |= GENERIC_WRITE;
+    if (mode & (QFile::modeCreate | QFile::modeCreateNew)) access |= GENERIC_WRITE;
     return access;
 }
 
@@ -34,6 +34,7 @@ DWORD SharingFor(UINT mode) {
 }
 
 DWORD DispositionFor(UINT mode) {
+    if (mode & QFile::modeCreateNew) return CREATE_NEW;
     if (mode & QFile::modeOpenOrCreate) return OPEN_ALWAYS;
     if (mode & QFile::modeCreate) return CREATE_ALWAYS;
     return OPEN_EXISTING;

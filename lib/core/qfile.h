@@ -25,6 +25,8 @@ public:
         modeCreate = 0x1000,
         // Open, or create when missing; wins over modeCreate for the disposition.
         modeOpenOrCreate = 0x2000,
+        // Create only when no file has the name; wins over both above.
+        modeCreateNew = 0x4000,
     };
     enum : UINT { seekBegin = 0, seekCurrent = 1, seekEnd = 2 };
 

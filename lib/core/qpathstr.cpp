@@ -1,6 +1,8 @@
 #include "core/qpathstr.h"
 
 #include <cwchar>
+#include <cwctype>
+#include <initializer_list>
 
 namespace kiln {
 namespace files {
@@ -58,6 +60,30 @@ void QPathStr::Split(qstd::QObArray<qstd::QString>& target, wchar_t separator) c
         if (i > runStart) target.Add(new qstd::QString(chars + runStart, i - runStart));
         runStart = i + 1;
     }
+}
+
+bool IsReservedDeviceName(const wchar_t* path) {
+    if (!path) return false;
+    const wchar_t* name = path;
+    for (const wchar_t* c = path; *c; ++c) {
+        if (*c == L'\\' || *c == L'/' || *c == L':') name = c + 1;
+    }
+    // The device is named by what stands before the first dot, blanks after it ignored.
+    size_t length = 0;
+    while (name[length] && name[length] != L'.') ++length;
+    while (length > 0 && name[length - 1] == L' ') --length;
+    wchar_t base[8];
+    if (length < 3 || length >= sizeof(base) / sizeof(base[0])) return false;
+    for (size_t i = 0; i < length; ++i) base[i] = static_cast<wchar_t>(std::towupper(name[i]));
+    base[length] = 0;
+    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
+        if (std::wcscmp(base, device) == 0) return true;
+    }
+    // COM and LPT with one digit, the superscript ones included.
+    const bool port = length == 4 && (std::wcsncmp(base, L"COM", 3) == 0 || std::wcsncmp(base, L"LPT", 3) == 0);
+    const wchar_t digit = base[3];
+    const bool superscript = digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
+    return port && ((digit >= L'0' && digit <= L'9') || superscript);
 }
 
 bool MakeLongPath(const wchar_t* path, wchar_t* out) {

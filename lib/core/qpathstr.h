@@ -23,6 +23,12 @@ public:
     void Split(qstd::QObArray<qstd::QString>& target, wchar_t separator) const;
 };
 
+// Whether the last part of path is a name Windows keeps for a device (CON,
+// PRN, AUX, NUL, COM0 to COM9, LPT0 to LPT9, CONIN$, CONOUT$), in any case,
+// with any extension and any trailing dots or blanks: opening such a name
+// reaches the device, not a file.
+bool IsReservedDeviceName(const wchar_t* path);
+
 // Room MakeLongPath needs in out, terminator included.
 constexpr int kLongPathRoom = 2048;
 

@@ -32,6 +32,10 @@ bool FileOperations::write(QFile& file, const void* buffer, DWORD n) {
     return true;
 }
 
+bool FileOperations::truncate(QFile& file, LONGLONG size) {
+    return file.Seek(size, QFile::seekBegin) && SetEndOfFile(file.GetHandle());
+}
+
 bool FileOperations::flush(QFile& file) {
     return FlushFileBuffers(file.GetHandle()) != 0;
 }

@@ -14,6 +14,8 @@ public:
     // Exactly n bytes, or false.
     virtual bool read(kiln::files::QFile& file, void* buffer, DWORD n);
     virtual bool write(kiln::files::QFile& file, const void* buffer, DWORD n);
+    // The file ends at size.
+    virtual bool truncate(kiln::files::QFile& file, LONGLONG size);
     // Down to the disk, not only to the system's cache.
     virtual bool flush(kiln::files::QFile& file);
     // Puts from in the place of to in one step: a reader finds either file

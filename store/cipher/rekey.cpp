@@ -41,6 +41,32 @@ const unsigned char kSqliteHeaderMagic[16] = {'S', 'Q', 'L', 'i', 't', 'e', ' ',
     throw QError(message, SQLITE_ERROR);
 }
 
+// The headline, then what was being done and the system's reason for the
+// failure of the call just made (a full disk, a folder that takes no new
+// file), so that the user learns what happened.
+[[noreturn]] void failBecause(const wchar_t* headline, const QString& what) {
+    const DWORD error = GetLastError();
+    QString reason;
+    if (error != ERROR_SUCCESS) {
+        reason.FormatSystemError(error);
+        reason.Trim();
+    }
+    throw QError(QString(headline) + L"\n" + what + (reason.IsEmpty() ? QString(L".") : L": " + reason),
+                 SQLITE_ERROR);
+}
+
+// The headline, then what the engine was asked to do and its answer.
+[[noreturn]] void failInEngine(sqlite3* db, const wchar_t* what) {
+    throw QError(QString(kRekeyError) + L"\n" + what + L": " + QString(sqlite3_errmsg(db), -1, CP_UTF8) + L".",
+                 SQLITE_ERROR);
+}
+
+QString pageText(const wchar_t* before, uint32_t number, const wchar_t* after) {
+    QString text;
+    text.Format(L"%ls%lu%ls", before, static_cast<unsigned long>(number), after);
+    return text;
+}
+
 // One statement: prepared, stepped to its first row, finalized on every path.
 class Query {
 public:
@@ -103,13 +129,14 @@ QString settle(sqlite3* db, bool plainBefore, const CipherKey& newKey) {
 
     if (singleText(db, "PRAGMA journal_mode").CompareNoCase(L"wal") == 0 &&
         singleText(db, "PRAGMA journal_mode=DELETE").CompareNoCase(L"delete") != 0) {
-        fail(kRekeyError);
+        failInEngine(db, L"The database's write-ahead log could not be ended");
     }
-    if (!execute(db, "SELECT count(*) FROM sqlite_master")) fail(kRekeyError);
+    if (!execute(db, "SELECT count(*) FROM sqlite_master")) failInEngine(db, L"The database could not be read");
     if (singleInteger(db, "PRAGMA page_size") != static_cast<int>(kPage)) {
         // Only a plain database made elsewhere can have pages of another size.
-        if (!plainBefore || !execute(db, "PRAGMA page_size=4096") || !execute(db, "VACUUM")) {
-            fail(kRekeyError);
+        if (!plainBefore) fail(kRekeyError);
+        if (!execute(db, "PRAGMA page_size=4096") || !execute(db, "VACUUM")) {
+            failInEngine(db, L"The database could not be rebuilt with pages of 4096 bytes");
         }
         if (singleInteger(db, "PRAGMA page_size") != static_cast<int>(kPage)) fail(kPageSizeError);
     }
@@ -119,10 +146,11 @@ QString settle(sqlite3* db, bool plainBefore, const CipherKey& newKey) {
         // that keeps more than format 2 needs cannot be made to fit.
         int wanted = reserve;
         if (requestedReserve(db) > reserve ||
-            sqlite3_file_control(db, "main", SQLITE_FCNTL_RESERVE_BYTES, &wanted) != SQLITE_OK ||
-            !execute(db, "VACUUM") || requestedReserve(db) != reserve) {
+            sqlite3_file_control(db, "main", SQLITE_FCNTL_RESERVE_BYTES, &wanted) != SQLITE_OK) {
             fail(kRekeyError);
         }
+        if (!execute(db, "VACUUM")) failInEngine(db, L"The database could not be rebuilt for the new format");
+        if (requestedReserve(db) != reserve) fail(kRekeyError);
     }
     return QString(path, -1, CP_UTF8);
 }
@@ -134,7 +162,8 @@ QString settle(sqlite3* db, bool plainBefore, const CipherKey& newKey) {
 class ExclusiveLock {
 public:
     explicit ExclusiveLock(sqlite3* db) : db(db) {
-        if (!execute(db, "BEGIN EXCLUSIVE")) fail(kRekeyError);
+        // Busy after the engine's own wait: another program is using the file.
+        if (!execute(db, "BEGIN EXCLUSIVE")) failInEngine(db, L"The database could not be locked for the change");
     }
     ExclusiveLock(const ExclusiveLock&) = delete;
     ExclusiveLock& operator=(const ExclusiveLock&) = delete;
@@ -170,15 +199,26 @@ public:
     bool databaseChanged() const { return pagesWritten; }
 
     void run() {
-        if (!files.open(database, path.c_str(), QFile::modeReadWrite | QFile::shareDenyNone)) fail(kRekeyError);
+        if (!files.open(database, path.c_str(), QFile::modeReadWrite | QFile::shareDenyNone)) {
+            failBecause(kRekeyError, L"The database could not be opened");
+        }
         const LONGLONG size = database.GetSize();
-        if (size % kPage != 0 || size / kPage >= 0xFFFFFFFFLL) fail(kPageError);
-        pages = static_cast<uint32_t>(size / kPage);
+        pages = countedPages(size);
         if (pages == 0) return;
         writeJournal();
         rewritePages();
+        // Bytes after the counted pages belong to no page: the engine never
+        // reads them, and they are not carried over, in plain or under the
+        // old key, into a file under the new one.
+        const LONGLONG kept = LONGLONG(pages) * kPage;
+        if (size > kept && !files.truncate(database, kept)) {
+            failBecause(kCommitError, L"The bytes after the database's last page could not be cut off");
+        }
+        if (!files.flush(database)) failBecause(kCommitError, L"The database could not be written to the disk");
         database.Close();
-        if (!files.remove(journalPath.c_str())) fail(kCommitError);
+        if (!files.remove(journalPath.c_str())) {
+            failBecause(kCommitError, L"The journal beside the database could not be deleted");
+        }
         journalWritten = false;
     }
 
@@ -193,8 +233,24 @@ public:
 private:
     void readPage(uint32_t number, unsigned char* page) {
         if (!database.Seek(LONGLONG(number - 1) * kPage, QFile::seekBegin) || !files.read(database, page, kPage)) {
-            fail(kPageError);
+            failBecause(kPageError, pageText(L"Page ", number, L" of the database could not be read"));
         }
+    }
+
+    // The pages of the database: as many as its header counts when the
+    // engine would take the count (it was written by the same change as the
+    // header, bytes 24 and 92 agree), else as many as the file holds whole.
+    uint32_t countedPages(LONGLONG size) {
+        if (size == 0) return 0;
+        const LONGLONG whole = size / kPage;
+        if (whole == 0) fail(kPageError);
+        unsigned char* page = recordBuffer.GetData();
+        readPage(1, page);
+        const unsigned char* plain = plainOf(page, 1);
+        const uint32_t counted = journal_format::readBigEndian32(plain + 28);
+        if (std::memcmp(plain + 24, plain + 92, 4) == 0 && counted > 0 && counted <= whole) return counted;
+        if (size % kPage != 0 || whole >= 0xFFFFFFFFLL) fail(kPageError);
+        return static_cast<uint32_t>(whole);
     }
 
     // The plain form of a page as the file holds it; a page that fails its
@@ -215,7 +271,7 @@ private:
 
     void writeJournal() {
         if (!files.open(journal, journalPath.c_str(), QFile::modeCreate | QFile::modeReadWrite | QFile::shareExclusive)) {
-            fail(kRekeyError);
+            failBecause(kRekeyError, L"The journal beside the database could not be created");
         }
         journalWritten = true;
         unsigned char header[kSector] = {};
@@ -230,7 +286,9 @@ private:
                     sizeof(journal_format::kRekeyMark));
         // The record count stays 0 until every record is on the disk: a
         // journal cut short plays back nothing.
-        if (!files.write(journal, header, kSector)) fail(kPageError);
+        if (!files.write(journal, header, kSector)) {
+            failBecause(kPageError, L"The journal beside the database could not be written");
+        }
 
         unsigned char* record = recordBuffer.GetData();
         uint32_t records = 0;
@@ -247,15 +305,17 @@ private:
             }
             writeBigEndian32(record, number);
             writeBigEndian32(record + 4 + kPage, journal_format::recordChecksum(seed, plain, kPage));
-            if (!files.write(journal, record, kRecord)) fail(kPageError);
+            if (!files.write(journal, record, kRecord)) {
+                failBecause(kPageError, L"The journal beside the database could not be written");
+            }
             ++records;
         }
-        if (!files.flush(journal)) fail(kCommitError);
+        if (!files.flush(journal)) failBecause(kCommitError, L"The journal could not be written to the disk");
         unsigned char count[4];
         writeBigEndian32(count, records);
         if (!journal.Seek(journal_format::kRecordCountOffset, QFile::seekBegin) || !files.write(journal, count, 4) ||
             !files.flush(journal)) {
-            fail(kCommitError);
+            failBecause(kCommitError, L"The journal could not be written to the disk");
         }
         journal.Close();
     }
@@ -269,19 +329,20 @@ private:
             std::memcpy(plain, plainOf(page, number), kPage);
             // A new change counter makes every connection that cached pages
             // read them again.
+            // The count then holds, so it must be the count of this file.
             if (number == 1) {
                 const uint32_t changes = journal_format::readBigEndian32(plain + 24) + 1;
                 writeBigEndian32(plain + 24, changes);
+                writeBigEndian32(plain + 28, pages);
                 writeBigEndian32(plain + 92, changes);
             }
             pagesWritten = true;
             const unsigned char* stored = codec->pageToWrite(plain, number);
             if (!stored || !database.Seek(LONGLONG(number - 1) * kPage, QFile::seekBegin) ||
                 !files.write(database, stored, kPage)) {
-                fail(kPageError);
+                failBecause(kPageError, pageText(L"Page ", number, L" of the database could not be written"));
             }
         }
-        if (!files.flush(database)) fail(kCommitError);
     }
 
     FileOperations& files;

@@ -31,7 +31,12 @@
 // key: "Rekey error!" when the database cannot be brought to rest and locked,
 // or its key is not the one the connection has; "Rekeying page error!" when a
 // page cannot be read or written; "Error commit rekey!" when the journal or
-// the file cannot be flushed or the journal cannot be deleted. Only when the
+// the file cannot be flushed or the journal cannot be deleted. Where a file
+// operation failed, a second line says which and the system's reason (a full
+// disk, a folder that takes no new file, a file locked by another program).
+//
+// The database is the pages its header counts (when the engine takes the
+// count); bytes appended after them are no part of it and are cut off. Only when the
 // connection cannot take the new key after the commit does it throw with the
 // engine's code and a message that says the file is under the new key.
 void rekeyDatabase(sqlite3*& db, const CipherKey& newKey, FileOperations& files = systemFileOperations());

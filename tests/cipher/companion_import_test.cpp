@@ -95,7 +95,8 @@ TEST_F(CompanionImport, ExportsACardOfAnEncipheredDatabase) {
     EXPECT_EQ("Bold child text\n", text.substr(0, 16));
     EXPECT_EQ(std::string::npos, text.find_first_not_of('\n', 16)) << text;
 
-    const CompanionRun missing = runCompanion({L"--password-stdin", L"export", source, L"9", rtf}, "Source\n");
+    const CompanionRun missing =
+        runCompanion({L"--password-stdin", L"export", source, L"9", scratch.path(L"other.rtf")}, "Source\n");
     EXPECT_EQ(missing.exitCode, 1u);
 }
 

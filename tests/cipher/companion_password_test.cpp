@@ -2,6 +2,7 @@
 // password set, change and remove commands, run as separate processes.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "companion_runner.h"
@@ -131,6 +132,57 @@ TEST_F(CompanionPassword, ChecksThePasswordsInTheProgramsOrder) {
         SCOPED_TRACE(c.name);
         writeFileBytes(path, c.enciphered ? enciphered : plain);
         refused({L"password", c.action, path}, c.input, c.message ? c.message : wrongPassword());
+    }
+}
+
+// The pages a format 2 file's header counts are the database; bytes or
+// pages appended after them neither keep it from opening nor from taking a
+// new password, which leaves the file at its counted pages.
+TEST_F(CompanionPassword, BytesAppendedToAFileAreNoPartOfIt) {
+    setPassword("Secret12");
+    const Bytes enciphered = readFileBytes(path);
+    for (size_t appended : {size_t(100), size_t(2 * 4096)}) {
+        SCOPED_TRACE(std::to_string(appended) + " bytes appended");
+        Bytes longer = enciphered;
+        for (size_t i = 0; i < appended; ++i) longer.push_back(uint8_t(i * 131 + 7));
+        writeFileBytes(path, longer);
+        EXPECT_EQ(ok({L"--password-stdin", L"tree", path}, "Secret12\n"), tree);
+        EXPECT_EQ(ok({L"--password-stdin", L"add", path, L"--title", L"Fifth"}, "Secret12\n"), "4\n");
+        ok({L"password", L"change", path}, "Secret12\nnew one\n");
+        EXPECT_EQ(readFileBytes(path).size() % 4096, 0u);
+        EXPECT_EQ(ok({L"--password-stdin", L"tree", path}, "new one\n"), tree + "4\tFifth\n");
+        Connection db(path, L"new one", nullptr, SQLITE_OPEN_READWRITE);
+        EXPECT_EQ(db.text("PRAGMA integrity_check"), "ok");
+        EXPECT_EQ(db.number("PRAGMA page_count") * 4096, int64_t(readFileBytes(path).size()));
+    }
+}
+
+// Files that hold no card database are called so, not given a format or
+// told they have a password already.
+TEST_F(CompanionPassword, WhatIsNoCardDatabaseIsCalledSo) {
+    Bytes text;
+    for (const char c : std::string("These are notes, not cards.\r\n")) text.push_back(uint8_t(c));
+    Bytes damagedHeader = readFileBytes(path);
+    damagedHeader[16] = 0xEC;  // page size 60610
+    damagedHeader[17] = 0xC2;
+    Bytes random(3 * 4096 + 17);
+    for (size_t i = 0; i < random.size(); ++i) random[i] = uint8_t((i * 2654435761u) >> 13);
+    const struct {
+        const char* name;
+        Bytes bytes;
+    } cases[] = {
+        {"text", text},
+        {"zeros", Bytes(2 * 4096, 0)},
+        {"random bytes", random},
+        {"a damaged header", damagedHeader},
+        {"an empty file", Bytes()},
+    };
+    const std::string message = "Cannot open \"" + utf8(path) + "\": it is not a card database.";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFileBytes(path, c.bytes);
+        refused({L"info", path}, "", message);
+        refused({L"password", L"set", path}, "Secret12\n", message);
     }
 }
 

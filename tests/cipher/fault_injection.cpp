@@ -165,6 +165,10 @@ bool ScriptedFileOperations::write(kiln::files::QFile& file, const void* buffer,
     return proceed(Kind::Write) && FileOperations::write(file, buffer, n);
 }
 
+bool ScriptedFileOperations::truncate(kiln::files::QFile& file, LONGLONG size) {
+    return proceed(Kind::Truncate) && FileOperations::truncate(file, size);
+}
+
 bool ScriptedFileOperations::flush(kiln::files::QFile& file) {
     return proceed(Kind::Flush) && FileOperations::flush(file);
 }

@@ -35,13 +35,14 @@ int faultyVfsOperationsSeen();
 // process; counts operations in any case.
 class ScriptedFileOperations : public FileOperations {
 public:
-    enum class Kind { Any, Open, Read, Write, Flush, Replace, Remove };
+    enum class Kind { Any, Open, Read, Write, Truncate, Flush, Replace, Remove };
 
     ScriptedFileOperations(int nth, Fault fault, Kind kind = Kind::Any) : nth(nth), fault(fault), kind(kind) {}
 
     bool open(kiln::files::QFile& file, const wchar_t* path, UINT mode) override;
     bool read(kiln::files::QFile& file, void* buffer, DWORD n) override;
     bool write(kiln::files::QFile& file, const void* buffer, DWORD n) override;
+    bool truncate(kiln::files::QFile& file, LONGLONG size) override;
     bool flush(kiln::files::QFile& file) override;
     bool replace(const wchar_t* from, const wchar_t* to) override;
     bool remove(const wchar_t* path) override;

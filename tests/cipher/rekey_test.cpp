@@ -66,6 +66,14 @@ bool sameFile(const Bytes& now, const Bytes& before, CipherFormat format) {
            std::equal(now.begin() + 4080, now.begin() + 4096, before.begin() + 4080);
 }
 
+// The system's text for an error, as messages end with it.
+std::wstring systemText(DWORD error) {
+    kiln::qstd::QString text;
+    text.FormatSystemError(error);
+    text.Trim();
+    return text.c_str();
+}
+
 bool beginsPlain(const Bytes& bytes) {
     return bytes.size() >= 16 && std::memcmp(bytes.data(), "SQLite format 3", 16) == 0;
 }
@@ -269,10 +277,16 @@ TEST_F(Rekey, AFailureAnywhereLeavesTheOldFile) {
                 try {
                     rekeyDatabase(db.handle(), keyOf(orEmpty(kind.to), kind.toFormat), files);
                 } catch (const QError& error) {
+                    // The headline, then which operation failed and the system's reason.
                     const std::wstring message = error.message.c_str();
-                    EXPECT_TRUE(message == L"Rekey error!" || message == L"Rekeying page error!" ||
-                                message == L"Error commit rekey!")
-                        << std::string(message.begin(), message.end());
+                    const std::wstring headline = message.substr(0, message.find(L'\n'));
+                    EXPECT_TRUE(headline == L"Rekey error!" || headline == L"Rekeying page error!" ||
+                                headline == L"Error commit rekey!")
+                        << utf8(message);
+                    const std::wstring reason =
+                        systemText(fault == Fault::DiskFull ? ERROR_DISK_FULL : ERROR_WRITE_FAULT);
+                    EXPECT_NE(message.find(L"\n"), std::wstring::npos) << utf8(message);
+                    EXPECT_EQ(message.substr(message.size() - reason.size()), reason) << utf8(message);
                     EXPECT_EQ(error.code, 1);
                     EXPECT_EQ(cardDigest(db), original);
                     EXPECT_TRUE(databaseKey(db.get()) == keyOf(orEmpty(kind.from), kind.fromFormat));
@@ -301,7 +315,9 @@ TEST_F(Rekey, AFailedCommitKeepsTheOldFile) {
         rekeyDatabase(db.handle(), CipherKey(), files);
         ADD_FAILURE() << "no failure";
     } catch (const QError& error) {
-        EXPECT_STREQ(error.message.c_str(), L"Error commit rekey!");
+        EXPECT_EQ(std::wstring(error.message.c_str()),
+                  L"Error commit rekey!\nThe journal beside the database could not be deleted: " +
+                      systemText(ERROR_WRITE_FAULT));
     }
     EXPECT_EQ(readFileBytes(path), before);
     EXPECT_EQ(cardDigest(db), original);

@@ -145,6 +145,34 @@ TEST_F(Companion, IdsBeyond32BitsNameExactlyTheirCards) {
     EXPECT_EQ("4294967302\trenamed\n", ok({L"search", path, L"ren"}));
 }
 
+// Ids below zero are ids of the file like any other; and a file whose
+// largest id has been given out says so when it can take no more.
+TEST_F(Companion, EveryIdTheFileHoldsNamesItsCard) {
+    CardDatabase database;
+    store::createCardDatabase(database, path.c_str());
+    database.execute("INSERT INTO tab VALUES (-3, 'minus three', 0, '', '', ''), "
+                     "(-9223372036854775808, 'lowest', -3, '', '', '')");
+    database.close();
+    EXPECT_EQ("-3\tminus three\n  -9223372036854775808\tlowest\n", ok({L"tree", path}));
+    ok({L"rename", path, L"-3", L"renamed"});
+    EXPECT_EQ("1\n", ok({L"add", path, L"--parent", L"-3", L"--title", L"child"}));
+    ok({L"move", path, L"-9223372036854775808", L"0"});
+    EXPECT_EQ("", ok({L"show", path, L"-3", L"--text"}));
+    EXPECT_EQ("-9223372036854775808\tlowest\n-3\trenamed\n  1\tchild\n", ok({L"tree", path}));
+    ok({L"delete", path, L"-3"});
+    EXPECT_EQ("-9223372036854775808\tlowest\n", ok({L"tree", path}));
+
+    database.openFile(path.c_str());
+    database.execute("INSERT INTO tab VALUES (9223372036854775807, 'last', 0, '', '', '')");
+    database.execute("DELETE FROM tab WHERE id = 9223372036854775807");
+    database.close();
+    const std::string before = readFile(path);
+    const CliRun full = runCli({L"add", path, L"--title", L"one more"});
+    EXPECT_EQ(1u, full.exitCode);
+    EXPECT_EQ("No card can be added: the file has given out its last card id, 9223372036854775807.\n", full.err);
+    EXPECT_EQ(before, readFile(path));
+}
+
 // The tree leaves out cards below a missing card or in a cycle; lost lists
 // them, rescue brings them back, and no move may hide another card there.
 TEST_F(Companion, LostCardsAreListedRescuedAndNeverJoined) {
@@ -160,12 +188,17 @@ TEST_F(Companion, LostCardsAreListedRescuedAndNeverJoined) {
 
     const std::string before = readFile(path);
     for (const wchar_t* hidden : {L"7", L"9"}) {
-        const CliRun run = runCli({L"move", path, L"3", hidden});
-        EXPECT_EQ(1u, run.exitCode);
-        EXPECT_EQ("The card " + utf8(hidden) +
-                      " cannot take other cards: the tree does not show it, because it lies below a missing card or "
-                      "in a cycle of cards.\n",
-                  run.err);
+        // Neither a card moved there nor a new card would be seen again.
+        for (const std::vector<std::wstring>& arguments :
+             {std::vector<std::wstring>{L"move", path, L"3", hidden},
+              std::vector<std::wstring>{L"add", path, L"--parent", hidden, L"--title", L"unseen"}}) {
+            const CliRun run = runCli(arguments);
+            EXPECT_EQ(1u, run.exitCode);
+            EXPECT_EQ("The card " + utf8(hidden) +
+                          " cannot take other cards: the tree does not show it, because it lies below a missing card "
+                          "or in a cycle of cards.\n",
+                      run.err);
+        }
     }
     EXPECT_EQ(before, readFile(path));
 
@@ -173,6 +206,51 @@ TEST_F(Companion, LostCardsAreListedRescuedAndNeverJoined) {
     EXPECT_EQ("", ok({L"lost", path}));
     EXPECT_EQ(tree + "10\tRecovered cards\n  7\torphan\n  9\tloop b\n    8\tloop a\n", ok({L"tree", path}));
     EXPECT_EQ("", ok({L"rescue", path}));
+}
+
+// An existing file is replaced only when asked for, and only by a whole new
+// one; names of devices and folders are refused.
+TEST_F(Companion, ExportNeverDestroysAnExistingFileUnasked) {
+    buildFamily();
+    const std::wstring other = tempPath(L"vorlen-cli-other.data");
+    const std::wstring exported = tempPath(L"vorlen-cli-export.rtf");
+    const std::wstring device = tempPath(L"NUL.docx");
+    const std::wstring folder = tempPath(L"vorlen-cli-export-folder");
+    DeleteFileW(exported.c_str());
+    CreateDirectoryW(folder.c_str(), nullptr);
+    ok({L"create", other, L"--force"});
+    ok({L"add", other, L"--title", L"Kept"});
+    const ziptest::TempFile text("Exported words", L".txt");
+    ok({L"put", path, L"2", text.Path()});
+    EXPECT_EQ("", ok({L"export", path, L"2", exported}));
+    const std::string first = readFile(exported);
+    EXPECT_EQ(0u, first.rfind("{\\rtf", 0)) << first;
+
+    const std::string otherBefore = readFile(other);
+    const struct {
+        std::wstring file;
+        std::string message;
+    } cases[] = {
+        {exported, "Cannot export to \"" + utf8(exported) + "\": the file exists; give --force to replace it."},
+        {other, "Cannot export to \"" + utf8(other) + "\": the file exists; give --force to replace it."},
+        {folder, "\"vorlen-cli-export-folder\" is a folder."},
+        {device, "\"NUL.docx\" is a name Windows keeps for a device; choose another name."},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = runCli({L"export", path, L"2", c.file});
+        EXPECT_EQ(1u, run.exitCode) << c.message;
+        EXPECT_EQ(c.message + "\n", run.err);
+    }
+    EXPECT_EQ(first, readFile(exported));
+    EXPECT_EQ(otherBefore, readFile(other));
+    EXPECT_EQ("1\tKept\n", ok({L"tree", other}));
+
+    // Card 3 was never written to: the file it replaces is empty.
+    ok({L"export", path, L"3", exported, L"--force"});
+    EXPECT_EQ("", readFile(exported));
+    DeleteFileW(exported.c_str());
+    DeleteFileW(other.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(Companion, ControlCharactersInTitlesArePrintedEscaped) {
@@ -272,7 +350,9 @@ TEST_F(Companion, UsageErrorsTouchNoFile) {
         {{L"tree"}, "Wrong number of arguments."},
         {{L"rename", path, L"1"}, "Wrong number of arguments."},
         {{L"delete", path, L"one"}, "Not a card id: one"},
-        {{L"delete", path, L"-1"}, "Not a card id: -1"},
+        {{L"delete", path, L"1-2"}, "Not a card id: 1-2"},
+        {{L"delete", path, L"-"}, "Not a card id: -"},
+        {{L"delete", path, L"-9223372036854775809"}, "Not a card id: -9223372036854775809"},
         {{L"move", path, L"1", L"9223372036854775808"}, "Not a card id: 9223372036854775808"},
         {{L"add", path, L"--parent"}, "The option --parent needs a value."},
         {{L"add", path, L"--colour", L"red"}, "Unknown option: --colour"},

@@ -66,6 +66,23 @@ INSTANTIATE_TEST_SUITE_P(Cases, SplitTest,
                                            SplitCase{L"///", {}}, SplitCase{L"", {}},
                                            SplitCase{L"a\\b", {L"a\\b"}}));
 
+TEST(QPathStrTest, TellsTheNamesWindowsKeepsForDevices) {
+    const struct {
+        const wchar_t* path;
+        bool reserved;
+    } cases[] = {
+        {L"NUL.docx", true},         {L"C:\\cards\\con", true},   {L"aux .rtf", true},
+        {L"C:\\x\\Com1.rtf", true},   {L"lpt0", true},              {L"LPT\u00B9.txt", true},
+        {L"prn.", true},             {L"conout$.txt", true},       {L"D:/x/nul.tar.gz", true},
+        {L"nul1.rtf", false},        {L"console.rtf", false},      {L"com10", false},
+        {L"C:\\nul\\card.rtf", false}, {L"annul.rtf", false},        {L"", false},
+        {L"COM", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.reserved, kiln::files::IsReservedDeviceName(c.path)) << c.path;
+    }
+}
+
 TEST(QPathStrTest, BehavesAsAString) {
     QPathStr path(L"C:\\cards");
     path.Append(L"\\x.data");
