@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/card_app.h"
+#include "app/main_window/card_app.h"
 #include "core/qerror.h"
 
 int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {

@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "app/card_content_file.h"
+#include "app/editor/editor_card_content.h"
 #include "cli/escaped_text.h"
 #include "cli/document_commands.h"
 #include "cli/open_database.h"

@@ -4,7 +4,7 @@
 
 #include "core/qbuffer.h"
 #include "core/qerror.h"
-#include "documents/com_ptr.h"
+#include "core/com_ptr.h"
 #include "documents/xml_part_text.h"
 #include "documents/zip_entry_stream.h"
 #include "zip/qzipreader.h"

@@ -7,7 +7,7 @@
 
 #include "core/qbuffer.h"
 #include "core/qerror.h"
-#include "documents/com_ptr.h"
+#include "core/com_ptr.h"
 #include "documents/xml_lite.h"
 
 using kiln::qstd::QBuffer;

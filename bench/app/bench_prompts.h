@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/user_prompts.h"
+#include "app/prompts/user_prompts.h"
 
 class BenchPrompts : public UserPrompts {
 public:

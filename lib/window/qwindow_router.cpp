@@ -62,7 +62,11 @@ bool QWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
     case WM_PAINT:
     case WM_DISPLAYCHANGE: {
         QPaintGraphics graphics(handle);
-        return OnPaint(graphics);
+        if (!OnPaint(graphics)) return false;
+        // A handled paint validates the region even where it drew nothing,
+        // or the window would be sent WM_PAINT again and again.
+        graphics.GetHandle();
+        return true;
     }
     case WM_ERASEBKGND: {
         QBorrowedGraphics graphics(reinterpret_cast<HDC>(wParam));

@@ -1,0 +1,60 @@
+#include "app/frame/status_bar.h"
+
+#include "window/palette.h"
+#include "window/qgraphics.h"
+
+using kiln::qstd::QString;
+using kiln::qwin::QGraphics;
+using kiln::qwin::QMemoryGraphics;
+using kiln::qwin::QPaintGraphics;
+using kiln::qwin::QSelectObject;
+
+StatusBar::StatusBar() : text(L"  Ready") {}
+
+const wchar_t* StatusBar::GetClassName() const {
+    return L"StatusBar";
+}
+
+bool StatusBar::OnCreate() {
+    font.Reset(kiln::qwin::CreateMenuFont());
+    return false;
+}
+
+void StatusBar::SetStatus(const QString& message) {
+    text = L"  " + message;
+    if (handle) {
+        InvalidateRect(handle, nullptr, FALSE);
+        UpdateWindow(handle);
+    }
+}
+
+void StatusBar::SetDatabaseState(const QString& state) {
+    databaseState = state;
+    if (handle) InvalidateRect(handle, nullptr, FALSE);
+}
+
+bool StatusBar::OnEraseBackground(QGraphics&) {
+    return true;
+}
+
+bool StatusBar::OnPaint(QPaintGraphics& graphics) {
+    RECT client;
+    GetClientRect(handle, &client);
+    QMemoryGraphics buffer(graphics, client);
+    buffer.FillSolidRect(client, kiln::qwin::palette::kFrameBlue);
+    QSelectObject fontIn(buffer, font.Get());
+    SetBkMode(buffer, TRANSPARENT);
+    SetTextColor(buffer, kiln::qwin::palette::kWhite);
+    RECT message = client;
+    if (!databaseState.IsEmpty()) {
+        // The state keeps its room; a long message is shortened instead.
+        RECT state = client;
+        state.right -= 10;
+        DrawTextW(buffer, databaseState.c_str(), -1, &state, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        RECT measured = {};
+        DrawTextW(buffer, databaseState.c_str(), -1, &measured, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        message.right = state.right - (measured.right - measured.left) - 20;
+    }
+    DrawTextW(buffer, text.c_str(), -1, &message, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    return true;
+}
