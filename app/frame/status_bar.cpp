@@ -46,15 +46,28 @@ bool StatusBar::OnPaint(QPaintGraphics& graphics) {
     SetBkMode(buffer, TRANSPARENT);
     SetTextColor(buffer, kiln::qwin::palette::kWhite);
     RECT message = client;
-    if (!databaseState.IsEmpty()) {
+    const QString right = RightText();
+    if (!right.IsEmpty()) {
         // The state keeps its room; a long message is shortened instead.
         RECT state = client;
         state.right -= 10;
-        DrawTextW(buffer, databaseState.c_str(), -1, &state, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        DrawTextW(buffer, right.c_str(), -1, &state, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         RECT measured = {};
-        DrawTextW(buffer, databaseState.c_str(), -1, &measured, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        DrawTextW(buffer, right.c_str(), -1, &measured, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
         message.right = state.right - (measured.right - measured.left) - 20;
     }
     DrawTextW(buffer, text.c_str(), -1, &message, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     return true;
+}
+
+void StatusBar::SetSaveState(const QString& state) {
+    if (state == saveState) return;
+    saveState = state;
+    if (handle) InvalidateRect(handle, nullptr, FALSE);
+}
+
+QString StatusBar::RightText() const {
+    if (saveState.IsEmpty()) return databaseState;
+    if (databaseState.IsEmpty()) return saveState;
+    return saveState + L"    " + databaseState;
 }

@@ -21,9 +21,17 @@ public:
     // come and go beside it.
     void SetDatabaseState(const kiln::qstd::QString& state);
     const kiln::qstd::QString& GetDatabaseState() const { return databaseState; }
+    // Whether the edits are on the disk ("Saved", "Saving…", "Not saved:
+    // <reason>"), shown beside the database's state until it changes.
+    void SetSaveState(const kiln::qstd::QString& state);
+    const kiln::qstd::QString& GetSaveState() const { return saveState; }
 
 private:
+    // The right end: the save state, then the database's.
+    kiln::qstd::QString RightText() const;
+
     kiln::qstd::QString text;
     kiln::qstd::QString databaseState;
+    kiln::qstd::QString saveState;
     kiln::qwin::QFont font;
 };

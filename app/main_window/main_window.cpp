@@ -108,24 +108,9 @@ void MainWindow::CreateChildren() {
 }
 
 bool MainWindow::OnClose() {
-    settings.lastDatabasePath = databasePath;
-    const HTREEITEM selected = cardTree.GetSelectedItem();
-    settings.lastSelectedCard = selected ? cardTree.GetCardId(selected) : 0;
-    // Maximised by the system, the window keeps the rectangle it had before.
-    if (!maximisedBySystemCommand) {
-        if (IsIconic(handle)) {
-            // A minimised window's rectangle is the icon's, far off the screen.
-            WINDOWPLACEMENT placement = {};
-            placement.length = sizeof(placement);
-            GetWindowPlacement(handle, &placement);
-            settings.windowRect = placement.rcNormalPosition;
-        } else {
-            GetWindowRect(handle, &settings.windowRect);
-        }
-    }
-    settings.treeWidth = treeWidth;
-    // A file that cannot be written keeps the last run's settings; nothing to tell.
-    SaveAppSettings(settingsPath, settings);
+    // Nothing typed is dropped on the way out without the user's answer.
+    if (!SettleAllPages()) return false;
+    SaveSettings();
     return true;
 }
 
@@ -134,7 +119,7 @@ bool MainWindow::OnDestroy() {
     search.Stop();
     TearDownTray();
     try {
-        SaveCurrentCard();
+        if (!SaveEverything()) throw QError(lastSaveFailure);
         database.close();
     } catch (const QError& error) {
         prompts.ShowMessage(handle, L"Message", error.message, 0);

@@ -3,19 +3,21 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "app/settings/app_settings.h"
-#include "app/frame/caption_bar.h"
-#include "app/tree/card_tree_view.h"
 #include "app/editor/format_toolbar.h"
+#include "app/editor/tab_container.h"
+#include "app/frame/caption_bar.h"
 #include "app/frame/main_layout.h"
 #include "app/frame/menu_button.h"
-#include "app/search/search_panel.h"
 #include "app/frame/splitter.h"
 #include "app/frame/status_bar.h"
-#include "app/editor/tab_container.h"
+#include "app/main_window/save_schedule.h"
 #include "app/prompts/user_prompts.h"
+#include "app/search/search_panel.h"
+#include "app/settings/app_settings.h"
+#include "app/tree/card_tree_view.h"
 #include "app/welcome/welcome_browser.h"
 #include "core/qarray.h"
+#include "core/qerror.h"
 #include "core/qstring.h"
 #include "store/background_search.h"
 #include "store/card_database.h"
@@ -41,6 +43,16 @@ public:
     bool OnCreate() override;
     bool OnClose() override;
     bool OnDestroy() override;
+
+    // --- main_window_saving.cpp: saving that never depends on the user ---------
+    // Every modified page is saved; true when nothing is left unsaved. Never
+    // asks: a failure stays on the status line and is tried again later.
+    bool SaveEverything();
+    bool HasUnsavedPages();
+    bool IsReadOnly() const { return readOnly; }
+    bool OnTimer(UINT_PTR id) override;
+    bool OnQueryEndSession(LPARAM reason) override;
+    bool OnEndSession(bool ending, LPARAM reason) override;
 
     // --- main_window_commands.cpp: the one table of commands -------------------
     bool OnCommand(int id, int code, HWND control) override;
@@ -100,6 +112,8 @@ public:
     bool IsDatabaseOpen() const { return !databasePath.IsEmpty(); }
     // True when a database is open; otherwise tells the user to open one.
     bool RequireOpenDatabase();
+    // True when a database is open and can be written; otherwise says why not.
+    bool RequireWritableDatabase();
     const kiln::qstd::QString& GetDatabasePath() const { return databasePath; }
 
     // --- main_window_import.cpp: another card database copied in --------------
@@ -140,6 +154,21 @@ private:
     void ShowDatabaseState();
     void LoadCardIntoActiveTab(CardId cardId, const kiln::qstd::QString& title);
     void SelectFirstCard();
+    // main_window_saving.cpp
+    void NoteEdit();
+    void ArmSaveTimer();
+    void ShowSaveFailure(const kiln::qstd::QError& failure);
+    // Saves the page of tab index; when that fails, asks whether to retry,
+    // save the page to a file or discard its edits. False when the user
+    // chose to stay (the edits are then still in the page).
+    bool SettlePage(unsigned index);
+    bool SettleAllPages();
+    bool SavePageToFile(EditorPage& page);
+    void SaveSettings();
+    void RegisterRestart();
+    // The pages take typing only where it can be saved: a card is shown and
+    // the file is writable.
+    void ApplyPageWritability(EditorPage& page, CardId shownCard);
     // main_window_password.cpp
     // Asks for the password and opens the file under it; false when cancelled.
     bool OpenEncipheredDatabase(const kiln::qstd::QString& path);
@@ -244,6 +273,9 @@ private:
     CardDatabase database;                     // main_window_database.cpp
     kiln::qstd::QString databasePath;          // main_window_database.cpp
     kiln::qstd::QString currentPassword;       // main_window_password.cpp
+    bool readOnly = false;                     // main_window_database.cpp
+    SaveSchedule saveSchedule;                 // main_window_saving.cpp
+    kiln::qstd::QString lastSaveFailure;       // main_window_saving.cpp
     WelcomeBrowser welcomeBrowser;             // welcome_browser.cpp; shown in main_window_database.cpp
     bool searchPanelShown = false;             // main_window_commands.cpp
     bool maximisedBySystemCommand = false;     // main_window_commands.cpp

@@ -27,7 +27,7 @@ void MainWindow::DeleteCardOfTree() {
     HTREEITEM item = reinterpret_cast<HTREEITEM>(
         SendMessageW(cardTree.GetHandle(), TVM_GETNEXTITEM, TVGN_DROPHILITE, 0));
     if (!item) item = cardTree.GetSelectedItem();
-    if (!item || !IsDatabaseOpen()) return;
+    if (!item || !RequireWritableDatabase()) return;
     const CardId cardId = cardTree.GetCardId(item);
     kiln::qstd::QArray<CardId> deleted;
     try {
@@ -48,6 +48,7 @@ void MainWindow::DeleteCardOfTree() {
 }
 
 void MainWindow::CommandDeleteAll(const Command&) {
+    if (IsDatabaseOpen() && !RequireWritableDatabase()) return;
     if (!prompts.AskYesNo(handle, L"Confirm Delete", L"Are you sure you want to delete all items?", MB_ICONWARNING)) {
         return;
     }

@@ -129,7 +129,16 @@ void MainWindow::CommandSave(const Command&) {
     }
     try {
         if (SaveCurrentCard()) SetStatusText(L"Data saved successfully!");
+        // The other pages' edits go too: after Ctrl+S nothing waits.
+        if (SaveEverything()) {
+            statusBar.SetSaveState(L"Saved");
+        } else {
+            ShowMessage(lastSaveFailure);
+        }
     } catch (const QError& error) {
+        ShowSaveFailure(error);
+        saveSchedule.Failed(GetTickCount());
+        ArmSaveTimer();
         ShowMessage(error.message);
     }
 }
@@ -191,12 +200,17 @@ void MainWindow::CommandForwardToPage(const Command& command) {
     }
     // The combos' text travels where a control handle would.
     SendMessageW(page->GetHandle(), WM_COMMAND, MAKEWPARAM(pageCommand, 0), reinterpret_cast<LPARAM>(command.control));
+    // A format changes no text: the page's own flag tells whether it changed.
+    if (page->IsModified()) NoteEdit();
 }
 
 void MainWindow::CommandEditorChanged(const Command& command) {
     EditorPage* page = tabs.GetActiveEditor();
     if (!page) return;
-    if (command.code == EN_CARD_TEXT_CHANGED) page->GetEditor().SetModified(true);
+    if (command.code == EN_CARD_TEXT_CHANGED) {
+        page->GetEditor().SetModified(true);
+        NoteEdit();
+    }
     if (command.code == EN_CARD_CARET_MOVED) toolbar.ShowCaretFormat(page->GetCaretFormat());
 }
 
@@ -215,6 +229,7 @@ void MainWindow::CommandEditorFormat(const Command& command) {
     case IDA_NUMBERED_LIST: editor.ToggleNumbering(); break;
     default: break;
     }
+    if (page->IsModified()) NoteEdit();
 }
 
 void MainWindow::CommandAssociate(const Command&) {

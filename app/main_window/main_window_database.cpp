@@ -30,6 +30,14 @@ bool MainWindow::OpenDatabase(const QString& path, bool create) {
             currentPassword.Empty();
         }
         kiln::qwin::QWaitCursor waiting;
+        // A write-protected file (its attribute, a read-only share or medium)
+        // opens for reading only, and says so: no typing goes where it cannot
+        // be saved.
+        // The attribute counts even where the system would let the file be
+        // written (an administrator's process): the user marked it so.
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        readOnly = database.isReadOnly() ||
+                   (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0);
         // Before the window changes state: a file that is no card database,
         // or a database of something else, fails here and leaves the welcome
         // page in place.
@@ -39,8 +47,10 @@ bool MainWindow::OpenDatabase(const QString& path, bool create) {
             FillCardTree();
             SelectFirstCard();
             SetFocus(cardTree.GetHandle());
-            SetStatusText(L"Database opened from path: " + path);
+            SetStatusText(readOnly ? L"Database opened read-only from path: " + path
+                                   : L"Database opened from path: " + path);
         }
+        RegisterRestart();
     } catch (const QError& error) {
         // The window never shows a database it could not read, and nothing is
         // written through a connection whose open failed (its key, say). The
@@ -49,6 +59,7 @@ bool MainWindow::OpenDatabase(const QString& path, bool create) {
         cardTree.DeleteAll();
         databasePath.Empty();
         currentPassword.Empty();
+        readOnly = false;
         ShowWelcomeState();
         ShowMessage(error.message);
         UpdateCaption();
@@ -66,17 +77,20 @@ bool MainWindow::RequireOpenDatabase() {
     return false;
 }
 
+bool MainWindow::RequireWritableDatabase() {
+    if (!RequireOpenDatabase()) return false;
+    if (!readOnly) return true;
+    ShowMessage(L"This database is read-only: nothing in it can be changed.");
+    return false;
+}
+
 bool MainWindow::CloseDatabase() {
     if (!RequireOpenDatabase()) return false;
-    try {
-        SaveCurrentCard();
-        SaveModifiedTabs();
-    } catch (const QError& error) {
-        // The edit is still in the editor: the database stays open for
-        // another try rather than losing it.
-        ShowMessage(error.message);
-        return false;
-    }
+    // Edits that cannot be saved keep the database open, unless the user
+    // chose what becomes of them.
+    if (!SettleAllPages()) return false;
+    saveSchedule.Saved();
+    statusBar.SetSaveState(QString());
     // A tab left open would keep a card id of this file, and a later save
     // would write it into the card of that id in the next file.
     CloseAllTabsButOne();
@@ -88,6 +102,8 @@ bool MainWindow::CloseDatabase() {
     database.close();
     databasePath.Empty();
     currentPassword.Empty();
+    readOnly = false;
+    RegisterRestart();
     SetText(kProductName);
     UpdateCaption();
     ShowKeyFormat();
@@ -102,10 +118,13 @@ bool MainWindow::SaveCurrentCard() {
 void MainWindow::LoadCardIntoActiveTab(CardId cardId, const QString& cardTitle) {
     EditorPage* page = tabs.GetActiveEditor();
     if (!page) return;
+    // The tab names the card only once it was read: a failed read leaves the
+    // tab with the card whose text the editor still holds.
+    const QBuffer rtf = store::loadCardContent(database, cardId);
     tabs.SetActiveTitle(cardTitle);
     tabs.SetActiveValue(cardId);
-    const QBuffer rtf = store::loadCardContent(database, cardId);
     page->LoadRtf(rtf.GetData(), rtf.GetCount());
+    ApplyPageWritability(*page, cardId);
     toolbar.ShowCaretFormat(page->GetCaretFormat());
 }
 
@@ -122,8 +141,14 @@ void MainWindow::SelectFirstCard() {
     if (remembered != TVI_ROOT) cardTree.SelectItem(remembered);
 }
 
+void MainWindow::ApplyPageWritability(EditorPage& page, CardId shownCard) {
+    page.ApplyDatabaseState(IsDatabaseOpen() && !readOnly && shownCard != TabContainer::kWelcomeTab);
+}
+
 void MainWindow::ShowDatabaseState() {
-    if (EditorPage* page = tabs.GetActiveEditor()) page->ApplyDatabaseState(true);
+    for (unsigned i = 0; i < tabs.GetTabCount(); ++i) {
+        if (EditorPage* page = tabs.GetEditor(i)) ApplyPageWritability(*page, tabs.GetTab(i).value);
+    }
     ShowWindow(welcomeBrowser.GetHandle(), SW_HIDE);
     ShowWindow(tabs.GetHandle(), SW_SHOW);
     InvalidateRect(handle, nullptr, TRUE);

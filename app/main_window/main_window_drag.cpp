@@ -7,6 +7,7 @@
 using kiln::qstd::QError;
 
 void MainWindow::BeginCardDrag(const NMTREEVIEWW& info) {
+    if (!RequireWritableDatabase()) return;
     draggedItem = info.itemNew.hItem;
     const HWND tree = cardTree.GetHandle();
     dragImage.Reset(reinterpret_cast<HIMAGELIST>(

@@ -37,6 +37,8 @@ bool MainWindow::OnDropFiles(HDROP drop) {
 }
 
 bool MainWindow::AddCardFromFile(const QString& path) {
+    // One refusal ends the drop: no later file could be added either.
+    if (!RequireWritableDatabase()) return false;
     // Read before anything is created: a file that cannot be read leaves no
     // empty card behind. The next file may still be readable.
     CardContent content;

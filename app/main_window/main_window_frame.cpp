@@ -34,12 +34,14 @@ void MainWindow::UpdateCaption() {
     if (databasePath.IsEmpty()) {
         captionBar.SetTitle(kProductCaption);
     } else {
-        captionBar.SetTitle(QString(kProductCaption) + L"[" + databasePath + L"]");
+        captionBar.SetTitle(QString(kProductCaption) + L"[" + databasePath + L"]" + (readOnly ? L" (Read-only)" : L""));
     }
 }
 
 bool MainWindow::OnActivateApp(bool active, DWORD) {
     applicationActive = active;
+    // The user went elsewhere: what was typed is written now.
+    if (!active) SaveEverything();
     return false;
 }
 

@@ -16,6 +16,7 @@ void MainWindow::CommandImport(const Command&) {
         ShowMessage(L"You don't have a database open!");
         return;
     }
+    if (!RequireWritableDatabase()) return;
     QString path;
     if (!prompts.AskOpenPath(handle, OpenPathKind::ImportDatabase, path)) return;
     // Before any password is asked for: the open file's own password would

@@ -29,7 +29,11 @@ MainLayout MainWindow::CurrentLayout() const {
 
 bool MainWindow::OnSize(UINT type, int cx, int cy) {
     QMainFrame::OnSize(type, cx, cy);
-    if (type == SIZE_MINIMIZED) return true;
+    if (type == SIZE_MINIMIZED) {
+        // Put away for now: what was typed is written now.
+        SaveEverything();
+        return true;
+    }
     LayoutChildren();
     // The maximise glyph changes with the window's state.
     InvalidateRect(captionBar.GetHandle(), nullptr, FALSE);

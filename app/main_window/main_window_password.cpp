@@ -22,7 +22,7 @@ bool MainWindow::OpenEncipheredDatabase(const QString& path) {
 }
 
 void MainWindow::CommandSetPassword(const Command&) {
-    if (!RequireOpenDatabase()) return;
+    if (!RequireWritableDatabase()) return;
     if (isEncryptedFile(databasePath) || !currentPassword.IsEmpty()) {
         ShowMessage(L"Database already encrypted!");
         return;
@@ -38,7 +38,7 @@ void MainWindow::CommandSetPassword(const Command&) {
 }
 
 void MainWindow::CommandChangePassword(const Command&) {
-    if (!RequireOpenDatabase()) return;
+    if (!RequireWritableDatabase()) return;
     if (currentPassword.IsEmpty()) {
         ShowMessage(L"Database not encrypted!");
         return;
@@ -54,7 +54,7 @@ void MainWindow::CommandChangePassword(const Command&) {
 }
 
 void MainWindow::CommandRemovePassword(const Command&) {
-    if (!RequireOpenDatabase()) return;
+    if (!RequireWritableDatabase()) return;
     if (currentPassword.IsEmpty()) return;
     if (Rekey(QString(), CipherFormat::plain)) ShowMessage(L"Password removed!");
 }
@@ -81,9 +81,11 @@ void MainWindow::ShowKeyFormat() {
         statusBar.SetDatabaseState(QString());
         return;
     }
+    QString state;
     switch (database.keyFormat()) {
-    case CipherFormat::plain: statusBar.SetDatabaseState(L"No password"); break;
-    case CipherFormat::format1: statusBar.SetDatabaseState(L"Password (old format, weak)"); break;
-    case CipherFormat::format2: statusBar.SetDatabaseState(L"Password (strong)"); break;
+    case CipherFormat::plain: state = L"No password"; break;
+    case CipherFormat::format1: state = L"Password (old format, weak)"; break;
+    case CipherFormat::format2: state = L"Password (strong)"; break;
     }
+    statusBar.SetDatabaseState(readOnly ? L"Read-only    " + state : state);
 }

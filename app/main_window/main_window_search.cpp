@@ -16,11 +16,9 @@ void MainWindow::CommandSearchRun(const Command& command) {
     // missed, and text deleted there would still be found. A search still
     // reading would hold the save back until it ended, so it ends first.
     search.Cancel();
-    try {
-        SaveCurrentCard();
-    } catch (const QError& error) {
-        ShowMessage(error.message);
-    }
+    // A page that cannot be saved is said on the status line; typing a
+    // search never opens a dialog.
+    SaveEverything();
     search.Request(databasePath, currentPassword, searchPanel.GetSearchText());
 }
 
@@ -72,7 +70,16 @@ void MainWindow::ShowSearchResult() {
     CardId cardId = 0;
     QString cardTitle;
     if (!page || !searchPanel.GetSelectedResult(cardId, cardTitle)) return;
-    LoadCardIntoActiveTab(cardId, cardTitle);
+    // A card is never shown twice: a second copy would keep stale text, and
+    // its later save would overwrite the newer edits.
+    if (tabs.HasTab(cardId)) {
+        const int active = tabs.GetActiveIndex();
+        if (active < 0 || tabs.GetTab(static_cast<unsigned>(active)).value != cardId) tabs.ActivateTab(cardId);
+        page = tabs.GetActiveEditor();
+        if (!page) return;
+    } else {
+        LoadCardIntoActiveTab(cardId, cardTitle);
+    }
     page->FindNext(searchPanel.GetSearchText().c_str());
 }
 

@@ -47,32 +47,29 @@ void MainWindow::CloseTabsOfDeletedCards(const kiln::qstd::QArray<CardId>* delet
         EditorPage* page = tabs.GetEditor(i);
         page->GetEditor().SetModified(false);
         if (tabs.CloseTab(i)) continue;
-        // The last tab stays, showing nothing, so a later save has no card to write.
+        // The last tab stays, showing nothing, so a later save has no card to
+        // write; nothing can be typed into it until a card is shown.
         page->GetEditor().SetText(L"");
         page->GetEditor().SetModified(false);
         tabs.SetActiveTitle(L"Welcome");
         tabs.SetActiveValue(TabContainer::kWelcomeTab);
+        ApplyPageWritability(*page, TabContainer::kWelcomeTab);
     }
 }
 
 bool MainWindow::SaveTabBeforeClose(unsigned index) {
-    try {
-        SaveTab(index);
-        return true;
-    } catch (const QError& error) {
-        // The tab stays open with its edits.
-        ShowMessage(error.message);
-        return false;
-    }
+    // The tab stays open with its edits unless the user chose otherwise.
+    return SettlePage(index);
 }
 
 bool MainWindow::OpenCardInNewTab(CardId cardId, const QString& title) {
+    // Read first: a card that cannot be read opens no tab.
+    const QBuffer rtf = store::loadCardContent(database, cardId);
     auto created = std::make_unique<EditorPage>();
     EditorPage* page = created.get();
     if (!tabs.AddEditorTab(std::move(created), title, cardId)) return false;
-    page->ApplyDatabaseState(true);
+    ApplyPageWritability(*page, cardId);
     page->SetWordWrap(settings.wordWrap);
-    const QBuffer rtf = store::loadCardContent(database, cardId);
     page->LoadRtf(rtf.GetData(), rtf.GetCount());
     return true;
 }
@@ -100,7 +97,9 @@ void MainWindow::CommandOpenInNewTab(const Command&) {
 void MainWindow::CommandTabChanged(const Command&) {
     if (!IsDatabaseOpen()) return;
     try {
-        SaveModifiedTabs();
+        // A page that cannot be saved keeps its edits in its tab; the status
+        // line says so and the next pause tries again.
+        SaveEverything();
         const int active = tabs.GetActiveIndex();
         if (active < 0) return;
         const HTREEITEM item = RevealCard(tabs.GetTab(static_cast<unsigned>(active)).value);

@@ -79,6 +79,8 @@ bool MainWindow::OnHotKey(int id, UINT, UINT) {
 }
 
 void MainWindow::CommandHideToTray(const Command&) {
+    // Out of sight, the edits are written now.
+    SaveEverything();
     ShowWindow(handle, SW_HIDE);
     // A tray that refuses the icon changes nothing: the flag says where the
     // window went.

@@ -22,13 +22,15 @@ bool MainWindow::OnNotify(int controlId, NMHDR* header, LRESULT* result) {
     try {
         switch (header->code) {
         case TVN_SELCHANGINGW:
-            try {
-                SaveCurrentCard();
-            } catch (const QError& error) {
-                // The selection stays, so the edit is not replaced by another card.
-                ShowMessage(error.message);
+            // The selection stays, so the edit is not replaced by another
+            // card, unless the user chose what becomes of it.
+            if (tabs.GetActiveIndex() >= 0 && !SettlePage(static_cast<unsigned>(tabs.GetActiveIndex()))) {
                 *result = TRUE;
             }
+            return true;
+        case TVN_BEGINLABELEDITW:
+            // A file that cannot be written takes no new titles.
+            *result = readOnly ? TRUE : FALSE;
             return true;
         case TVN_SELCHANGEDW: ShowSelectedCard(); return true;
         case TVN_ITEMEXPANDINGW: LoadChildCards(reinterpret_cast<NMTREEVIEWW*>(header)->itemNew.hItem); return true;
@@ -152,7 +154,7 @@ void MainWindow::ShowTreeMenu() {
 }
 
 void MainWindow::CommandAddCard(const Command&) {
-    if (!IsDatabaseOpen()) return;
+    if (!IsDatabaseOpen() || !RequireWritableDatabase()) return;
     HTREEITEM target = cardTree.GetDropTarget();
     if (!target) target = cardTree.GetSelectedItem();
     try {
@@ -170,7 +172,7 @@ void MainWindow::CommandAddCard(const Command&) {
 }
 
 void MainWindow::CommandRename(const Command&) {
-    if (searchPanelShown || !IsDatabaseOpen()) return;
+    if (searchPanelShown || !IsDatabaseOpen() || !RequireWritableDatabase()) return;
     HTREEITEM item = cardTree.GetDropTarget();
     if (!item) item = cardTree.GetSelectedItem();
     if (item) cardTree.EditLabel(item);

@@ -24,6 +24,14 @@ enum class SavePathKind {
     Export,       // "Export", RTF or Word document, no overwrite prompt
 };
 
+// What the user wants done with a page whose edits could not be saved.
+enum class FailedSaveChoice {
+    Retry,       // "Retry": try the save again
+    SaveToFile,  // "Save this card to a file…": the page's RTF through Export
+    Discard,     // "Discard the changes", once confirmed
+    Cancel,      // keep everything as it is and stay
+};
+
 // What long work tells the progress dialog that shows it.
 class ProgressReport {
 public:
@@ -61,6 +69,9 @@ public:
     // A question answered Yes (true) or No; icon is an MB_ICON... value.
     virtual bool AskYesNo(HWND owner, const kiln::qstd::QString& caption, const kiln::qstd::QString& text,
                           UINT icon) = 0;
+    // The card of this title could not be saved, for reason: what now.
+    virtual FailedSaveChoice ChooseAfterFailedSave(HWND owner, const kiln::qstd::QString& cardTitle,
+                                                   const kiln::qstd::QString& reason) = 0;
     virtual void ShowAbout(HWND owner) = 0;
     // A context menu at a screen point; the chosen command, 0 for none.
     virtual UINT ChooseFromMenu(HWND owner, HMENU popup, POINT screenPoint) = 0;
@@ -88,6 +99,8 @@ public:
     bool ConfirmDelete(HWND owner, const kiln::qstd::QString& cardTitle, unsigned descendants) override;
     bool AskYesNo(HWND owner, const kiln::qstd::QString& caption, const kiln::qstd::QString& text,
                   UINT icon) override;
+    FailedSaveChoice ChooseAfterFailedSave(HWND owner, const kiln::qstd::QString& cardTitle,
+                                           const kiln::qstd::QString& reason) override;
     void ShowAbout(HWND owner) override;
     UINT ChooseFromMenu(HWND owner, HMENU popup, POINT screenPoint) override;
     void OpenInShell(const kiln::qstd::QString& address) override;

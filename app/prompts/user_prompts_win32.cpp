@@ -21,6 +21,9 @@ namespace {
 const wchar_t* const kSiteAddress = L"https://vorlen.example/";
 const wchar_t* const kDeleteHelpAddress = L"https://vorlen.example/help#delete/";
 const int kDeleteButton = 100;
+const int kRetryButton = 101;
+const int kSaveToFileButton = 102;
+const int kDiscardButton = 103;
 
 // Owner of the string the shell hands out for a dialog's result.
 class ShellString {
@@ -139,6 +142,26 @@ bool Win32UserPrompts::ConfirmDelete(HWND owner, const QString& cardTitle, unsig
 
 bool Win32UserPrompts::AskYesNo(HWND owner, const QString& caption, const QString& text, UINT icon) {
     return MessageBoxW(owner, text.c_str(), caption.c_str(), MB_YESNO | icon) == IDYES;
+}
+
+FailedSaveChoice Win32UserPrompts::ChooseAfterFailedSave(HWND owner, const QString& cardTitle,
+                                                        const QString& reason) {
+    const QString instruction = QString(L"\"") + cardTitle + L"\" could not be saved";
+    QTaskDialog dialog(owner, reason.c_str(), kProductCaption, instruction.c_str(), nullptr, TDCBF_CANCEL_BUTTON,
+                       TDF_USE_COMMAND_LINKS | TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW);
+    dialog.AddButton(QTaskDialog::QTaskDialogButton{kRetryButton, L"Retry", QTaskDialog::QTaskDialogButton::ENABLED});
+    dialog.AddButton(QTaskDialog::QTaskDialogButton{kSaveToFileButton, L"Save this card to a file\u2026",
+                                                    QTaskDialog::QTaskDialogButton::ENABLED});
+    dialog.AddButton(QTaskDialog::QTaskDialogButton{kDiscardButton, L"Discard the changes",
+                                                    QTaskDialog::QTaskDialogButton::ENABLED});
+    dialog.mainIcon = LoadIconW(nullptr, IDI_WARNING);
+    dialog.flags |= TDF_USE_HICON_MAIN;
+    switch (dialog.Show()) {
+    case kRetryButton: return FailedSaveChoice::Retry;
+    case kSaveToFileButton: return FailedSaveChoice::SaveToFile;
+    case kDiscardButton: return FailedSaveChoice::Discard;
+    default: return FailedSaveChoice::Cancel;
+    }
 }
 
 void Win32UserPrompts::ShowAbout(HWND owner) {

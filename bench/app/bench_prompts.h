@@ -25,6 +25,9 @@ public:
     bool AskPasswordChange(HWND, PasswordChangeEntries&) override { return false; }
     bool ConfirmDelete(HWND, const kiln::qstd::QString&, unsigned) override { return false; }
     bool AskYesNo(HWND, const kiln::qstd::QString&, const kiln::qstd::QString&, UINT) override { return false; }
+    FailedSaveChoice ChooseAfterFailedSave(HWND, const kiln::qstd::QString&, const kiln::qstd::QString&) override {
+        return FailedSaveChoice::Cancel;
+    }
     void ShowAbout(HWND) override {}
     UINT ChooseFromMenu(HWND, HMENU, POINT) override { return 0; }
     void OpenInShell(const kiln::qstd::QString&) override {}

@@ -85,6 +85,12 @@ public:
     virtual bool OnNcCreate();
     // true lets the window be destroyed; false keeps it open.
     virtual bool OnClose();
+    // The session is about to end (log-off, shut-down, restart; reason holds
+    // the ENDSESSION_ flags): true lets it end, false asks Windows to wait.
+    virtual bool OnQueryEndSession(LPARAM reason);
+    // The session ends when `ending`; the process may be ended as soon as
+    // this returns, without any further message.
+    virtual bool OnEndSession(bool ending, LPARAM reason);
     virtual bool OnDestroy();
     virtual bool OnNcDestroy();
 

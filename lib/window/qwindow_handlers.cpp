@@ -37,6 +37,10 @@ bool QWindow::OnCreate() { return true; }
 
 bool QWindow::OnClose() { return true; }
 
+bool QWindow::OnQueryEndSession(LPARAM) { return true; }
+
+bool QWindow::OnEndSession(bool, LPARAM) { return false; }
+
 bool QWindow::OnThemeChanged() {
     InvalidateRect(handle, nullptr, TRUE);
     return false;

@@ -38,8 +38,10 @@ bool QWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
     case WM_CLOSE:
         if (OnClose()) DestroyWindow(handle);
         return true;
-    case WM_QUERYENDSESSION: *result = 1; return true;
-    case WM_ENDSESSION: return false;
+    case WM_QUERYENDSESSION:
+        *result = OnQueryEndSession(lParam) ? TRUE : FALSE;
+        return true;
+    case WM_ENDSESSION: return OnEndSession(wParam != FALSE, lParam);
 
     // Commands and notifications
     case WM_COMMAND: return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));

@@ -93,6 +93,14 @@ public:
         questions.push_back({caption.c_str(), text.c_str(), icon});
         return answerYes;
     }
+    FailedSaveChoice ChooseAfterFailedSave(HWND, const kiln::qstd::QString& cardTitle,
+                                           const kiln::qstd::QString& reason) override {
+        failedSaves.push_back({cardTitle.c_str(), reason.c_str()});
+        if (failedSaveChoices.empty()) return FailedSaveChoice::Cancel;
+        const FailedSaveChoice choice = failedSaveChoices.front();
+        failedSaveChoices.erase(failedSaveChoices.begin());
+        return choice;
+    }
     void ShowAbout(HWND) override { ++aboutBoxes; }
     UINT ChooseFromMenu(HWND, HMENU popup, POINT) override {
         menu.clear();
@@ -137,6 +145,14 @@ public:
     PasswordChangeEntries passwordChange;
     bool confirmDelete = false;
     bool answerYes = false;
+    // Each failed save asked about: the card's title and the reason; the
+    // answers are taken in order, Cancel once they run out.
+    struct FailedSave {
+        std::wstring title;
+        std::wstring reason;
+    };
+    std::vector<FailedSave> failedSaves;
+    std::vector<FailedSaveChoice> failedSaveChoices;
     UINT menuChoice = 0;
     int cancelAtReport = -1;
     ScriptedPrintDialog printDialog;
