@@ -62,6 +62,9 @@ public:
     virtual bool AskYesNo(HWND owner, const kiln::qstd::QString& caption, const kiln::qstd::QString& text,
                           UINT icon) = 0;
     virtual void ShowAbout(HWND owner) = 0;
+    // Whether card files, which another program (named by its type name)
+    // opens today, are to open with this program instead.
+    virtual bool AskTakeOverDataFiles(HWND owner, const kiln::qstd::QString& currentOwner) = 0;
     // A context menu at a screen point; the chosen command, 0 for none.
     virtual UINT ChooseFromMenu(HWND owner, HMENU popup, POINT screenPoint) = 0;
     // Hands an address to the shell's default handler, outside the program.
@@ -89,6 +92,7 @@ public:
     bool AskYesNo(HWND owner, const kiln::qstd::QString& caption, const kiln::qstd::QString& text,
                   UINT icon) override;
     void ShowAbout(HWND owner) override;
+    bool AskTakeOverDataFiles(HWND owner, const kiln::qstd::QString& currentOwner) override;
     UINT ChooseFromMenu(HWND owner, HMENU popup, POINT screenPoint) override;
     void OpenInShell(const kiln::qstd::QString& address) override;
     void RunWithProgress(HWND owner, const kiln::qstd::QString& caption, const ProgressWork& work) override;
