@@ -4,6 +4,7 @@
 #include <shobjidl.h>
 
 #include "app/settings/app_settings.h"
+#include "app/settings/window_placement.h"
 #include "window/display_scale.h"
 #include "app/product.h"
 #include "window/qgraphics.h"
@@ -11,8 +12,9 @@
 using kiln::qstd::QString;
 using kiln::qwin::MeasureDisplayScale;
 
-CardApp::CardApp(HINSTANCE module, const QString& startupPath)
-    : QApp(module), ole(L"OLE init err"), mainWindow(prompts, startupPath, SettingsFilePath()) {}
+CardApp::CardApp(HINSTANCE module, const QString& startupPath, int showCommand)
+    : QApp(module), ole(L"OLE init err"), mainWindow(prompts, startupPath, SettingsFilePath()),
+      showCommand(showCommand) {}
 
 bool CardApp::InitInstance() {
     SetCurrentProcessExplicitAppUserModelID(kProductName);
@@ -22,11 +24,13 @@ bool CardApp::InitInstance() {
     }
     mainWindow.Create(nullptr, 0, 0);
     if (!mainWindow.GetHandle()) return false;
-    // The remembered rectangle gives the size; the window always starts centred.
-    mainWindow.CenterOnDesktop();
+    // Back where it was, on the monitor it was on, as far as that monitor is still there.
+    const RECT placed = PlaceWindow(mainWindow.GetSettings().windowRect, MonitorWorkAreas());
+    SetWindowPos(mainWindow.GetHandle(), nullptr, placed.left, placed.top, placed.right - placed.left,
+                 placed.bottom - placed.top, SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowLongPtrW(mainWindow.GetHandle(), GWL_EXSTYLE,
                       GetWindowLongPtrW(mainWindow.GetHandle(), GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
-    ShowWindow(mainWindow.GetHandle(), SW_SHOW);
+    ShowWindow(mainWindow.GetHandle(), showCommand);
     return true;
 }
 

@@ -11,8 +11,10 @@
 // window is gone before painting and OLE are shut down.
 class CardApp : public kiln::qapp::QApp {
 public:
-    // startupPath: the database named on the command line, or empty.
-    CardApp(HINSTANCE module, const kiln::qstd::QString& startupPath);
+    // startupPath: the database named on the command line, or empty;
+    // showCommand: how the start asked the window to be shown (a shortcut
+    // set to start minimised or maximised, say).
+    CardApp(HINSTANCE module, const kiln::qstd::QString& startupPath, int showCommand = SW_SHOWNORMAL);
 
     bool InitInstance() override;
     void ExitInstance() override;
@@ -24,6 +26,7 @@ private:
     kiln::qwin::QBufferedPaintSession bufferedPaint;
     Win32UserPrompts prompts;
     MainWindow mainWindow;
+    int showCommand;
 };
 
 // The first argument after the program's name, or empty.

@@ -61,9 +61,13 @@ public:
     // --- main_window_tray.cpp: tray, hot key, window menu, always on top -------
     bool OnSysCommand(UINT command, LPARAM lParam) override;
     bool OnHotKey(int id, UINT modifiers, UINT key) override;
-    // The tray icon's mouse events.
+    // The tray icon's events (version 4 of the notification protocol).
     static const UINT kTrayMessage = WM_USER + 20;
+    // The tray icon's menu.
+    static const UINT kTrayShowCommand = 1;
+    static const UINT kTrayExitCommand = 2;
     bool IsIconInTray() const { return iconInTray; }
+    bool IsSearchRunning() const { return search.IsRunning(); }
     bool IsAlwaysOnTop() const { return alwaysOnTop; }
     bool HasHotKey() const { return hotKeyRegistered; }
 
@@ -242,7 +246,10 @@ private:
     void SetUpTrayAndWindowMenu();
     void TearDownTray();
     void RemoveTrayIcon();
-    void OnTrayNotify(UINT mouseMessage);
+    void AddTrayIcon();
+    void OnTrayNotify(UINT event, POINT anchor);
+    void OnTaskbarCreated();
+    void ShowFromTray();
     void CommandHideToTray(const Command& command);
     void CommandAlwaysOnTop(const Command& command);
     // main_window_search.cpp
@@ -289,6 +296,7 @@ private:
     bool resultLeftUnsaved = false;            // main_window_search.cpp
     NOTIFYICONDATAW trayRecord = {};           // main_window_tray.cpp
     bool iconInTray = false;                   // main_window_tray.cpp
+    UINT taskbarCreatedMessage = 0;            // main_window_tray.cpp
     bool hotKeyRegistered = false;             // main_window_tray.cpp
     bool alwaysOnTop = false;                  // main_window_tray.cpp
     bool treeDragging = false;                 // main_window_drag.cpp

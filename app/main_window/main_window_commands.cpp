@@ -1,5 +1,7 @@
 // The one table from command identifiers to what the main window does.
 
+#include <windowsx.h>
+
 #include "app/settings/file_association.h"
 #include "app/main_window/main_window.h"
 #include "core/qerror.h"
@@ -96,11 +98,16 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
     return true;
 }
 
-bool MainWindow::OnUserMessage(UINT msg, WPARAM, LPARAM lParam, LRESULT*) {
+bool MainWindow::OnUserMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT*) {
     switch (msg) {
     case kSearchFinishedMessage: OnSearchFinished(); return true;
-    case kTrayMessage: OnTrayNotify(LOWORD(lParam)); return true;
-    default: return false;
+    case kTrayMessage:
+        OnTrayNotify(LOWORD(lParam), POINT{GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)});
+        return true;
+    default:
+        if (msg != taskbarCreatedMessage) return false;
+        OnTaskbarCreated();
+        return true;
     }
 }
 
@@ -181,6 +188,9 @@ void MainWindow::CommandToggleSearchPanel(const Command&) {
     ShowWindow(searchPanel.GetHandle(), SW_HIDE);
     ShowWindow(cardTree.GetHandle(), SW_SHOW);
     searchPanelShown = false;
+    // The search connection's page cache may hold a large part of the file:
+    // given back with the panel, rebuilt by the next search.
+    search.Stop();
     SetFocus(cardTree.GetHandle());
     // Selecting the item again saves a modified editor and shows its card.
     const HTREEITEM selected = cardTree.GetSelectedItem();
@@ -233,8 +243,10 @@ void MainWindow::CommandEditorFormat(const Command& command) {
 }
 
 void MainWindow::CommandAssociate(const Command&) {
-    const QString refusal = RunAssociateCommand();
-    if (!refusal.IsEmpty()) ShowMessage(refusal);
+    const AssociateOutcome outcome = RunAssociateCommand(ProgramPath(), [this](const QString& currentOwner) {
+        return prompts.AskTakeOverDataFiles(GetHandle(), currentOwner);
+    });
+    if (outcome == AssociateOutcome::Failed) ShowMessage(L"Card files could not be associated with Vorlen.");
 }
 
 // Only the current page changes; the other open editors keep their wrapping.

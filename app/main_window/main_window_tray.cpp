@@ -4,6 +4,7 @@
 #include "app/main_window/main_window.h"
 #include "app/product.h"
 #include "resources/command_ids.h"
+#include "window/qmenu.h"
 
 namespace {
 const UINT kTrayIconId = 0xCAFFE;
@@ -22,8 +23,21 @@ void MainWindow::SetUpTrayAndWindowMenu() {
     trayRecord.uID = kTrayIconId;
     trayRecord.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_STATE | NIF_INFO | NIF_SHOWTIP;
     trayRecord.uCallbackMessage = kTrayMessage;
-    trayRecord.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VORLEN));
+    // Drawn for the tray's own size rather than squeezed from the large icon.
+    // Looked up by name: only version 6 of the common controls has it.
+    using LoadIconMetricFunction = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, HICON*);
+    const auto loadIconMetric = reinterpret_cast<LoadIconMetricFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"comctl32.dll"), "LoadIconMetric")));
+    HICON icon = nullptr;
+    if (!loadIconMetric ||
+        FAILED(loadIconMetric(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VORLEN), 0 /* small */, &icon))) {
+        icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VORLEN), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    }
+    trayRecord.hIcon = icon;
     lstrcpynW(trayRecord.szTip, kProductCaption, 128);
+    // Explorer announces a restart with this message; the icon is gone then.
+    taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
     // Another program holding Win+Esc is no reason not to start: the
     // program then goes without the key.
     hotKeyRegistered = RegisterHotKey(handle, kShowHideHotKey, MOD_WIN, VK_ESCAPE) != FALSE;
@@ -31,6 +45,8 @@ void MainWindow::SetUpTrayAndWindowMenu() {
 
 void MainWindow::TearDownTray() {
     RemoveTrayIcon();
+    if (trayRecord.hIcon) DestroyIcon(trayRecord.hIcon);
+    trayRecord.hIcon = nullptr;
     if (hotKeyRegistered) UnregisterHotKey(handle, kShowHideHotKey);
     hotKeyRegistered = false;
 }
@@ -53,12 +69,50 @@ bool MainWindow::OnSysCommand(UINT command, LPARAM) {
     }
 }
 
-void MainWindow::OnTrayNotify(UINT mouseMessage) {
-    // Only a press of the left button brings the window back; every other
-    // mouse event on the icon is ignored.
-    if (mouseMessage != WM_LBUTTONDOWN) return;
+void MainWindow::AddTrayIcon() {
+    // A tray that refuses the icon changes nothing: the flag says where the
+    // window went.
+    Shell_NotifyIconW(NIM_ADD, &trayRecord);
+    // Keyboard selection and the context menu key arrive only in version 4.
+    NOTIFYICONDATAW version = trayRecord;
+    version.uVersion = NOTIFYICON_VERSION_4;
+    Shell_NotifyIconW(NIM_SETVERSION, &version);
+    iconInTray = true;
+}
+
+void MainWindow::ShowFromTray() {
     ShowWindow(handle, SW_SHOW);
+    SetForegroundWindow(handle);
     RemoveTrayIcon();
+}
+
+void MainWindow::OnTrayNotify(UINT event, POINT anchor) {
+    switch (event) {
+    // A press of the left button, or Enter or Space on the focused icon.
+    case WM_LBUTTONDOWN:
+    case NIN_KEYSELECT: ShowFromTray(); return;
+    // The right button, Shift+F10 or the menu key: anchor is where to open.
+    case WM_CONTEXTMENU: {
+        kiln::qwin::QPopupMenu menu;
+        AppendMenuW(menu.Get(), MF_STRING, kTrayShowCommand, L"Show Vorlen");
+        AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu.Get(), MF_STRING, kTrayExitCommand, L"Exit");
+        SetMenuDefaultItem(menu.Get(), kTrayShowCommand, FALSE);
+        // Without the foreground the menu would not close on a click elsewhere.
+        SetForegroundWindow(handle);
+        const UINT chosen = prompts.ChooseFromMenu(handle, menu.Get(), anchor);
+        if (chosen == kTrayShowCommand) ShowFromTray();
+        if (chosen == kTrayExitCommand) PostMessageW(handle, WM_CLOSE, 0, 0);
+        return;
+    }
+    default: return;
+    }
+}
+
+void MainWindow::OnTaskbarCreated() {
+    if (!iconInTray) return;
+    iconInTray = false;
+    AddTrayIcon();
 }
 
 bool MainWindow::OnHotKey(int id, UINT, UINT) {
@@ -82,10 +136,7 @@ void MainWindow::CommandHideToTray(const Command&) {
     // Out of sight, the edits are written now.
     SaveEverything();
     ShowWindow(handle, SW_HIDE);
-    // A tray that refuses the icon changes nothing: the flag says where the
-    // window went.
-    Shell_NotifyIconW(NIM_ADD, &trayRecord);
-    iconInTray = true;
+    AddTrayIcon();
 }
 
 void MainWindow::CommandAlwaysOnTop(const Command&) {

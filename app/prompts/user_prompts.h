@@ -73,6 +73,9 @@ public:
     virtual FailedSaveChoice ChooseAfterFailedSave(HWND owner, const kiln::qstd::QString& cardTitle,
                                                    const kiln::qstd::QString& reason) = 0;
     virtual void ShowAbout(HWND owner) = 0;
+    // Whether card files, which another program (named by its type name)
+    // opens today, are to open with this program instead.
+    virtual bool AskTakeOverDataFiles(HWND owner, const kiln::qstd::QString& currentOwner) = 0;
     // A context menu at a screen point; the chosen command, 0 for none.
     virtual UINT ChooseFromMenu(HWND owner, HMENU popup, POINT screenPoint) = 0;
     // Hands an address to the shell's default handler, outside the program.
@@ -102,6 +105,7 @@ public:
     FailedSaveChoice ChooseAfterFailedSave(HWND owner, const kiln::qstd::QString& cardTitle,
                                            const kiln::qstd::QString& reason) override;
     void ShowAbout(HWND owner) override;
+    bool AskTakeOverDataFiles(HWND owner, const kiln::qstd::QString& currentOwner) override;
     UINT ChooseFromMenu(HWND owner, HMENU popup, POINT screenPoint) override;
     void OpenInShell(const kiln::qstd::QString& address) override;
     void RunWithProgress(HWND owner, const kiln::qstd::QString& caption, const ProgressWork& work) override;

@@ -165,8 +165,8 @@ FailedSaveChoice Win32UserPrompts::ChooseAfterFailedSave(HWND owner, const QStri
 }
 
 void Win32UserPrompts::ShowAbout(HWND owner) {
-    const QString content = QString(L"Copyright \u00A9 the Vorlen authors.\nAll rights reserved.\n\n") +
-                            QString(__DATE__ ", " __TIME__, -1, CP_ACP);
+    const QString content = QString(L"Version " VORLEN_VERSION L" (" VORLEN_ARCHITECTURE L")\n\n") +
+                            L"Copyright \u00A9 the Vorlen authors.\nAll rights reserved.";
     const QString footer = QString(L"<a href=\"") + kSiteAddress + L"\">Check for update.</a>";
     QTaskDialog dialog(owner, content.c_str(), kProductCaption, L"About Vorlen", footer.c_str(), TDCBF_OK_BUTTON,
                        TDF_ENABLE_HYPERLINKS | TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW |
@@ -180,6 +180,13 @@ void Win32UserPrompts::ShowAbout(HWND owner) {
     dialog.collapsedControlText = L"Show more";
     dialog.expandedControlText = L"Hide";
     dialog.Show();
+}
+
+bool Win32UserPrompts::AskTakeOverDataFiles(HWND owner, const QString& currentOwner) {
+    const QString text = QString(L"Card files (.data) open with \"") + currentOwner +
+                         L"\" now.\n\nOpen them with Vorlen instead?";
+    return MessageBoxW(owner, text.c_str(), L"Associate extensions", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
+           IDYES;
 }
 
 void Win32UserPrompts::OpenInShell(const QString& address) {

@@ -6,12 +6,13 @@
 
 using kiln::qstd::QString;
 
+const wchar_t kCardDatabaseProgId[] = L"Vorlen.CardDatabase";
+
 namespace {
 
+const wchar_t kClasses[] = L"Software\\Classes\\";
 const wchar_t kDataExtension[] = L".data";
-const wchar_t kCommandKey[] = L".data\\Shell\\Open\\Command\\";
-const wchar_t kIconKey[] = L".data\\DefaultIcon";
-const wchar_t kNeedAdmin[] = L"Need administrative privileges! (Run as admin and try again).";
+const wchar_t kTypeName[] = L"Vorlen card database";
 
 // Owner of an open registry key.
 class OpenKey {
@@ -30,11 +31,29 @@ private:
     HKEY key = nullptr;
 };
 
-// The shell's open command: the program unquoted, then the file quoted.
-QString OpenCommand() {
-    wchar_t module[261] = {};
-    GetModuleFileNameW(nullptr, module, 261);
-    return QString(module) + L" \"%1\"";
+// The default (or named) string value of root\path; empty when absent.
+QString ReadString(HKEY root, const QString& path, const wchar_t* name = nullptr) {
+    OpenKey key(root, path, KEY_READ);
+    if (!key.Get()) return QString();
+    wchar_t data[1024] = {};
+    DWORD bytes = sizeof(data) - sizeof(wchar_t);
+    DWORD type = 0;
+    if (RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        return QString();
+    }
+    return QString(data);
+}
+
+// A value of the classes as the shell merges them: the user's own first, then the machine's.
+QString ReadClassString(const QString& path) {
+    const QString user = ReadString(HKEY_CURRENT_USER, QString(kClasses) + path);
+    return user.IsEmpty() ? ReadString(HKEY_LOCAL_MACHINE, QString(kClasses) + path) : user;
+}
+
+// Quoted, so that the shell never has to guess where a path with blanks ends.
+QString Quoted(const QString& path) {
+    return QString(L"\"") + path + L"\"";
 }
 
 }  // namespace
@@ -72,39 +91,46 @@ bool RegistryKey::SetString(const QString& name, const QString& value) {
     return set;
 }
 
-bool IsUserAdmin() {
-    SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
-    PSID administrators = nullptr;
-    if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0,
-                                  0, 0, 0, &administrators)) {
-        return false;
+DataFileOwner FindDataFileOwner() {
+    DataFileOwner owner;
+    const QString progId = ReadClassString(kDataExtension);
+    if (progId == QString(kCardDatabaseProgId)) {
+        owner.kind = DataFileOwner::ThisProgram;
+        return owner;
     }
-    BOOL member = FALSE;
-    if (!CheckTokenMembership(nullptr, administrators, &member)) member = FALSE;
-    FreeSid(administrators);
-    return member != FALSE;
+    if (!progId.IsEmpty()) {
+        owner.kind = DataFileOwner::Other;
+        const QString typeName = ReadClassString(progId);
+        owner.name = typeName.IsEmpty() ? progId : typeName;
+        return owner;
+    }
+    // An open verb written straight onto the extension, without a ProgID.
+    const QString command = ReadClassString(QString(kDataExtension) + L"\\Shell\\Open\\Command");
+    if (!command.IsEmpty()) {
+        owner.kind = DataFileOwner::Other;
+        owner.name = command;
+    }
+    return owner;
 }
 
-bool IsDataFileAssociated() {
-    return RegistryKey().KeyExists(kDataExtension, HKEY_CLASSES_ROOT);
-}
-
-void AssociateDataFiles() {
-    RegistryKey key(HKEY_CLASSES_ROOT);
-    key.CreateKey(kDataExtension);
-    key.SetString(QString(), L"data");
-    key.CreateKey(kCommandKey);
-    key.SetString(QString(), OpenCommand());
-    key.CreateKey(kIconKey);
+bool AssociateDataFiles(const QString& programPath) {
+    const QString progId = QString(kClasses) + kCardDatabaseProgId;
+    const QString extension = QString(kClasses) + kDataExtension;
+    RegistryKey key(HKEY_CURRENT_USER);
+    const bool written = key.CreateKey(progId) && key.SetString(QString(), kTypeName) &&
+                         key.CreateKey(progId + L"\\DefaultIcon") &&
+                         key.SetString(QString(), Quoted(programPath) + L",0") &&
+                         key.CreateKey(progId + L"\\shell\\open\\command") &&
+                         key.SetString(QString(), Quoted(programPath) + L" \"%1\"") &&
+                         key.CreateKey(extension + L"\\OpenWithProgids") &&
+                         key.SetString(kCardDatabaseProgId, QString()) && key.CreateKey(extension) &&
+                         key.SetString(QString(), kCardDatabaseProgId);
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+    return written;
 }
 
-QString RunAssociateCommand() {
-    return RunAssociateCommand(IsUserAdmin());
-}
-
-QString RunAssociateCommand(bool userIsAdmin) {
-    if (!userIsAdmin) return kNeedAdmin;
-    if (!IsDataFileAssociated()) AssociateDataFiles();
-    return QString();
+QString ProgramPath() {
+    wchar_t module[MAX_PATH + 1] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH + 1);
+    return QString(module, static_cast<int>(length));
 }

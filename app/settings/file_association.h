@@ -28,15 +28,36 @@ private:
     kiln::qstd::QString path;
 };
 
-// Whether the process runs with the rights of the built-in Administrators group.
-bool IsUserAdmin();
-// Whether ".data" files are registered with the shell at all (with any program).
-bool IsDataFileAssociated();
-// Registers ".data" files to open in this program, for the whole machine.
-void AssociateDataFiles();
+// The ProgID under which this program opens card files.
+extern const wchar_t kCardDatabaseProgId[];
 
-// The "Associate extensions" command: the refusal text when the user has no
-// administrative rights, else an empty text once ".data" files are
-// associated (an existing association is left as it is).
-kiln::qstd::QString RunAssociateCommand();
-kiln::qstd::QString RunAssociateCommand(bool userIsAdmin);
+// Who opens ".data" files for this user today, as the shell sees it (the
+// user's own classes first, then the machine's).
+struct DataFileOwner {
+    enum Kind { None, ThisProgram, Other } kind = None;
+    // For Other: the owner's friendly type name, else its ProgID or command.
+    kiln::qstd::QString name;
+};
+DataFileOwner FindDataFileOwner();
+
+// Registers ".data" files for the current user only (no administrator
+// needed, and the program then keeps receiving files dropped from
+// Explorer): the ProgID with its type name, icon and quoted open command,
+// ".data" pointing at it and the ProgID among its OpenWithProgids. false
+// when a value could not be written.
+bool AssociateDataFiles(const kiln::qstd::QString& programPath);
+
+// What "Associate extensions" ended with.
+enum class AssociateOutcome { Associated, Declined, Failed };
+
+// The "Associate extensions" command: another program that owns ".data"
+// keeps it unless askTakeOver (given the owner's name) says yes.
+template <typename AskTakeOver>
+AssociateOutcome RunAssociateCommand(const kiln::qstd::QString& programPath, AskTakeOver askTakeOver) {
+    const DataFileOwner owner = FindDataFileOwner();
+    if (owner.kind == DataFileOwner::Other && !askTakeOver(owner.name)) return AssociateOutcome::Declined;
+    return AssociateDataFiles(programPath) ? AssociateOutcome::Associated : AssociateOutcome::Failed;
+}
+
+// The path of the running program.
+kiln::qstd::QString ProgramPath();

@@ -7,6 +7,21 @@ namespace qwin {
 
 // A menu resource of the program, loaded for one showing and destroyed with
 // this object.
+// A popup menu built in code, destroyed with its owner.
+class QPopupMenu {
+public:
+    QPopupMenu() : menu(CreatePopupMenu()) {}
+    QPopupMenu(const QPopupMenu&) = delete;
+    QPopupMenu& operator=(const QPopupMenu&) = delete;
+    ~QPopupMenu() {
+        if (menu) DestroyMenu(menu);
+    }
+    HMENU Get() const { return menu; }
+
+private:
+    HMENU menu;
+};
+
 class QMenuResource {
 public:
     explicit QMenuResource(int resourceId);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/qerror.h"
+#include "core/system_library.h"
 #include "window/qolecallback.h"
 #include "window/rtf_nesting.h"
 
@@ -30,7 +31,7 @@ QRichEdit::~QRichEdit() {
 }
 
 bool QRichEdit::LoadControlLibrary() {
-    if (!library) library = LoadLibraryW(L"msftedit.dll");
+    if (!library) library = kiln::qstd::LoadSystemLibrary(L"msftedit.dll");
     return library != nullptr;
 }
 

@@ -138,6 +138,21 @@ TEST_F(SearchPanelTest, EveryChangeOfTheTextSearchesAndAnEmptyTextEmptiesTheList
     EXPECT_TRUE(window->GetSearchPanel().GetShownText().IsEmpty());
 }
 
+TEST_F(SearchPanelTest, ClosingThePanelGivesTheSearchConnectionBackAndOpeningItSearchesAgain) {
+    CardFile cards(L"vorlen-search-release.data");
+    OpenWithPanel(cards);
+    ASSERT_TRUE(SearchFor(L"needle"));
+    EXPECT_TRUE(window->IsSearchRunning());
+
+    Command(IDC_SEARCH_PANEL);
+    ASSERT_FALSE(window->IsSearchPanelShown());
+    EXPECT_FALSE(window->IsSearchRunning());
+
+    Command(IDC_SEARCH_PANEL);
+    ASSERT_TRUE(SearchFor(L"one needle"));
+    EXPECT_EQ(Titles(), std::vector<std::wstring>{L"Second"});
+}
+
 TEST_F(SearchPanelTest, AResultOfAnOlderTextIsNeverShown) {
     CardFile cards(L"vorlen-search-stale.data");
     OpenWithPanel(cards);

@@ -30,6 +30,64 @@ TEST_F(MainWindowTest, HiddenToTheTrayTheWindowComesBackOnlyByALeftPressOnTheIco
     EXPECT_FALSE(window->IsIconInTray());
 }
 
+TEST_F(MainWindowTest, TheKeyboardAndTheTrayMenuBringTheWindowBackOrEndIt) {
+    Start();
+    const HWND frame = window->GetHandle();
+    struct Case {
+        UINT event;
+        UINT menuChoice;
+        bool shown;
+        bool closeQueued;
+    };
+    const Case cases[] = {
+        {NIN_KEYSELECT, 0, true, false},
+        {WM_CONTEXTMENU, MainWindow::kTrayShowCommand, true, false},
+        {WM_CONTEXTMENU, MainWindow::kTrayExitCommand, false, true},
+        // The menu dismissed: nothing changes.
+        {WM_CONTEXTMENU, 0, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.event << " choosing " << c.menuChoice);
+        Command(IDS_MINIMIZE_TO_TRAY);
+        ASSERT_FALSE(IsWindowVisible(frame));
+        prompts.menuChoice = c.menuChoice;
+        const int menusBefore = prompts.menusShown;
+        TrayEvent(*window, c.event);
+        EXPECT_EQ(IsWindowVisible(frame) != FALSE, c.shown);
+        EXPECT_EQ(window->IsIconInTray(), !c.shown);
+        MSG msg;
+        EXPECT_EQ(PeekMessageW(&msg, frame, WM_CLOSE, WM_CLOSE, PM_REMOVE) != FALSE, c.closeQueued);
+        if (c.event != WM_CONTEXTMENU) continue;
+        ASSERT_EQ(prompts.menusShown, menusBefore + 1);
+        ASSERT_EQ(prompts.menu.size(), 3u);
+        EXPECT_EQ(prompts.menu[0].text, L"Show Vorlen");
+        EXPECT_EQ(prompts.menu[2].text, L"Exit");
+        if (!c.shown) TrayEvent(*window, WM_LBUTTONDOWN);
+    }
+}
+
+TEST_F(MainWindowTest, AnIconLostWithTheTaskbarIsAddedAgain) {
+    Start();
+    Command(IDS_MINIMIZE_TO_TRAY);
+    NOTIFYICONDATAW record{};
+    record.cbSize = sizeof(record);
+    record.hWnd = window->GetHandle();
+    record.uID = 0xCAFFE;
+    // The restarted taskbar no longer knows the icon.
+    if (!Shell_NotifyIconW(NIM_DELETE, &record)) GTEST_SKIP() << "no tray to hold an icon here";
+    ASSERT_FALSE(Shell_NotifyIconW(NIM_DELETE, &record));
+
+    SendMessageW(window->GetHandle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(window->IsIconInTray());
+    EXPECT_TRUE(Shell_NotifyIconW(NIM_DELETE, &record));
+
+    // Shown again, the window puts no icon back.
+    TrayEvent(*window, WM_LBUTTONDOWN);
+    SendMessageW(window->GetHandle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_FALSE(window->IsIconInTray());
+    EXPECT_FALSE(Shell_NotifyIconW(NIM_DELETE, &record));
+}
+
 TEST_F(MainWindowTest, TheHotKeyHidesShowsAndRestores) {
     Start();
     const HWND frame = window->GetHandle();

@@ -102,6 +102,10 @@ public:
         return choice;
     }
     void ShowAbout(HWND) override { ++aboutBoxes; }
+    bool AskTakeOverDataFiles(HWND, const kiln::qstd::QString& currentOwner) override {
+        takeOverQuestions.push_back(currentOwner.c_str());
+        return takeOverDataFiles;
+    }
     UINT ChooseFromMenu(HWND, HMENU popup, POINT) override {
         menu.clear();
         for (int i = 0; i < GetMenuItemCount(popup); ++i) {
@@ -168,6 +172,9 @@ public:
     std::vector<unsigned> deleteDescendants;
     std::vector<ShownMessage> questions;
     int aboutBoxes = 0;
+    // The owners named by each question about taking card files over, and the answer.
+    std::vector<std::wstring> takeOverQuestions;
+    bool takeOverDataFiles = false;
     // The items of the last menu shown.
     std::vector<ShownMenuItem> menu;
     int menusShown = 0;

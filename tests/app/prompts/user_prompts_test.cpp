@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/product.h"
 #include "app/prompts/user_prompts.h"
 #include "gui_harness.h"
 #include "resources/command_ids.h"
@@ -282,7 +283,7 @@ TEST(Win32UserPromptsTest, OnlyTheDeleteButtonConfirmsADeletion) {
     }
 }
 
-TEST(Win32UserPromptsTest, TheAboutBoxNamesTheProductAndItsBuild) {
+TEST(Win32UserPromptsTest, TheAboutBoxNamesTheProductAndItsVersion) {
     Win32UserPrompts prompts;
     std::wstring texts;
     const guitest::ModalOutcome outcome = guitest::DriveModal(
@@ -297,10 +298,8 @@ TEST(Win32UserPromptsTest, TheAboutBoxNamesTheProductAndItsBuild) {
         });
     ASSERT_TRUE(outcome.windowFound);
     ASSERT_TRUE(outcome.inTime);
-    EXPECT_NE(texts.find(L"Vorlen 2.0 "), std::wstring::npos);
-    // The build's date as the compiler gives it, e.g. "Oct  9 2016".
-    const std::string date = __DATE__;
-    EXPECT_NE(texts.find(std::wstring(date.begin(), date.end())), std::wstring::npos);
+    EXPECT_NE(texts.find(L"Vorlen " VORLEN_VERSION L" "), std::wstring::npos);
+    EXPECT_NE(texts.find(L"Version " VORLEN_VERSION L" (" VORLEN_ARCHITECTURE L")"), std::wstring::npos);
 }
 
 }  // namespace
