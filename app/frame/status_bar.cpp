@@ -25,12 +25,28 @@ void StatusBar::SetStatus(const QString& message) {
     if (handle) {
         InvalidateRect(handle, nullptr, FALSE);
         UpdateWindow(handle);
+        kiln::qwin::QAccessible::NotifyNameChange(handle);
     }
 }
 
 void StatusBar::SetDatabaseState(const QString& state) {
     databaseState = state;
-    if (handle) InvalidateRect(handle, nullptr, FALSE);
+    if (!handle) return;
+    InvalidateRect(handle, nullptr, FALSE);
+    kiln::qwin::QAccessible::NotifyNameChange(handle);
+}
+
+bool StatusBar::OnGetObject(WPARAM flags, LPARAM objectId, LRESULT* result) {
+    return accessible.Answer(handle, flags, objectId, result);
+}
+
+QString StatusBar::AccessibleName() const {
+    if (databaseState.IsEmpty()) return text;
+    return text + L"  " + databaseState;
+}
+
+long StatusBar::AccessibleRole() const {
+    return ROLE_SYSTEM_STATUSBAR;
 }
 
 bool StatusBar::OnEraseBackground(QGraphics&) {
