@@ -66,6 +66,11 @@ bool EditorPage::OnSize(UINT, int cx, int cy) {
     return true;
 }
 
+bool EditorPage::OnSetFocus(HWND) {
+    if (editor.GetHandle()) SetFocus(editor.GetHandle());
+    return true;
+}
+
 QString EditorPage::GetPlainText() const {
     return editor.GetPlainText();
 }

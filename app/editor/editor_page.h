@@ -53,6 +53,8 @@ public:
     bool OnCommand(int id, int code, HWND control) override;
     bool OnNotify(int controlId, NMHDR* header, LRESULT* result) override;
     bool OnSize(UINT type, int cx, int cy) override;
+    // The page itself takes no keys: the focus goes on to its editor.
+    bool OnSetFocus(HWND losingFocus) override;
 
     kiln::qwin::QRichEdit& GetEditor() { return editor; }
     const kiln::qwin::QRichEdit& GetEditor() const { return editor; }

@@ -182,7 +182,7 @@ void FormatToolbar::CreateColorCombos(int x) {
     const int width = ScaleX(100);
     for (const ColorList& list : kColorLists) {
         const HWND combo = CreateWindowExW(
-            0, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED, x, 5,
+            0, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, x, 5,
             width, ScaleY(24) + ScaleY(20) * static_cast<int>(list.count), handle,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(list.combo)), GetModuleHandleW(nullptr), nullptr);
         SendMessageW(combo, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
@@ -273,6 +273,37 @@ bool FormatToolbar::OnLButtonDown(UINT keys, POINT* point) {
     RelayToTooltip(WM_LBUTTONDOWN, keys, *point);
     const int at = ButtonAt(*point);
     if (at >= 0) SendMessageW(owner.GetHandle(), WM_COMMAND, MAKEWPARAM(buttons[at].command, 0), 0);
+    return true;
+}
+
+bool FormatToolbar::OnGetObject(WPARAM flags, LPARAM objectId, LRESULT* result) {
+    return accessible.Answer(handle, flags, objectId, result);
+}
+
+kiln::qstd::QString FormatToolbar::AccessibleName() const {
+    return L"Formatting";
+}
+
+long FormatToolbar::AccessibleRole() const {
+    return ROLE_SYSTEM_TOOLBAR;
+}
+
+int FormatToolbar::AccessiblePartCount() const {
+    return kButtonCount;
+}
+
+// A button is named by its tooltip, the words a sighted user reads for it.
+kiln::qwin::AccessiblePart FormatToolbar::AccessiblePartAt(int index) const {
+    kiln::qwin::AccessiblePart part;
+    part.name = buttons[index].tooltip;
+    part.rect = buttons[index].rect;
+    part.state = index == hot ? STATE_SYSTEM_HOTTRACKED : 0;
+    part.defaultAction = L"Press";
+    return part;
+}
+
+bool FormatToolbar::DoAccessibleAction(int index) {
+    SendMessageW(owner.GetHandle(), WM_COMMAND, MAKEWPARAM(buttons[index].command, 0), 0);
     return true;
 }
 

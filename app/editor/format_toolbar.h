@@ -2,13 +2,14 @@
 
 #include "app/editor/editor_page.h"
 #include "core/qarray.h"
+#include "window/qaccessible.h"
 #include "window/qcontrol.h"
 #include "window/qimage_list.h"
 
 // The row of formatting buttons and the font, size, line-spacing and colour
 // lists above the editors. A press on a button sends its command to the
 // owner; so does a colour chosen from a list.
-class FormatToolbar : public kiln::qwin::QControl {
+class FormatToolbar : public kiln::qwin::QControl, private kiln::qwin::AccessibleSource {
 public:
     static const int kButtonCount = 12;
     static const int kLineSpacingCombo = 1;
@@ -38,6 +39,8 @@ public:
     bool OnCommand(int id, int code, HWND control) override;
     // The colour lists draw their own items: a swatch and its name.
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    // One child per button for screen readers, its tooltip as its name.
+    bool OnGetObject(WPARAM flags, LPARAM objectId, LRESULT* result) override;
 
     // The combos show the formatting at the editor's caret; showing it
     // sends nothing to the owner.
@@ -50,6 +53,11 @@ public:
     HIMAGELIST GetImages() const { return images.Get(); }
 
 private:
+    kiln::qstd::QString AccessibleName() const override;
+    long AccessibleRole() const override;
+    int AccessiblePartCount() const override;
+    kiln::qwin::AccessiblePart AccessiblePartAt(int index) const override;
+    bool DoAccessibleAction(int index) override;
     int ButtonAt(POINT point) const;
     void CreateCombos();
     void CreateColorCombos(int x);
@@ -66,4 +74,5 @@ private:
     Button buttons[kButtonCount];
     int hot = -1;
     bool showingFormat = false;
+    kiln::qwin::QAccessible accessible{*this};
 };

@@ -200,11 +200,45 @@ bool CaptionBar::OnLButtonUp(UINT, POINT* point) {
     if (GetCapture() == handle) ReleaseCapture();
     InvalidateRect(handle, nullptr, FALSE);
     if (wasPressed < 0 || ButtonAt(*point) != wasPressed) return true;
+    Press(static_cast<Button>(wasPressed));
+    return true;
+}
+
+void CaptionBar::Press(Button button) {
     const HWND frame = owner.GetHandle();
-    switch (wasPressed) {
+    switch (button) {
     case Minimise: ShowWindow(frame, SW_MINIMIZE); break;
     case Maximise: ShowWindow(frame, IsZoomed(frame) ? SW_RESTORE : SW_MAXIMIZE); break;
     default: owner.Close(); break;
     }
+}
+
+bool CaptionBar::OnGetObject(WPARAM flags, LPARAM objectId, LRESULT* result) {
+    return accessible.Answer(handle, flags, objectId, result);
+}
+
+long CaptionBar::AccessibleRole() const {
+    return ROLE_SYSTEM_TITLEBAR;
+}
+
+int CaptionBar::AccessiblePartCount() const {
+    return kButtonCount;
+}
+
+kiln::qwin::AccessiblePart CaptionBar::AccessiblePartAt(int index) const {
+    kiln::qwin::AccessiblePart part;
+    switch (index) {
+    case Minimise: part.name = L"Minimize"; break;
+    case Maximise: part.name = IsZoomed(owner.GetHandle()) ? L"Restore" : L"Maximize"; break;
+    default: part.name = L"Close"; break;
+    }
+    part.rect = buttons[index];
+    part.state = hovered[index] ? STATE_SYSTEM_HOTTRACKED : 0;
+    part.defaultAction = L"Press";
+    return part;
+}
+
+bool CaptionBar::DoAccessibleAction(int index) {
+    Press(static_cast<Button>(index));
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "app/frame/main_layout.h"
 #include "core/qstring.h"
+#include "window/qaccessible.h"
 #include "window/qcontrol.h"
 #include "window/qgdi_object.h"
 
@@ -9,7 +10,7 @@
 // maximise and close buttons. Outside its buttons it is transparent to the
 // mouse, so that the frame's caption band takes the pointer there (moving,
 // double-click maximising, the window menu).
-class CaptionBar : public kiln::qwin::QControl {
+class CaptionBar : public kiln::qwin::QControl, private kiln::qwin::AccessibleSource {
 public:
     enum Button { Minimise, Maximise, Close, kButtonCount };
 
@@ -26,6 +27,8 @@ public:
     bool OnMouseLeave() override;
     bool OnLButtonDown(UINT keys, POINT* point) override;
     bool OnLButtonUp(UINT keys, POINT* point) override;
+    // One child per button for screen readers.
+    bool OnGetObject(WPARAM flags, LPARAM objectId, LRESULT* result) override;
 
     void SetTitle(const kiln::qstd::QString& text);
     const kiln::qstd::QString& GetTitle() const { return title; }
@@ -33,6 +36,11 @@ public:
 
 private:
     int ButtonAt(POINT point) const;
+    void Press(Button button);
+    long AccessibleRole() const override;
+    int AccessiblePartCount() const override;
+    kiln::qwin::AccessiblePart AccessiblePartAt(int index) const override;
+    bool DoAccessibleAction(int index) override;
     void DrawButton(HDC dc, Button button) const;
 
     kiln::qwin::QWindow& owner;
@@ -42,4 +50,5 @@ private:
     RECT textRect = {};
     bool hovered[kButtonCount] = {};
     bool pressed[kButtonCount] = {};
+    kiln::qwin::QAccessible accessible{*this};
 };

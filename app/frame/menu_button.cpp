@@ -86,3 +86,15 @@ bool MainMenuButton::OnLButtonDown(UINT, POINT*) {
     dismissedByButton = PtInRect(&own, cursor) && (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0;
     return true;
 }
+
+bool MainMenuButton::OnGetObject(WPARAM flags, LPARAM objectId, LRESULT* result) {
+    return accessible.Answer(handle, flags, objectId, result);
+}
+
+kiln::qstd::QString MainMenuButton::AccessibleName() const {
+    return L"Main menu";
+}
+
+long MainMenuButton::AccessibleRole() const {
+    return ROLE_SYSTEM_BUTTONMENU;
+}

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "window/qaccessible.h"
 #include "window/qcontrol.h"
 #include "window/qgdi_object.h"
 
 // The "VORLEN" button at the caption's left: a press opens the main menu
 // under it, and the chosen command goes to the owner.
-class MainMenuButton : public kiln::qwin::QControl {
+class MainMenuButton : public kiln::qwin::QControl, private kiln::qwin::AccessibleSource {
 public:
     explicit MainMenuButton(kiln::qwin::QWindow& owner);
 
@@ -16,8 +17,12 @@ public:
     bool OnMouseMove(UINT keys, POINT* point) override;
     bool OnMouseLeave() override;
     bool OnLButtonDown(UINT keys, POINT* point) override;
+    bool OnGetObject(WPARAM flags, LPARAM objectId, LRESULT* result) override;
 
 private:
+    kiln::qstd::QString AccessibleName() const override;
+    long AccessibleRole() const override;
+
     kiln::qwin::QWindow& owner;
     kiln::qwin::QFont font;
     bool hovered = false;
@@ -25,4 +30,5 @@ private:
     // The last menu was dismissed by a click on this button: that click
     // must close the menu, not open it again.
     bool dismissedByButton = false;
+    kiln::qwin::QAccessible accessible{*this};
 };

@@ -25,12 +25,29 @@ void StatusBar::SetStatus(const QString& message) {
     if (handle) {
         InvalidateRect(handle, nullptr, FALSE);
         UpdateWindow(handle);
+        kiln::qwin::QAccessible::NotifyNameChange(handle);
     }
 }
 
 void StatusBar::SetDatabaseState(const QString& state) {
     databaseState = state;
-    if (handle) InvalidateRect(handle, nullptr, FALSE);
+    if (!handle) return;
+    InvalidateRect(handle, nullptr, FALSE);
+    kiln::qwin::QAccessible::NotifyNameChange(handle);
+}
+
+bool StatusBar::OnGetObject(WPARAM flags, LPARAM objectId, LRESULT* result) {
+    return accessible.Answer(handle, flags, objectId, result);
+}
+
+QString StatusBar::AccessibleName() const {
+    const QString right = RightText();
+    if (right.IsEmpty()) return text;
+    return text + L"  " + right;
+}
+
+long StatusBar::AccessibleRole() const {
+    return ROLE_SYSTEM_STATUSBAR;
 }
 
 bool StatusBar::OnEraseBackground(QGraphics&) {
@@ -63,7 +80,9 @@ bool StatusBar::OnPaint(QPaintGraphics& graphics) {
 void StatusBar::SetSaveState(const QString& state) {
     if (state == saveState) return;
     saveState = state;
-    if (handle) InvalidateRect(handle, nullptr, FALSE);
+    if (!handle) return;
+    InvalidateRect(handle, nullptr, FALSE);
+    kiln::qwin::QAccessible::NotifyNameChange(handle);
 }
 
 QString StatusBar::RightText() const {

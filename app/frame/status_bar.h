@@ -1,11 +1,12 @@
 #pragma once
 
 #include "core/qstring.h"
+#include "window/qaccessible.h"
 #include "window/qcontrol.h"
 #include "window/qgdi_object.h"
 
 // The status line at the bottom of the main window: one line of white text.
-class StatusBar : public kiln::qwin::QControl {
+class StatusBar : public kiln::qwin::QControl, private kiln::qwin::AccessibleSource {
 public:
     StatusBar();
 
@@ -13,6 +14,8 @@ public:
     bool OnCreate() override;
     bool OnEraseBackground(kiln::qwin::QGraphics& graphics) override;
     bool OnPaint(kiln::qwin::QPaintGraphics& graphics) override;
+    // The text as the status bar's name; screen readers hear of each change.
+    bool OnGetObject(WPARAM flags, LPARAM objectId, LRESULT* result) override;
 
     // Shows the message after two blanks, as every status text is shown.
     void SetStatus(const kiln::qstd::QString& message);
@@ -29,9 +32,12 @@ public:
 private:
     // The right end: the save state, then the database's.
     kiln::qstd::QString RightText() const;
+    kiln::qstd::QString AccessibleName() const override;
+    long AccessibleRole() const override;
 
     kiln::qstd::QString text;
     kiln::qstd::QString databaseState;
     kiln::qstd::QString saveState;
     kiln::qwin::QFont font;
+    kiln::qwin::QAccessible accessible{*this};
 };

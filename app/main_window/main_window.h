@@ -73,12 +73,16 @@ public:
 
     // --- main_window_tree.cpp: the card tree's notifications -------------------
     bool OnNotify(int controlId, NMHDR* header, LRESULT* result) override;
-    bool PreTranslateMessage(MSG* msg) override;
     // Fills the tree with the top level; deeper levels come as branches open.
     void FillCardTree();
     // The card's item, made (with the items of its ancestors' levels) when it
     // is not one yet; TVI_ROOT when the tree does not show the card.
     HTREEITEM RevealCard(CardId cardId);
+
+    // --- main_window_keyboard.cpp: menus, panes, tabs and moves by key ------
+    bool PreTranslateMessage(MSG* msg) override;
+    // The main menu under its button, as F10 or Alt alone opens it.
+    void OpenMainMenu();
 
     // --- main_window_drop.cpp: files dropped outside the editors -------------
     // A .data file replaces the open database (the files after it are not
@@ -186,7 +190,22 @@ private:
     void ShowSelectedCard();
     void LoadChildCards(HTREEITEM item);
     void FinishCardRename(const NMTVDISPINFOW& info);
-    void ShowTreeMenu();
+    void ShowTreeMenuAtPointer();
+    // The tree's menu at a screen point; its card commands act on item (none: greyed).
+    void ShowTreeMenu(HTREEITEM item, POINT screen);
+    // main_window_keyboard.cpp
+    // The rich edit of the active tab while the tabs are shown; null otherwise.
+    HWND ActiveEditorControl() const;
+    bool RunNavigationKey(const MSG& msg);
+    bool ShowContextMenuOfFocus();
+    void CycleFocus(int step);
+    void CycleToolbarFocus(int step);
+    void SwitchTab(int step);
+    void CloseActiveTab();
+    void MoveSelectedCard(bool outward);
+    void RememberFocus();
+    // false when no child could take the focus.
+    bool RestoreFocus();
     // main_window_drag.cpp
     void BeginCardDrag(const NMTREEVIEWW& info);
     void DragCardTo(POINT clientPoint);
@@ -302,4 +321,6 @@ private:
     bool treeDragging = false;                 // main_window_drag.cpp
     HTREEITEM draggedItem = nullptr;           // main_window_drag.cpp
     kiln::qwin::QImageList dragImage;          // main_window_drag.cpp
+    HWND focusBeforeDeactivation = nullptr;    // main_window_keyboard.cpp
+    bool altPressedAlone = false;              // main_window_keyboard.cpp
 };

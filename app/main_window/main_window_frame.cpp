@@ -45,10 +45,15 @@ bool MainWindow::OnActivateApp(bool active, DWORD) {
     return false;
 }
 
-bool MainWindow::OnActivate(HWND, UINT, bool) {
+// The child that had the focus gets it back, rather than the frame itself.
+bool MainWindow::OnActivate(HWND, UINT state, bool minimised) {
     applicationActive = true;
     RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
-    return false;
+    if (state == WA_INACTIVE) {
+        RememberFocus();
+        return false;
+    }
+    return !minimised && RestoreFocus();
 }
 
 bool MainWindow::OnMouseActivate(HWND, UINT, UINT, LRESULT* result) {

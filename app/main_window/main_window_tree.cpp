@@ -38,7 +38,7 @@ bool MainWindow::OnNotify(int controlId, NMHDR* header, LRESULT* result) {
         case TVN_DELETEITEMW: cardTree.OnItemDeleted(*reinterpret_cast<NMTREEVIEWW*>(header)); return true;
         case TVN_BEGINDRAGW: BeginCardDrag(*reinterpret_cast<NMTREEVIEWW*>(header)); return true;
         case NM_RCLICK:
-            ShowTreeMenu();
+            ShowTreeMenuAtPointer();
             *result = TRUE;
             return true;
         default: return false;
@@ -47,14 +47,6 @@ bool MainWindow::OnNotify(int controlId, NMHDR* header, LRESULT* result) {
         ShowMessage(error.message);
         return true;
     }
-}
-
-// The label being edited takes its own keys: Esc cancels, Del and the
-// editing keys change the text instead of running the program's commands.
-bool MainWindow::PreTranslateMessage(MSG* msg) {
-    const HWND edit = cardTree.GetEditControl();
-    if (edit && msg->hwnd == edit) return false;
-    return QMainFrame::PreTranslateMessage(msg);
 }
 
 void MainWindow::FillCardTree() {
@@ -129,13 +121,16 @@ void MainWindow::FinishCardRename(const NMTVDISPINFOW& info) {
     SearchAgain();
 }
 
-void MainWindow::ShowTreeMenu() {
-    if (!IsDatabaseOpen()) return;
+void MainWindow::ShowTreeMenuAtPointer() {
     POINT screen = {0, 0};
     GetCursorPos(&screen);
     POINT inTree = screen;
     ScreenToClient(cardTree.GetHandle(), &inTree);
-    const HTREEITEM item = cardTree.HitTest(inTree);
+    ShowTreeMenu(cardTree.HitTest(inTree), screen);
+}
+
+void MainWindow::ShowTreeMenu(HTREEITEM item, POINT screen) {
+    if (!IsDatabaseOpen()) return;
     kiln::qwin::QMenuResource menu(IDR_POPUP_MENUS);
     HMENU popup = menu.Popup(POPUP_TREE);
     if (!popup) return;

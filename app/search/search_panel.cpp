@@ -297,3 +297,33 @@ bool SearchPanel::GetSelectedResult(CardId& id, QString& title) const {
     title = label;
     return true;
 }
+
+bool SearchPanel::OnGetObject(WPARAM flags, LPARAM objectId, LRESULT* result) {
+    return accessible.Answer(handle, flags, objectId, result);
+}
+
+kiln::qstd::QString SearchPanel::AccessibleName() const {
+    return L"Search";
+}
+
+long SearchPanel::AccessibleRole() const {
+    return ROLE_SYSTEM_PANE;
+}
+
+int SearchPanel::AccessiblePartCount() const {
+    return 1;
+}
+
+kiln::qwin::AccessiblePart SearchPanel::AccessiblePartAt(int) const {
+    kiln::qwin::AccessiblePart part;
+    part.name = L"Close search";
+    part.rect = CloseBox();
+    part.state = closeHot ? STATE_SYSTEM_HOTTRACKED : 0;
+    part.defaultAction = L"Press";
+    return part;
+}
+
+bool SearchPanel::DoAccessibleAction(int) {
+    Notify(IDC_SEARCH_PANEL, 0, 0);
+    return true;
+}

@@ -6,6 +6,7 @@
 #include "core/qobarray.h"
 #include "core/qstring.h"
 #include "store/card_search.h"
+#include "window/qaccessible.h"
 #include "window/qedit.h"
 #include "window/qgdi_object.h"
 #include "window/qimage_list.h"
@@ -32,7 +33,7 @@ private:
 // The panel that takes the card tree's place while the user searches: a
 // title with a close box, the search box and the list of matching cards.
 // Its notifications go to the parent as commands.
-class SearchPanel : public kiln::qwin::QWindow {
+class SearchPanel : public kiln::qwin::QWindow, private kiln::qwin::AccessibleSource {
 public:
     SearchPanel();
     ~SearchPanel() override;
@@ -54,6 +55,8 @@ public:
     bool OnMouseLeave() override;
     bool OnLButtonUp(UINT keys, POINT* point) override;
     bool OnUserMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    // The close box as a button for screen readers.
+    bool OnGetObject(WPARAM flags, LPARAM objectId, LRESULT* result) override;
 
     void GetSearchText(kiln::qstd::QString& out) const { out = searchText; }
     const kiln::qstd::QString& GetSearchText() const { return searchText; }
@@ -76,6 +79,11 @@ public:
     bool IsCloseBoxHot() const { return closeHot; }
 
 private:
+    kiln::qstd::QString AccessibleName() const override;
+    long AccessibleRole() const override;
+    int AccessiblePartCount() const override;
+    kiln::qwin::AccessiblePart AccessiblePartAt(int index) const override;
+    bool DoAccessibleAction(int index) override;
     RECT CloseBox() const;
     void ClearResults();
     void InsertPendingResults();
@@ -97,4 +105,5 @@ private:
     unsigned pendingNext = 0;
     kiln::qstd::QString pendingText;
     kiln::qstd::QString shownText;
+    kiln::qwin::QAccessible accessible{*this};
 };

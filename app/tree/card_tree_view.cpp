@@ -2,6 +2,8 @@
 
 #include <uxtheme.h>
 
+#include <cstring>
+
 #include "window/display_scale.h"
 #include "resources/command_ids.h"
 
@@ -215,6 +217,31 @@ HTREEITEM CardTreeView::GetChildItem(HTREEITEM item) const {
 
 HTREEITEM CardTreeView::GetNextItem(HTREEITEM item) const {
     return reinterpret_cast<HTREEITEM>(SendMessageW(handle, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
+}
+
+HTREEITEM CardTreeView::GetPreviousItem(HTREEITEM item) const {
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageW(handle, TVM_GETNEXTITEM, TVGN_PREVIOUS, reinterpret_cast<LPARAM>(item)));
+}
+
+RECT CardTreeView::GetItemScreenRect(HTREEITEM item) const {
+    RECT rect = {};
+    // TVM_GETITEMRECT reads the item's handle from the rectangle it fills.
+    std::memcpy(&rect, &item, sizeof(item));
+    if (!item || !SendMessageW(handle, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect))) return RECT{};
+    MapWindowPoints(handle, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+bool CardTreeView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    switch (msg) {
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+        *result = DefWindowProcW(handle, msg, wParam, lParam);
+        return true;
+    default: return QWindow::OnMessage(msg, wParam, lParam, result);
+    }
 }
 
 HTREEITEM CardTreeView::ItemOfCard(CardId id) const {

@@ -25,6 +25,10 @@ public:
     // library's routing, with the card images; treeLines adds the lines.
     bool Create(kiln::qwin::QWindow* parent, int id, DWORD style) override;
     bool CreateTree(kiln::qwin::QWindow& parent, bool treeLines);
+    // System keys go to the default procedure, which hands them to the
+    // top-level window (Alt+F4 closes it, Alt+letter reaches its menu): some
+    // tree controls keep them.
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
     // Appends one level of cards under parent (TVI_ROOT: the top level). A
     // card with children gets its button now and its items only when
@@ -47,6 +51,9 @@ public:
     // The first child; of TVI_ROOT, the first top-level item.
     HTREEITEM GetChildItem(HTREEITEM item) const;
     HTREEITEM GetNextItem(HTREEITEM item) const;
+    HTREEITEM GetPreviousItem(HTREEITEM item) const;
+    // The row of the item's label in screen co-ordinates; empty when it is not shown.
+    RECT GetItemScreenRect(HTREEITEM item) const;
     // 0 when the item cannot be read.
     CardId GetCardId(HTREEITEM item) const;
     kiln::qstd::QString GetItemText(HTREEITEM item) const;

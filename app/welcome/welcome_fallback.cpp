@@ -300,3 +300,31 @@ bool WelcomeFallback::OnKillFocus(HWND) {
     InvalidateRect(handle, nullptr, FALSE);
     return false;
 }
+
+bool WelcomeFallback::OnGetObject(WPARAM flags, LPARAM objectId, LRESULT* result) {
+    return accessible.Answer(handle, flags, objectId, result);
+}
+
+long WelcomeFallback::AccessibleRole() const {
+    return ROLE_SYSTEM_DOCUMENT;
+}
+
+int WelcomeFallback::AccessiblePartCount() const {
+    return kActionCount;
+}
+
+kiln::qwin::AccessiblePart WelcomeFallback::AccessiblePartAt(int index) const {
+    kiln::qwin::AccessiblePart part;
+    part.name = ActionText(index);
+    part.role = ROLE_SYSTEM_LINK;
+    part.rect = actions[index];
+    part.state = STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSABLE |
+                 (hasFocus && index == focused ? STATE_SYSTEM_FOCUSED : 0);
+    part.defaultAction = L"Jump";
+    return part;
+}
+
+bool WelcomeFallback::DoAccessibleAction(int index) {
+    Run(index);
+    return true;
+}

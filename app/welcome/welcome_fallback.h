@@ -4,6 +4,7 @@
 
 #include "app/welcome/welcome_words.h"
 #include "core/qstring.h"
+#include "window/qaccessible.h"
 #include "window/qcontrol.h"
 
 // The welcome page drawn natively, for where no web page can be shown: the
@@ -11,7 +12,7 @@
 // the page's own words, colours and layout. An action runs on a click or, with the keyboard focus
 // here, on Enter or Space (the arrow and Tab keys move between them); it
 // posts the same command to the target window that the page's link sends.
-class WelcomeFallback : public kiln::qwin::QControl {
+class WelcomeFallback : public kiln::qwin::QControl, private kiln::qwin::AccessibleSource {
 public:
     static const int kActionCount = 2;
 
@@ -40,8 +41,14 @@ public:
     bool OnKeyDown(UINT key, UINT repeat, LPARAM lParam) override;
     bool OnSetFocus(HWND losingFocus) override;
     bool OnKillFocus(HWND gainingFocus) override;
+    // The actions as links for screen readers.
+    bool OnGetObject(WPARAM flags, LPARAM objectId, LRESULT* result) override;
 
 private:
+    long AccessibleRole() const override;
+    int AccessiblePartCount() const override;
+    kiln::qwin::AccessiblePart AccessiblePartAt(int index) const override;
+    bool DoAccessibleAction(int index) override;
     // Pixels for a length of the page's style sheet at this screen's density.
     int Scaled(int pagePixels) const { return MulDiv(pagePixels, dpi, 96); }
     void CreateFonts();
@@ -67,4 +74,5 @@ private:
     // As elsewhere in the system, the focus is marked only once the
     // keyboard is in use.
     bool keyboardCues = false;
+    kiln::qwin::QAccessible accessible{*this};
 };

@@ -18,6 +18,13 @@ POINT OnSomeMonitor(POINT point) {
 
 }  // namespace
 
+bool IsHighContrast() {
+    HIGHCONTRASTW contrast = {};
+    contrast.cbSize = sizeof(contrast);
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
 QMenuResource::QMenuResource(int resourceId)
     : menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId))) {}
 
@@ -28,6 +35,9 @@ QMenuResource::~QMenuResource() {
 HMENU QMenuResource::Popup(int index) const {
     HMENU popup = menu ? GetSubMenu(menu, index) : nullptr;
     if (!popup) return nullptr;
+    // In high contrast the system's menu colours are the user's; white
+    // behind them could hide their text.
+    if (IsHighContrast()) return popup;
     MENUINFO info = {};
     info.cbSize = sizeof(info);
     info.fMask = MIM_BACKGROUND | MIM_APPLYTOSUBMENUS;

@@ -29,13 +29,16 @@ public:
     QMenuResource& operator=(const QMenuResource&) = delete;
     ~QMenuResource();
 
-    // Popup `index`, with a white background on it and its submenus; null
-    // when the resource lacks it.
+    // Popup `index`, with a white background on it and its submenus (the
+    // system's colours in high contrast); null when the resource lacks it.
     HMENU Popup(int index) const;
 
 private:
     HMENU menu;
 };
+
+// Whether the user asked for high contrast (SPI_GETHIGHCONTRAST).
+bool IsHighContrast();
 
 // Shows a popup at a screen point and answers the chosen command (0 when
 // none). A point on no monitor has its x moved into the nearest monitor's

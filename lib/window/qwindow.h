@@ -199,6 +199,9 @@ public:
     virtual bool OnChangeCBChain(HWND removed, HWND next);
     virtual bool OnDeviceChange(UINT event, DWORD_PTR data);
     virtual bool OnTouch(HTOUCHINPUT input, UINT count);
+    // WM_GETOBJECT: a window that draws its own parts answers with an
+    // accessible object (QAccessible); unhandled, the system answers.
+    virtual bool OnGetObject(WPARAM flags, LPARAM objectId, LRESULT* result);
     // The base answers 0: no system gestures are turned off.
     virtual bool OnTabletQuerySystemGestureStatus(int x, int y, LRESULT* result);
     virtual bool OnGestureNotify(GESTURENOTIFYSTRUCT* notify);

@@ -146,6 +146,7 @@ bool QWindow::OnDrawClipboard() { return false; }
 bool QWindow::OnChangeCBChain(HWND, HWND) { return false; }
 bool QWindow::OnDeviceChange(UINT, DWORD_PTR) { return false; }
 bool QWindow::OnTouch(HTOUCHINPUT, UINT) { return false; }
+bool QWindow::OnGetObject(WPARAM, LPARAM, LRESULT*) { return false; }
 bool QWindow::OnGestureNotify(GESTURENOTIFYSTRUCT*) { return false; }
 bool QWindow::OnGesture(HGESTUREINFO) { return false; }
 }  // namespace qwin

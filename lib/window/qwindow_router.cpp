@@ -186,6 +186,7 @@ bool QWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
         return OnChangeCBChain(reinterpret_cast<HWND>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_DEVICECHANGE: return OnDeviceChange(static_cast<UINT>(wParam), static_cast<DWORD_PTR>(lParam));
     case WM_TOUCH: return OnTouch(reinterpret_cast<HTOUCHINPUT>(lParam), LOWORD(wParam));
+    case WM_GETOBJECT: return OnGetObject(wParam, lParam, result);
     case kTabletQuerySystemGestureStatus: return OnTabletQuerySystemGestureStatus(point.x, point.y, result);
     case WM_GESTURENOTIFY: return OnGestureNotify(reinterpret_cast<GESTURENOTIFYSTRUCT*>(lParam));
     case WM_GESTURE: return OnGesture(reinterpret_cast<HGESTUREINFO>(lParam));

@@ -2,6 +2,9 @@
 // work.
 
 #include <algorithm>
+#include <cwchar>
+#include <cwctype>
+#include <string>
 
 #include "editor_fixture.h"
 #include "gui_harness.h"
@@ -49,15 +52,41 @@ TEST(ProgramMenus, MainAndTreePopupsListTheirCommandsInOrder) {
     EXPECT_EQ(PopupName(menu, POPUP_RICH), L"RICH");
     ExpectItems(GetSubMenu(menu, POPUP_MAIN_BUTTON),
                 {{L"&New\tCtrl+N", 32854}, {L"&Open\tCtrl+O", 32853}, {L"&Save\tCtrl+S", 32855},
-                 {L"Close", 32800}, {nullptr, 0}, {L"Set &Password\tCtrl+Shift+K", 32856},
-                 {L"Change Password\tCtrl+Alt+K", 32858}, {L"Remove Password", 32859}, {nullptr, 0},
-                 {L"Import", 32843}, {L"Export", 32796}, {nullptr, 0}, {L"Associate extensions", 32876},
-                 {nullptr, 0}, {L"Help", 32797}, {L"Feedback", 32798}, {L"About \t F1", 32799}, {nullptr, 0},
-                 {L"Exit", 32801}});
+                 {L"&Close", 32800}, {nullptr, 0}, {L"Set &Password\tCtrl+Shift+K", 32856},
+                 {L"C&hange Password\tCtrl+Alt+K", 32858}, {L"&Remove Password", 32859}, {nullptr, 0},
+                 {L"&Import", 32843}, {L"&Export", 32796}, {nullptr, 0}, {L"&Associate extensions", 32876},
+                 {nullptr, 0}, {L"He&lp", 32797}, {L"&Feedback", 32798}, {L"A&bout \t F1", 32799}, {nullptr, 0},
+                 {L"E&xit", 32801}});
     ExpectItems(GetSubMenu(menu, POPUP_TREE),
-                {{L"Add Card", 32844}, {L"Delete card", 32845}, {L"Delete All Cards", 32846},
-                 {L"Rename\tF2", 32847}, {nullptr, 0}, {L"Open in new tab\tCtrl+LClick", 32852}, {nullptr, 0},
-                 {L"Export", 32861}});
+                {{L"&Add Card", 32844}, {L"&Delete card", 32845}, {L"Delete A&ll Cards", 32846},
+                 {L"Re&name\tF2", 32847}, {nullptr, 0}, {L"&Open in new tab\tCtrl+LClick", 32852}, {nullptr, 0},
+                 {L"&Export", 32861}});
+    DestroyMenu(menu);
+}
+
+// The letters after '&' in one menu level; a repeated letter would leave
+// the keyboard user choosing between items instead of running one.
+void ExpectDistinctAccessKeys(HMENU menu, const std::wstring& where) {
+    std::wstring keys;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+        if (!text[0]) continue;
+        const wchar_t* amp = wcschr(text, L'&');
+        ASSERT_TRUE(amp && amp[1]) << "no access key: " << std::wstring(text) << " in " << where;
+        const wchar_t key = towlower(amp[1]);
+        EXPECT_EQ(keys.find(key), std::wstring::npos) << "repeated key " << key << " in " << where;
+        keys += key;
+        if (HMENU sub = GetSubMenu(menu, i)) ExpectDistinctAccessKeys(sub, text);
+    }
+}
+
+TEST(ProgramMenus, EveryItemHasAnAccessKeyOfItsOwn) {
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_POPUP_MENUS));
+    ASSERT_NE(menu, nullptr);
+    ExpectDistinctAccessKeys(GetSubMenu(menu, POPUP_MAIN_BUTTON), L"main menu");
+    ExpectDistinctAccessKeys(GetSubMenu(menu, POPUP_TREE), L"tree menu");
+    ExpectDistinctAccessKeys(GetSubMenu(menu, POPUP_RICH), L"editor menu");
     DestroyMenu(menu);
 }
 
