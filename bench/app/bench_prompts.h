@@ -29,6 +29,7 @@ public:
         return FailedSaveChoice::Cancel;
     }
     void ShowAbout(HWND) override {}
+    bool AskTakeOverDataFiles(HWND, const kiln::qstd::QString&) override { return false; }
     UINT ChooseFromMenu(HWND, HMENU, POINT) override { return 0; }
     void OpenInShell(const kiln::qstd::QString&) override {}
     void RunWithProgress(HWND, const kiln::qstd::QString&, const ProgressWork& work) override {
