@@ -121,11 +121,11 @@ const char* AlignmentStyle(Alignment alignment) {
 
 std::string Content(const RichDocument& document) {
     std::string out;
+    // A numbered list runs on as long as its paragraphs follow each other,
+    // as in the Word document.
     ListKind open = ListKind::None;
     for (const RichParagraph& paragraph : document.paragraphs) {
-        const bool restarts = paragraph.list == ListKind::Numbered && open == ListKind::Numbered &&
-                              paragraph.listStart != 1;
-        if (open != ListKind::None && (paragraph.list != open || restarts)) {
+        if (open != ListKind::None && paragraph.list != open) {
             out += open == ListKind::Bullet ? "</ul>\n" : "</ol>\n";
             open = ListKind::None;
         }

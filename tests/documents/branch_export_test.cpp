@@ -98,23 +98,24 @@ TEST(BranchExport, TheWebPageHoldsEveryCardUnderItsHeadingWithItsFormattingAndPi
         EXPECT_NE(std::string::npos, html.find(section)) << section;
     }
 
-    const char* const runs[] = {
-        "<p style=\"text-align:center\">",
-        "<b>bold</b>",
-        "<i>italic</i>",
-        "<u>under</u>",
-        "<s>gone</s>",
-        "color:#ff0000;\"",
-        "font-family:'Arial';font-size:10pt;",
-        "<p style=\"text-align:right\">\xC3\xA9t\xC3\xA9 \xE2\x82\xAC",
-        "<ul>\n<li>first bullet</li>\n<li>second bullet</li>\n</ul>",
-        "<ol start=\"3\">\n<li>three</li>\n<li>four</li>\n</ol>",
-        "<a href=\"https://example.org/a?b=1&amp;c=2\">",
-        "<p>child text</p>",
-        "<p>last</p>",
+    const std::string face = "<span style=\"font-family:'Segoe UI';font-size:14pt;\">";
+    const std::string runs[] = {
+        "<p style=\"text-align:center\">" + face + "Plain </span>",
+        face + "<b>bold</b></span>",
+        face + "<i>italic</i></span>",
+        face + "<u>under</u></span>",
+        face + "<s>gone</s></span>",
+        "<span style=\"font-family:'Segoe UI';font-size:14pt;color:#ff0000;\">red</span>",
+        "<span style=\"font-family:'Arial';font-size:10pt;\">small Arial</span></p>",
+        "<p style=\"text-align:right\">" + face + "\xC3\xA9t\xC3\xA9 \xE2\x82\xAC</span>",
+        "<ul>\n<li>" + face + "first bullet</span></li>\n<li>" + face + "second bullet</span></li>\n</ul>",
+        "<ol start=\"3\">\n<li>" + face + "three</span></li>\n<li>" + face + "four</span></li>\n</ol>",
+        "<a href=\"https://example.org/a?b=1&amp;c=2\"><span",
+        "<h2>Child &lt;&amp;&gt; \xC3\xA9</h2>\n<p><span style=\"font-size:12pt;\">child text</span></p>",
+        "<h2>Second child</h2>\n<p><span style=\"font-size:12pt;\">last</span></p>",
     };
-    for (const char* run : runs) {
-        EXPECT_NE(std::string::npos, html.find(run)) << run << html;
+    for (const std::string& run : runs) {
+        EXPECT_NE(std::string::npos, html.find(run)) << run;
     }
     EXPECT_EQ(std::string::npos, html.find("hidden"));
 
