@@ -6,7 +6,7 @@
 #include "store/transaction.h"
 
 std::vector<BranchCardRow> readBranch(CardDatabase& database, CardId id) {
-    if (id != 0) requireCard(database, id);
+    if (id != 0) store::requireCard(database, id);
     const CardTree tree = loadCardTree(database);
     std::vector<BranchCardRow> branch;
     unsigned index = 0;
@@ -42,7 +42,7 @@ void addChildren(CardDatabase& database, CardId parentId, const NewCardBranch& b
     while (!pending.empty()) {
         const Pending next = pending.back();
         pending.pop_back();
-        const CardId id = addCard(database, next.parent);
+        const CardId id = store::addCard(database, next.parent);
         database.rename(next.card->title, id);
         database.saveCardContent(next.card->txt, next.card->rtf, id);
         for (auto child = next.card->children.rbegin(); child != next.card->children.rend(); ++child) {
@@ -55,7 +55,7 @@ void addChildren(CardDatabase& database, CardId parentId, const NewCardBranch& b
 
 CardId addCardBranch(CardDatabase& database, CardId parentId, const NewCardBranch& branch) {
     Transaction transaction(database);
-    const CardId id = addCard(database, parentId);
+    const CardId id = store::addCard(database, parentId);
     database.rename(branch.title, id);
     database.saveCardContent(branch.txt, branch.rtf, id);
     addChildren(database, id, branch);
