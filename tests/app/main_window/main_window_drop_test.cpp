@@ -170,7 +170,7 @@ TEST_F(DropTest, AFolderBecomesABranchOfItsFilesAndSubfolders) {
     }
     CardDatabase database;
     database.openFile(cards.Path().c_str());
-    const CardTree tree = store::loadCardTree(database);
+    const CardTree tree = loadCardTree(database);
     std::vector<std::pair<int, std::wstring>> branch;
     std::vector<std::wstring> stored;
     bool inBranch = false;
