@@ -185,7 +185,7 @@ TEST_F(SearchPanelTest, AMatchFarDownIsSelectedWhateverItsCaseAndScrolledIntoVie
         std::wstring text;
         for (int line = 0; line < 300; ++line) {
             rtf += "line " + std::to_string(line) + "\\par ";
-            text += L"line " + std::to_string(line) + L"\n";
+            text += L"line " + std::to_wstring(line) + L"\n";
         }
         rtf += "the NEEDLE and the Needle\\par}";
         text += L"the NEEDLE and the Needle\n";
