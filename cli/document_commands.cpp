@@ -2,7 +2,10 @@
 
 #include "cli/open_database.h"
 #include "core/qerror.h"
+#include "documents/branch_export.h"
 #include "documents/card_export.h"
+#include "documents/rtf_reader.h"
+#include "store/card_branch.h"
 #include "store/card_import.h"
 #include "store/card_operations.h"
 
@@ -39,4 +42,18 @@ void runExport(const Invocation& invocation) {
     const QBuffer rtf = store::loadCardContent(database, id);
     if (documents::IsDocxName(file)) documents::ExportDocx(file, rtf);
     else documents::ExportRtf(file, rtf);
+}
+
+void runExportTree(const Invocation& invocation) {
+    const CardId id = parseCardId(invocation.arguments.positional(1));
+    const QString file = invocation.arguments.positional(2);
+    CardDatabase database;
+    openCardFile(database, invocation.arguments.positional(0), invocation.options);
+    std::vector<documents::BranchCard> cards;
+    for (const BranchCardRow& row : readBranch(database, id)) {
+        const QBuffer rtf = store::loadCardContent(database, row.id);
+        cards.push_back(
+            documents::BranchCard{row.title.c_str(), row.depth, documents::ReadRtf(rtf.GetData(), rtf.GetCount())});
+    }
+    documents::ExportBranch(file, cards);
 }

@@ -131,6 +131,9 @@ bool EditorPage::FindNext(const wchar_t* text) {
     if (found) {
         foundRange = find.chrgText;
         SendMessageW(control, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&foundRange));
+        // Without the focus the control leaves its view where it was: a
+        // match below it would be selected out of sight.
+        SendMessageW(control, EM_SCROLLCARET, 0, 0);
     }
     return found;
 }

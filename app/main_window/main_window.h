@@ -213,6 +213,7 @@ private:
     void MoveDraggedCard(HTREEITEM target, HTREEITEM dragged);
     // main_window_drop.cpp: false when the database failed, which ends the drop.
     bool AddCardFromFile(const kiln::qstd::QString& path);
+    bool AddBranchFromFolder(const kiln::qstd::QString& folder);
     // main_window_tabs.cpp: each page is saved to the card its own tab shows.
     bool SaveTab(unsigned index);
     void CloseAllTabsButOne();
@@ -284,6 +285,7 @@ private:
     void ShowImportedCards(const CardTree& cards);
     // main_window_export.cpp
     void CommandExport(const Command& command);
+    void CommandExportBranch(const Command& command);
     // main_window_print.cpp
     void CommandPrint(const Command& command);
 

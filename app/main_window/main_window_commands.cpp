@@ -87,6 +87,7 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
         {IDM_IMPORT, &MainWindow::CommandImport},
         {IDM_EXPORT, &MainWindow::CommandExport},
         {IDM_TREE_EXPORT, &MainWindow::CommandExport},
+        {IDM_EXPORT_BRANCH, &MainWindow::CommandExportBranch},
         {IDM_PRINT, &MainWindow::CommandPrint},
     };
     for (const Route& route : kRoutes) {

@@ -22,6 +22,7 @@ enum class OpenPathKind {
 enum class SavePathKind {
     NewDatabase,  // "New Database", with an overwrite prompt
     Export,       // "Export", RTF or Word document, no overwrite prompt
+    Branch,       // "Export branch", web page or Word document, with an overwrite prompt
 };
 
 // What the user wants done with a page whose edits could not be saved.

@@ -89,6 +89,12 @@ bool Win32UserPrompts::AskSavePath(HWND owner, SavePathKind kind, QString& path)
         dialog->SetDefaultExtension(L"data");
         dialog->SetOptions(FOS_OVERWRITEPROMPT | FOS_FORCEFILESYSTEM | FOS_NOVALIDATE | FOS_PATHMUSTEXIST |
                            FOS_NOREADONLYRETURN | FOS_NOTESTFILECREATE);
+    } else if (kind == SavePathKind::Branch) {
+        const COMDLG_FILTERSPEC types[] = {{L"Web page", L"*.html"}, {L"Word document", L"*.docx"}};
+        dialog->SetTitle(L"Export branch");
+        dialog->SetFileTypes(2, types);
+        dialog->SetDefaultExtension(L"html");
+        dialog->SetOptions(FOS_OVERWRITEPROMPT | FOS_FORCEFILESYSTEM | FOS_NOTESTFILECREATE);
     } else {
         const COMDLG_FILTERSPEC types[] = {{L"Vorlen Files", L"*.rtf"}, {L"Vorlen Files", L"*.docx"}};
         dialog->SetTitle(L"Export");

@@ -5,6 +5,7 @@
 #include <richole.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/qbuffer.h"
@@ -13,6 +14,7 @@
 #include "main_window_fixture.h"
 #include "shell_drop.h"
 #include "test_pictures.h"
+#include "store/card_database.h"
 #include "store/card_operations.h"
 #include "store/card_tree.h"
 
@@ -142,24 +144,48 @@ TEST_F(DropTest, EachKindOfFileBecomesATopLevelCardTitledWithItsNameOrIsIgnored)
     }
 }
 
-TEST_F(DropTest, AFolderMakesNoCard) {
+// A folder, even one named like a text file, becomes a branch: a card per
+// readable file and a branch per subfolder in name order; what could not be
+// read is named in one message at the end.
+TEST_F(DropTest, AFolderBecomesABranchOfItsFilesAndSubfolders) {
     CardFile cards(L"vorlen-drop-folder.data");
-    const std::wstring plain = TempPath(L"vorlen-drop-folder");
-    const std::wstring named = TempPath(L"vorlen-drop-folder.txt");
-    CreateDirectoryW(plain.c_str(), nullptr);
-    CreateDirectoryW(named.c_str(), nullptr);
-    Start(cards.Path());
-    const std::vector<std::wstring> before = TopLevelTitles();
-    Drop({plain});
-    EXPECT_TRUE(prompts.messages.empty());
-    // A folder named like a text file cannot be read as one: said, no card.
-    Drop({named});
-    const std::vector<std::wstring> texts = MessageTexts();
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0].find(named), 0u) << texts[0];
-    EXPECT_EQ(TopLevelTitles(), before);
-    RemoveDirectoryW(plain.c_str());
-    RemoveDirectoryW(named.c_str());
+    const std::wstring folder = TempPath(L"vorlen-drop-folder.txt");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CreateDirectoryW((folder + L"\\sub").c_str(), nullptr);
+    {
+        ScratchFile b(L"vorlen-drop-folder.txt\\b.txt", "bee");
+        ScratchFile a(L"vorlen-drop-folder.txt\\A.txt", "ay");
+        ScratchFile broken(L"vorlen-drop-folder.txt\\broken.docx", "no archive");
+        ScratchFile styled(L"vorlen-drop-folder.txt\\sub\\c.rtf", "{\\rtf1\\ansi {\\b see}\\par}");
+        Start(cards.Path());
+        std::vector<std::wstring> expectedTitles = TopLevelTitles();
+        Drop({folder});
+        expectedTitles.push_back(L"vorlen-drop-folder.txt");
+        EXPECT_EQ(TopLevelTitles(), expectedTitles);
+        EXPECT_EQ(SelectedTitle(), L"vorlen-drop-folder.txt");
+        const std::vector<std::wstring> texts = MessageTexts();
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_NE(texts[0].find(broken.Path()), std::wstring::npos) << texts[0];
+        EXPECT_EQ(texts[0].find(a.Path()), std::wstring::npos) << texts[0];
+    }
+    CardDatabase database;
+    database.openFile(cards.Path().c_str());
+    const CardTree tree = loadCardTree(database);
+    std::vector<std::pair<int, std::wstring>> branch;
+    std::vector<std::wstring> stored;
+    bool inBranch = false;
+    for (unsigned i = 0; i < tree.getCount(); ++i) {
+        if (tree.getDepth(i) == 0) inBranch = tree.getCard(i).title == kiln::qstd::QString(L"vorlen-drop-folder.txt");
+        if (!inBranch) continue;
+        branch.emplace_back(tree.getDepth(i), tree.getCard(i).title.c_str());
+        stored.push_back(cards.StoredText(tree.getCard(i).id));
+    }
+    const std::vector<std::pair<int, std::wstring>> expected = {
+        {0, L"vorlen-drop-folder.txt"}, {1, L"A.txt"}, {1, L"b.txt"}, {1, L"sub"}, {2, L"c.rtf"}};
+    EXPECT_EQ(branch, expected);
+    EXPECT_EQ(stored, (std::vector<std::wstring>{L"", L"ay", L"bee", L"", L"see"}));
+    RemoveDirectoryW((folder + L"\\sub").c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(DropTest, AFileThatCannotBeReadLeavesNoCardAndIsNamedWhileTheOthersArrive) {

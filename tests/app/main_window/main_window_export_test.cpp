@@ -81,6 +81,29 @@ TEST_F(MainWindowExportTest, BothCommandsWriteTheEditorsRtfOrAWordDocumentByTheN
     }
 }
 
+// The selected card's branch, with the shown card's unsaved words; the
+// cards outside the branch stay out.
+TEST_F(MainWindowExportTest, ExportBranchWritesTheSelectedCardAndItsChildrenAsOnePage) {
+    CardFile cards(L"vorlen-export-branch.data");
+    StartOnEditedCard(cards);
+    ASSERT_TRUE(window->GetCardTree().SelectItem(window->RevealCard(cards.projects)));
+    const std::wstring path = TempPath(L"vorlen-branch.html");
+    DeleteFileW(path.c_str());
+    prompts.savePath = path;
+    Command(IDM_EXPORT_BRANCH);
+    EXPECT_EQ(prompts.saveKinds, std::vector<SavePathKind>{SavePathKind::Branch});
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(Status(), L"  Exported to file: " + path);
+    const std::string html = FileBytes(path);
+    const size_t projects = html.find("<h1>Projects</h1>");
+    const size_t ideas = html.find("<h2>Ideas</h2>");
+    EXPECT_NE(projects, std::string::npos) << html;
+    EXPECT_GT(ideas, projects);
+    EXPECT_NE(html.find("Unsaved words. Ideas text", ideas), std::string::npos) << html;
+    EXPECT_EQ(html.find("Journal"), std::string::npos);
+    DeleteFileW(path.c_str());
+}
+
 TEST_F(MainWindowExportTest, AFailedExportSaysSoAndWritesNothing) {
     CardFile cards(L"vorlen-export.data");
     StartOnEditedCard(cards);

@@ -191,6 +191,45 @@ TEST_F(SearchPanelTest, AChosenResultIsShownWithItsTextSelectedAndF3FindsTheNext
     EXPECT_EQ(EditorSelection().cpMax, 17);
 }
 
+TEST_F(SearchPanelTest, AMatchFarDownIsSelectedWhateverItsCaseAndScrolledIntoView) {
+    CardFile cards(L"vorlen-search-far.data");
+    {
+        CardDatabase database;
+        database.openFile(cards.Path().c_str());
+        std::string rtf = "{\\rtf1\\ansi ";
+        std::wstring text;
+        for (int line = 0; line < 300; ++line) {
+            rtf += "line " + std::to_string(line) + "\\par ";
+            text += L"line " + std::to_wstring(line) + L"\n";
+        }
+        rtf += "the NEEDLE and the Needle\\par}";
+        text += L"the NEEDLE and the Needle\n";
+        const CardId id = store::addCard(database, 0);
+        store::renameCard(database, id, L"Long");
+        kiln::qstd::QBuffer content;
+        content.Append(rtf.data(), static_cast<unsigned>(rtf.size()));
+        database.saveCardContent(text.c_str(), content, id);
+    }
+    Start(cards.Path());
+    Command(IDC_SEARCH_PANEL);
+    ASSERT_TRUE(SearchFor(L"needle"));
+    const std::vector<std::wstring> titles = Titles();
+    ASSERT_EQ(titles.size(), 1u);
+    Choose(0);
+    const LONG at = static_cast<LONG>(EditorText().find(L"NEEDLE"));
+    ASSERT_GT(at, 0);
+    EXPECT_EQ(EditorSelection().cpMin, at);
+    EXPECT_EQ(EditorSelection().cpMax, at + 6);
+    EXPECT_GT(SendMessageW(Editor(), EM_GETFIRSTVISIBLELINE, 0, 0), 200);
+
+    Command(IDA_FIND_NEXT);
+    EXPECT_EQ(EditorSelection().cpMin, at + 15);
+    EXPECT_EQ(EditorSelection().cpMax, at + 21);
+    // The last match stays selected: the search does not wrap around.
+    Command(IDA_FIND_NEXT);
+    EXPECT_EQ(EditorSelection().cpMin, at + 15);
+}
+
 TEST_F(SearchPanelTest, TheEditsOfAResultAreSavedIntoItsCardBeforeLeavingIt) {
     CardFile cards(L"vorlen-search-save.data");
     OpenWithPanel(cards);
