@@ -5,9 +5,13 @@
 #include "core/qerror.h"
 #include "documents/file_kinds.h"
 #include "documents/office_text.h"
+#include "documents/picture_file_rtf.h"
+#include "documents/picture_rtf.h"
 #include "documents/plain_text_rtf.h"
+#include "documents/rtf_pictures.h"
 #include "documents/rtf_plain_text.h"
 #include "documents/text_file.h"
+#include "window/qsessions.h"
 #include "window/rtf_nesting.h"
 
 #include <utility>
@@ -17,6 +21,15 @@ using kiln::qstd::QError;
 using kiln::qstd::QString;
 
 namespace {
+
+// The text the editor reports for the document: its pictures are kept aside
+// and stand in it as their placeholders.
+bool TextAsTheEditorShowsIt(const QBuffer& rtf, QString& text) {
+    documents::RtfPictures pictures;
+    QBuffer shown;
+    pictures.SetAside(rtf.GetData(), rtf.GetCount(), shown);
+    return RtfPlainText(shown.GetData(), shown.GetCount(), text);
+}
 
 QString Quoted(const QString& path) {
     return QString(L"\"") + PathFindFileNameW(path.c_str()) + L"\"";
@@ -33,10 +46,25 @@ bool ReadRtfCardContent(const QString& path, CardContent& content) {
     nesting.Feed(bytes.GetData(), bytes.GetCount());
     kiln::qwin::RequireNestingTheEditorTakes(nesting.Deepest());
     QString text;
-    if (!RtfPlainText(bytes.GetData(), bytes.GetCount(), text)) return false;
+    if (!TextAsTheEditorShowsIt(bytes, text)) return false;
     content.txt = std::move(text);
     content.rtf = std::move(bytes);
     return true;
+}
+
+// A picture becomes a card holding it alone, written here rather than by an
+// editor: not every system's editor control can write a picture it shows.
+// PNG and JPEG are carried as they are; the other kinds as PNG.
+void ReadPictureCardContent(const QString& path, CardContent& content) {
+    kiln::qwin::QOleSession com(L"COM could not be initialised to read the picture.");
+    QBuffer group;
+    if (!documents::ReadPictureFileGroup(path, group)) throw QError(CardContentFailureMessage(path));
+    QBuffer rtf;
+    documents::AppendPictureDocument(group, rtf);
+    QString text;
+    TextAsTheEditorShowsIt(rtf, text);
+    content.txt = std::move(text);
+    content.rtf = std::move(rtf);
 }
 
 }  // namespace
@@ -68,6 +96,10 @@ bool ReadCardContentWithoutEditor(const QString& path, CardContent& content) {
         QString text;
         if (!ExtractOfficeText(path, text)) throw QError(CardContentFailureMessage(path));
         PlainTextCardForms(text, content.txt, content.rtf);
+        return true;
+    }
+    if (kind == FileKind::Picture) {
+        ReadPictureCardContent(path, content);
         return true;
     }
     return kind == FileKind::Rtf && ReadRtfCardContent(path, content);

@@ -14,7 +14,8 @@ struct CardContent {
 // encoding detected, the text of Office documents (both made into the forms
 // the editor would store), and an RTF document stored as it is with the text
 // the editor reports for it. False, with content untouched, for a file only
-// an editor can read: a picture, or a ".rtf" file that does not begin as RTF.
+// an editor can read: a ".rtf" file that does not begin as RTF. A picture
+// becomes a card holding only it, PNG and JPEG as they are, other kinds as PNG.
 // Throws QError with a message for the user when the file's kind is not one
 // an editor takes or the file cannot be read; content is then untouched.
 bool ReadCardContentWithoutEditor(const kiln::qstd::QString& path, CardContent& content);

@@ -29,7 +29,8 @@ QError HiddenEditorError() {
 
 void ReadCardContentFromFile(const QString& path, CardContent& content) {
     if (ReadCardContentWithoutEditor(path, content)) return;
-    // The editor embeds pictures as OLE objects.
+    // Only a ".rtf" file that does not begin as RTF comes this far: the
+    // editor reads it as best it can. Its page holds objects through OLE.
     kiln::qwin::QOleSession ole(L"OLE could not be initialised to read the file.");
     kiln::qwin::QWindow host;
     EditorPage page;

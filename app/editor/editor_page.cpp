@@ -46,7 +46,8 @@ bool EditorPage::Create(QWindow* parent, int id, DWORD style) {
     if (!editor.Create(this, IDC_RICH_EDIT, editorStyle)) return false;
     const HWND control = editor.GetHandle();
     SendMessageW(control, EM_SETEVENTMASK, 0,
-                 ENM_CHANGE | ENM_KEYEVENTS | ENM_MOUSEEVENTS | ENM_SELCHANGE | ENM_DROPFILES | ENM_LINK);
+                 ENM_CHANGE | ENM_KEYEVENTS | ENM_MOUSEEVENTS | ENM_SELCHANGE | ENM_DROPFILES | ENM_LINK |
+                     ENM_PROTECTED);
     SendMessageW(control, EM_AUTOURLDETECT, TRUE, 0);
     // Set as the default too, so that emptied text never falls back to the
     // control's bold system font.
@@ -76,13 +77,20 @@ QString EditorPage::GetPlainText() const {
 }
 
 bool EditorPage::GetRtf(QBuffer& rtf) {
-    return editor.StreamOutRtf(rtf);
+    QBuffer written;
+    if (!editor.StreamOutRtf(written)) return false;
+    pictures.PutBack(written.GetData(), written.GetCount(), rtf);
+    return true;
 }
 
 void EditorPage::LoadRtf(const unsigned char* bytes, unsigned length) {
+    pictures.Clear();
+    QBuffer shown;
+    pictures.SetAside(bytes, length, shown);
     try {
-        editor.SetRtf(bytes, length);
+        editor.SetRtf(shown.GetData(), shown.GetCount());
     } catch (const QError& error) {
+        pictures.Clear();
         // The page shows nothing and takes no typing: whatever it held could
         // otherwise be saved over the card it cannot show.
         editor.SetRtf(nullptr, 0);
@@ -91,6 +99,7 @@ void EditorPage::LoadRtf(const unsigned char* bytes, unsigned length) {
         editor.SetModified(false);
         throw QError(QString(L"This card cannot be shown and is left as it is. ") + error.message);
     }
+    ProtectPlaceholders(0, static_cast<LONG>(SendMessageW(editor.GetHandle(), WM_GETTEXTLENGTH, 0, 0)));
     if (contentRefused) {
         contentRefused = false;
         SendMessageW(editor.GetHandle(), EM_SETOPTIONS, ECOOP_AND, ~static_cast<LPARAM>(ECO_READONLY));

@@ -11,6 +11,7 @@
 #include "core/qbuffer.h"
 #include "core/qstring.h"
 #include "documents/rich_print.h"
+#include "documents/rtf_pictures.h"
 #include "window/qrichedit.h"
 #include "window/qwindow.h"
 
@@ -60,11 +61,14 @@ public:
     const kiln::qwin::QRichEdit& GetEditor() const { return editor; }
 
     // The card's two stored forms: the plain text (for search) and the whole
-    // content as 8-bit RTF with its pictures, appended to rtf.
+    // content as 8-bit RTF with its pictures, appended to rtf. The pictures
+    // are the ones loaded or inserted, byte for byte, wherever their
+    // placeholders still stand.
     kiln::qstd::QString GetPlainText() const;
     bool GetRtf(kiln::qstd::QBuffer& rtf);
     // A card's stored RTF becomes the whole content; the page is then
-    // unmodified. RTF nested deeper than the editor takes is refused with a
+    // unmodified. Its pictures are kept aside and shown as placeholders that
+    // can be deleted only as a whole. RTF nested deeper than the editor takes is refused with a
     // QError: the page is then empty, read-only and never modified until the
     // next card is loaded, so nothing is saved over the card.
     void LoadRtf(const unsigned char* bytes, unsigned length);
@@ -106,8 +110,20 @@ private:
     void InsertDroppedFiles(HDROP drop);
     bool StreamFileIn(const kiln::qstd::QString& path, WPARAM flags);
     bool InsertPictureFile(const kiln::qstd::QString& path);
+    // editor_page_pictures.cpp: whether a change of the text in change
+    // leaves every picture placeholder whole; one that would cut into one is
+    // refused, with the placeholder selected instead, so that the next key
+    // takes it whole. The control reports changes to protected text; keys
+    // are weighed before the control sees them.
+    bool AllowsChange(CHARRANGE change, bool duringChange);
+    bool AllowsProtectedChange(const ENPROTECTED& change);
+    bool AllowsKey(UINT msg, WPARAM key);
+    void ProtectPlaceholders(LONG from, LONG to);
+    bool InsertRtfWithPlaceholders(const kiln::qstd::QBuffer& rtf);
+    bool InsertRtfFile(const kiln::qstd::QString& path);
 
     kiln::qwin::QRichEdit editor;
+    documents::RtfPictures pictures;
     // The last card loaded could not be shown: the page stays empty,
     // read-only and unmodified until another card is loaded.
     bool contentRefused = false;

@@ -5,7 +5,6 @@
 #include "core/qfile.h"
 #include "documents/file_kinds.h"
 #include "documents/office_text.h"
-#include "window/picture_file.h"
 #include "window/qwait_cursor.h"
 
 using kiln::files::QFile;
@@ -25,18 +24,10 @@ bool EditorPage::StreamFileIn(const QString& path, WPARAM flags) {
     return editor.StreamInFile(file, flags);
 }
 
-bool EditorPage::InsertPictureFile(const QString& path) {
-    HBITMAP bitmap = DecodePictureFile(path);
-    if (!bitmap) return false;
-    const bool inserted = editor.InsertPicture(bitmap);
-    DeleteObject(bitmap);
-    return inserted;
-}
-
 FileInsertion EditorPage::InsertFile(const QString& path) {
     bool inserted = false;
     switch (KindOfFile(path)) {
-    case FileKind::Rtf: inserted = StreamFileIn(path, SF_RTF | SFF_SELECTION); break;
+    case FileKind::Rtf: inserted = InsertRtfFile(path); break;
     case FileKind::Text: inserted = StreamFileIn(path, SF_TEXT | SFF_SELECTION); break;
     case FileKind::Picture: inserted = InsertPictureFile(path); break;
     case FileKind::Office: inserted = InsertOfficeText(path); break;

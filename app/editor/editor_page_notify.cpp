@@ -48,6 +48,7 @@ bool EditorPage::OnNotify(int, NMHDR* header, LRESULT* result) {
                                  static_cast<short>(HIWORD(filter->lParam))};
             ShowContextMenu(point);
         }
+        *result = AllowsKey(filter->msg, filter->wParam) ? 0 : 1;
         return true;
     }
     case EN_LINK: {
@@ -61,6 +62,9 @@ bool EditorPage::OnNotify(int, NMHDR* header, LRESULT* result) {
             SendMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_RICH_EDIT, EN_CARD_CARET_MOVED),
                          reinterpret_cast<LPARAM>(editor.GetHandle()));
         }
+        return true;
+    case EN_PROTECTED:
+        *result = AllowsProtectedChange(*reinterpret_cast<const ENPROTECTED*>(header)) ? 0 : 1;
         return true;
     case EN_DROPFILES:
         InsertDroppedFiles(static_cast<HDROP>(reinterpret_cast<const ENDROPFILES*>(header)->hDrop));

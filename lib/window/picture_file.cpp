@@ -8,6 +8,7 @@
 
 #include "core/com_ptr.h"
 
+using kiln::qstd::QBuffer;
 using kiln::qstd::QString;
 
 namespace {
@@ -143,4 +144,56 @@ HBITMAP DecodePictureBytes(const void* bytes, DWORD size, UINT width, UINT heigh
         return nullptr;
     }
     return DecodeFirstFrame(factory.Get(), decoder.Get(), width, height);
+}
+
+bool EncodePictureFileAsPng(const QString& path, QBuffer& png) {
+    ComPtr<IWICImagingFactory> factory;
+    if (!CreateFactory(factory)) return false;
+    ComPtr<IWICBitmapDecoder> decoder;
+    ComPtr<IWICBitmapFrameDecode> frame;
+    if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnLoad,
+                                                  reinterpret_cast<IWICBitmapDecoder**>(decoder.ReceiveVoid()))) ||
+        FAILED(decoder->GetFrame(0, reinterpret_cast<IWICBitmapFrameDecode**>(frame.ReceiveVoid())))) {
+        return false;
+    }
+    // Straight alpha: a PNG never holds premultiplied pixels.
+    ComPtr<IWICFormatConverter> converter;
+    UINT width = 0;
+    UINT height = 0;
+    if (FAILED(factory->CreateFormatConverter(reinterpret_cast<IWICFormatConverter**>(converter.ReceiveVoid()))) ||
+        FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr,
+                                     0.0, WICBitmapPaletteTypeCustom)) ||
+        FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0) {
+        return false;
+    }
+    double dpiX = 96;
+    double dpiY = 96;
+    if (FAILED(frame->GetResolution(&dpiX, &dpiY)) || dpiX <= 0 || dpiY <= 0) dpiX = dpiY = 96;
+
+    ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, reinterpret_cast<IStream**>(stream.ReceiveVoid())))) return false;
+    ComPtr<IWICBitmapEncoder> encoder;
+    ComPtr<IWICBitmapFrameEncode> target;
+    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
+    if (FAILED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr,
+                                      reinterpret_cast<IWICBitmapEncoder**>(encoder.ReceiveVoid()))) ||
+        FAILED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) ||
+        FAILED(encoder->CreateNewFrame(reinterpret_cast<IWICBitmapFrameEncode**>(target.ReceiveVoid()), nullptr)) ||
+        FAILED(target->Initialize(nullptr)) || FAILED(target->SetSize(width, height)) ||
+        FAILED(target->SetResolution(dpiX, dpiY)) || FAILED(target->SetPixelFormat(&format)) ||
+        FAILED(target->WriteSource(converter.Get(), nullptr)) || FAILED(target->Commit()) ||
+        FAILED(encoder->Commit())) {
+        return false;
+    }
+    STATSTG status = {};
+    HGLOBAL memory = nullptr;
+    if (FAILED(stream->Stat(&status, STATFLAG_NONAME)) || FAILED(GetHGlobalFromStream(stream.Get(), &memory)) ||
+        status.cbSize.QuadPart == 0 || status.cbSize.QuadPart > UINT32_MAX) {
+        return false;
+    }
+    const void* bytes = GlobalLock(memory);
+    if (!bytes) return false;
+    png.Append(bytes, static_cast<unsigned>(status.cbSize.QuadPart));
+    GlobalUnlock(memory);
+    return true;
 }

@@ -64,6 +64,19 @@ bool QRichEdit::SetRtf(const unsigned char* bytes, unsigned length) {
                         reinterpret_cast<LPARAM>(text.GetData())) != 0;
 }
 
+bool QRichEdit::ReplaceSelectionRtf(const unsigned char* bytes, unsigned length) {
+    RtfNesting nesting;
+    nesting.Feed(bytes, length);
+    RequireNestingTheEditorTakes(nesting.Deepest());
+    qstd::QBuffer text;
+    text.Append(bytes, length);
+    const unsigned char terminator = 0;
+    text.Append(&terminator, 1);
+    SETTEXTEX selection = {ST_SELECTION | ST_KEEPUNDO, CP_ACP};
+    return SendMessageW(handle, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&selection),
+                        reinterpret_cast<LPARAM>(text.GetData())) != 0;
+}
+
 bool QRichEdit::ReplaceSelection(const wchar_t* text) {
     return SendMessageW(handle, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&textSetting),
                         reinterpret_cast<LPARAM>(text)) != 0;

@@ -1,6 +1,8 @@
 // Files brought into the editor: Office text, pictures, dropped files, and
 // a card's content made from a file by a hidden page.
 
+#include <cstring>
+
 #include <ole2.h>
 #include <richole.h>
 
@@ -8,12 +10,15 @@
 #include "core/qerror.h"
 #include "editor_fixture.h"
 #include "resources/command_ids.h"
+#include "window/qsessions.h"
 #include "shell_drop.h"
+#include "test_pictures.h"
 #include "zip_builder.h"
 
 namespace editortest {
 namespace {
 
+using guitest::SmallBmp;
 using kiln::qstd::QError;
 
 std::string WordPackage(const std::string& body) {
@@ -27,18 +32,6 @@ std::string WordPackage(const std::string& body) {
 }
 
 const char kHelloWorld[] = "<w:p><w:r><w:t>Hello</w:t></w:r></w:p><w:p><w:r><w:t>world</w:t></w:r></w:p>";
-
-// A 2 x 2 picture as a BMP file: 24-bit rows padded to four bytes.
-std::string SmallBmp() {
-    const unsigned char bytes[] = {
-        'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,                        // file header
-        40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 16, 0, 0, 0,  // info header
-        0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-        0, 0, 255, 0, 255, 0, 0, 0,   // red, green, padding
-        255, 0, 0, 255, 255, 255, 0, 0,  // blue, white, padding
-    };
-    return std::string(reinterpret_cast<const char*>(bytes), sizeof(bytes));
-}
 
 LONG ObjectCount(HWND edit) {
     IRichEditOle* ole = nullptr;
@@ -119,7 +112,9 @@ TEST_F(EditorTest, DroppedFilesAreInsertedByTheirExtension) {
     dropOnEditor({unknown.Path(), rtf.Path(), broken.Path(), document.Path(), picture.Path()});
 
     EXPECT_EQ(Text().substr(0, 11), L"TXTRTFDOC\r\n");
-    EXPECT_EQ(ObjectCount(Edit()), 1);
+    // The picture is kept by the page, which shows its placeholder.
+    EXPECT_NE(Text().find(L"[picture 1]"), std::wstring::npos) << Text();
+    EXPECT_NE(Rtf().find("\\pngblip\\picw2\\pich2"), std::string::npos);
     ASSERT_EQ(page.messages.size(), 1u);
     EXPECT_EQ(page.messages[0], L"Document load error!");
 }
@@ -151,18 +146,61 @@ TEST(CardContentFromFile, GivesTheTwoStoredFormsOfTheFile) {
     }
 }
 
-TEST(CardContentFromFile, APictureIsStoredWholeOrNotAtAll) {
-    ScratchFile picture(SmallBmp(), L".bmp");
+TEST(CardContentFromFile, APictureBecomesACardCarryingItWithItsSize) {
+    kiln::qwin::QOleSession ole(L"OLE");
+    const std::string jpeg = guitest::SmallJpeg();
+    ASSERT_FALSE(jpeg.empty()) << "no JPEG encoder";
+    const struct {
+        const char* name;
+        std::string bytes;
+        const wchar_t* extension;
+        const char* words;
+        std::string data;
+    } cases[] = {
+        // 96 dots per inch: 15 twips a pixel.
+        {"PNG", guitest::SmallPng(), L".png", "{\\pict\\pngblip\\picw2\\pich2\\picwgoal30\\pichgoal30\r\n",
+         guitest::SmallPng()},
+        {"JPEG of 144 by 72 dots per inch", jpeg, L".jpg", "{\\pict\\jpegblip\\picw3\\pich2\\picwgoal30\\pichgoal40\r\n",
+         jpeg},
+        // 72 dots per inch (2835 pixels per metre) in the file's header.
+        {"BMP", SmallBmp(), L".bmp", "{\\pict\\pngblip\\picw2\\pich2\\picwgoal40\\pichgoal40\r\n", "\x89PNG"},
+        {"GIF", guitest::SmallGif(), L".gif", "{\\pict\\pngblip\\picw1\\pich1\\picwgoal15\\pichgoal15\r\n", "\x89PNG"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFile picture(c.bytes, c.extension);
+        CardContent content;
+        content.txt = L"replaced";
+        ReadCardContentFromFile(picture.Path(), content);
+        // What the editor shows for it.
+        EXPECT_STREQ(content.txt.c_str(), L"[picture 1]");
+        const std::string rtf(reinterpret_cast<const char*>(content.rtf.GetData()), content.rtf.GetCount());
+        const size_t words = rtf.find(c.words);
+        ASSERT_NE(words, std::string::npos) << rtf.substr(0, 200);
+        EXPECT_EQ(rtf.compare(0, 6, "{\\rtf1"), 0);
+        // The picture's bytes as they are (PNG, JPEG) or made into a PNG.
+        std::string hex;
+        for (unsigned char byte : c.data) {
+            static const char digits[] = "0123456789abcdef";
+            hex += digits[byte >> 4];
+            hex += digits[byte & 15];
+        }
+        const size_t data = words + std::strlen(c.words);
+        EXPECT_EQ(rtf.substr(data, hex.size() < 128 ? hex.size() : 128), hex.substr(0, 128));
+    }
+}
+
+TEST(CardContentFromFile, APictureThatCannotBeDecodedIsRefused) {
+    kiln::qwin::QOleSession ole(L"OLE");
+    ScratchFile broken("GIF89a but nothing more", L".gif");
     CardContent content;
     try {
-        ReadCardContentFromFile(picture.Path(), content);
-        const std::string rtf(reinterpret_cast<const char*>(content.rtf.GetData()), content.rtf.GetCount());
-        EXPECT_NE(rtf.find("\\pict"), std::string::npos) << rtf;
+        ReadCardContentFromFile(broken.Path(), content);
+        ADD_FAILURE() << "no error";
     } catch (const QError& error) {
-        // A control that cannot write pictures: nothing is given back.
-        EXPECT_STREQ(error.message.c_str(), L"The card's content could not be written as RTF.");
-        EXPECT_EQ(content.rtf.GetCount(), 0u);
+        EXPECT_NE(std::wstring(error.message.c_str()).find(L"could not be decoded as a picture"), std::wstring::npos);
     }
+    EXPECT_EQ(content.rtf.GetCount(), 0u);
 }
 
 TEST(CardContentFromFile, RefusesWhatAnEditorDoesNotTakeWithAMessage) {
@@ -201,8 +239,8 @@ LRESULT CALLBACK RefuseEveryWindow(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 TEST(CardContentFromFile, AHiddenEditorThatCannotBeMadeSaysSoNotAStaleError) {
-    // Plain text and RTF need no editor; a picture does.
-    ScratchFile text(SmallBmp(), L".bmp");
+    // Only a ".rtf" file that is not RTF needs an editor.
+    ScratchFile text("plain words", L".rtf");
     CardContent content;
     content.txt = L"kept";
     HHOOK hook = SetWindowsHookExW(WH_CBT, RefuseEveryWindow, nullptr, GetCurrentThreadId());

@@ -314,8 +314,12 @@ TEST_F(DropTest, APictureDroppedOnAnEditorGoesInAtTheCaretAndMakesNoCard) {
     page->GetEditor().SetModified(false);
 
     SendMessageW(edit, WM_DROPFILES, reinterpret_cast<WPARAM>(guitest::MakeShellDrop({text.Path(), picture.Path()})), 0);
-    EXPECT_EQ(ObjectCount(edit), 1);
-    EXPECT_EQ(EditorText().substr(0, 9), L"inserted ");
+    // The page keeps the picture and shows its placeholder.
+    EXPECT_EQ(EditorText().substr(0, 20), L"inserted [picture 1]");
+    kiln::qstd::QBuffer rtf;
+    ASSERT_TRUE(page->GetRtf(rtf));
+    EXPECT_NE(std::string(reinterpret_cast<const char*>(rtf.GetData()), rtf.GetCount()).find("\\pngblip"),
+              std::string::npos);
     EXPECT_TRUE(page->IsModified());
     EXPECT_EQ(TopLevelTitles(), titles);
     EXPECT_TRUE(prompts.messages.empty());
