@@ -93,6 +93,7 @@ bool MainWindow::SaveEverything() {
     statusBar.SetSaveState(L"Saving\u2026");
     bool saved = true;
     QError failure(QString(), 0);
+    const DWORD started = GetTickCount();
     {
         BriefLockWait brief(database);
         // Each page on its own: one that fails leaves the others' saves standing.
@@ -105,6 +106,7 @@ bool MainWindow::SaveEverything() {
             }
         }
     }
+    saveSchedule.SaveTook(GetTickCount() - started);
     if (saved) {
         saveSchedule.Saved();
         KillTimer(handle, kSaveTimer);

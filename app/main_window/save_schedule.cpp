@@ -34,5 +34,6 @@ void SaveSchedule::Failed(DWORD now) {
 DWORD SaveSchedule::DueIn(DWORD now) const {
     if (!pending) return kNothingDue;
     if (retrying) return Remaining(failedAt, kRetryMs, now);
-    return std::min(Remaining(lastEdit, kPauseMs, now), Remaining(firstEdit, kLongestWaitMs, now));
+    const DWORD longestWait = std::max(kLongestWaitMs, lastCost * 5);
+    return std::min(Remaining(lastEdit, kPauseMs, now), Remaining(firstEdit, longestWait, now));
 }

@@ -21,6 +21,10 @@ public:
     void Saved();
     // The save at `now` failed: the edits stay due, and the next try waits.
     void Failed(DWORD now);
+    // How long the last save kept the window busy. While typing goes on, a
+    // save that costs much waits longer (five times its cost), so that a
+    // huge card's typing is not stopped every two seconds.
+    void SaveTook(DWORD milliseconds) { lastCost = milliseconds; }
 
     bool IsPending() const { return pending; }
     // Milliseconds from `now` until the save is due; 0 when it is due now,
@@ -33,4 +37,5 @@ private:
     DWORD lastEdit = 0;
     bool retrying = false;
     DWORD failedAt = 0;
+    DWORD lastCost = 0;
 };

@@ -476,7 +476,7 @@ TEST_F(Companion, ExportTreeWritesABranchAsOnePageOrOneWordDocument) {
 
     const std::wstring document = tempPath(L"vorlen-cli-branch.docx");
     EXPECT_EQ("", ok({L"export-tree", path, L"0", document}));
-    EXPECT_EQ("Projects\n\nVorlen\n\nNotes\n\nIdeas\n\n", ok({L"office-text", document}));
+    EXPECT_EQ("Projects\nVorlen\nNotes\nIdeas\n", ok({L"office-text", document}));
 
     const CliRun missing = runCli({L"export-tree", path, L"99", page});
     EXPECT_EQ(1u, missing.exitCode);

@@ -108,8 +108,14 @@ TEST_F(PlainTextCardTest, AnOfficeDocumentOpensAsTheCardTheEditorMadeFromIt) {
         return zip.Build();
     };
     ziptest::ZipBuilder sheet;
-    sheet.AddDeflated("xl/workbook.xml", "<workbook/>");
-    sheet.AddDeflated("xl/worksheets/sheet1.xml", "<worksheet><c><v>12</v></c><c><v>caf\xC3\xA9</v></c></worksheet>");
+    sheet.AddDeflated("xl/workbook.xml",
+                      "<workbook xmlns:r=\"urn:r\"><sheets><sheet name=\"Sheet1\" r:id=\"rId1\"/></sheets></workbook>");
+    sheet.AddDeflated("xl/_rels/workbook.xml.rels",
+                      "<Relationships><Relationship Id=\"rId1\" Type=\"urn:worksheet\" "
+                      "Target=\"worksheets/sheet1.xml\"/></Relationships>");
+    sheet.AddDeflated("xl/worksheets/sheet1.xml",
+                      "<worksheet><sheetData><row><c><v>12</v></c><c t=\"inlineStr\"><is><t>caf\xC3\xA9</t></is></c>"
+                      "</row></sheetData></worksheet>");
     ziptest::ZipBuilder other;
     other.AddDeflated("[Content_Types].xml", "<Types/>");
     const struct {

@@ -159,22 +159,28 @@ TEST_F(AccessibleTest, TabsAreChildrenWithTheActiveOneSelectedAndSwitchedByTheir
     EXPECT_EQ(tabs->get_accChildCount(&count), RPC_E_DISCONNECTED);
 }
 
+// Callbacks are stdcall functions on 32-bit Windows: a lambda does not convert.
+HWND nameChanged = nullptr;
+
+void CALLBACK HearNameChange(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+    if (object == OBJID_CLIENT && child == CHILDID_SELF) nameChanged = hwnd;
+}
+
+INT_PTR CALLBACK DoNothingDialogProc(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
 TEST_F(AccessibleTest, TheStatusLineIsNamedByItsTextAndAnnouncesEachChange) {
     Start();
     const HWND status = window->GetStatusBar().GetHandle();
-    static HWND changed = nullptr;
-    changed = nullptr;
-    const HWINEVENTHOOK hook = SetWinEventHook(
-        EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr,
-        [](HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
-            if (object == OBJID_CLIENT && child == CHILDID_SELF) changed = hwnd;
-        },
-        GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    nameChanged = nullptr;
+    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr,
+                                               HearNameChange, GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     ASSERT_NE(hook, nullptr);
     window->SetStatusText(L"Data saved successfully!");
-    guitest::PumpUntil([status] { return changed == status; });
+    guitest::PumpUntil([status] { return nameChanged == status; });
     UnhookWinEvent(hook);
-    EXPECT_EQ(changed, status);
+    EXPECT_EQ(nameChanged, status);
     Accessible object = AccessibleOf(status);
     ASSERT_TRUE(object);
     EXPECT_NE(NameOf(*object, CHILDID_SELF).find(L"Data saved successfully!"), std::wstring::npos);
@@ -217,7 +223,7 @@ TEST(PasswordDialogs, EveryBoxComesAfterTheLabelThatNamesIt) {
         SCOPED_TRACE(c.dialog);
         const HWND dialog = CreateDialogParamW(
             GetModuleHandleW(nullptr), MAKEINTRESOURCEW(c.dialog), nullptr,
-            [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+            DoNothingDialogProc, 0);
         ASSERT_NE(dialog, nullptr);
         for (int id : c.boxes) {
             const HWND label = GetWindow(GetDlgItem(dialog, id), GW_HWNDPREV);

@@ -45,4 +45,18 @@ TEST(SaveSchedule, AFailedSaveWaitsThenTriesAgainAndTypingCountsAsANewChance) {
     EXPECT_EQ(schedule.DueIn(5000), SaveSchedule::kNothingDue);
 }
 
+TEST(SaveSchedule, ACostlySaveWaitsLongerWhileTypingGoesOnButNotAfterAPause) {
+    SaveSchedule schedule;
+    schedule.SaveTook(1000);  // a card of megabytes
+    schedule.Edited(0);
+    for (DWORD t = 300; t <= 4800; t += 300) schedule.Edited(t);
+    // Five times the cost from the first edit, not the usual two seconds.
+    EXPECT_EQ(schedule.DueIn(4800), 200u);
+    // The pause after typing still saves after a second.
+    SaveSchedule paused;
+    paused.SaveTook(1000);
+    paused.Edited(0);
+    EXPECT_EQ(paused.DueIn(1000), 0u);
+}
+
 }  // namespace
