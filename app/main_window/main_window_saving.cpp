@@ -131,8 +131,8 @@ bool MainWindow::SettlePage(unsigned index) {
     for (;;) {
         try {
             BriefLockWait brief(database);
-            SaveTab(index);
-            if (!HasUnsavedPages()) {
+            // Only a save that wrote says so: leaving an unchanged page is no news.
+            if (SaveTab(index) && !HasUnsavedPages()) {
                 saveSchedule.Saved();
                 statusBar.SetSaveState(L"Saved");
             }
