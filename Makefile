@@ -30,9 +30,11 @@ test: build
 run: build-x64
 	@scripts/run.sh $(ARGS)
 
-# What a Windows user downloads: one zip per target with both programs and
-# a short text on how to start.
-VERSION := $(shell sed -n 's/^\#define VORLEN_VERSION L"\(.*\)"/\1/p' app/product.h)
+# What a Windows user downloads: per target, a setup program (per user, no
+# administrator; made by makensis) and a zip with both programs and a short
+# text on how to start.
+VERSION := $(shell sed -n 's/^project.Vorlen VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+VERSION_QUAD := $(shell echo $(VERSION).0.0.0 | cut -d. -f1-4)
 dist: build
 	@rm -rf $(BUILD)/dist && mkdir -p dist
 	@for arch in x64 x86; do \
@@ -42,7 +44,11 @@ dist: build
 		sed "s/@ARCH@/$$arch/g; s/@VERSION@/$(VERSION)/g; s/$$/\r/" resources/dist-readme.txt > $$folder/README.txt && \
 		rm -f dist/vorlen-$(VERSION)-$$arch.zip && \
 		(cd $(BUILD)/dist && cmake -E tar cf $(CURDIR)/dist/vorlen-$(VERSION)-$$arch.zip --format=zip vorlen-$(VERSION)-$$arch) && \
-		echo "dist: dist/vorlen-$(VERSION)-$$arch.zip"; \
+		echo "dist: dist/vorlen-$(VERSION)-$$arch.zip" && \
+		makensis -V2 -DVERSION=$(VERSION) -DVERSION_QUAD=$(VERSION_QUAD) -DARCH=$$arch \
+			-DSOURCE=$(abspath $(BUILD))/dist/vorlen-$(VERSION)-$$arch -DICON=$(CURDIR)/resources/vorlen.ico \
+			-DOUTFILE=$(CURDIR)/dist/vorlen-$(VERSION)-$$arch-setup.exe installer/vorlen.nsi && \
+		echo "dist: dist/vorlen-$(VERSION)-$$arch-setup.exe"; \
 	done
 
 clean:

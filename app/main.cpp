@@ -1,11 +1,13 @@
 #include <windows.h>
 
-#include "app/card_app.h"
+#include "app/main_window/card_app.h"
 #include "core/qerror.h"
+#include "core/system_library.h"
 
-int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int showCommand) {
+    kiln::qstd::HardenDllSearch();
     try {
-        CardApp app(module, DatabaseFromCommandLine(GetCommandLineW()));
+        CardApp app(module, DatabaseFromCommandLine(GetCommandLineW()), showCommand);
         return app.Run();
     } catch (const kiln::qstd::QError&) {
         // OLE could not start: there is nothing to show a message with.

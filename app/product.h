@@ -1,8 +1,12 @@
 #pragma once
 
+#include "vorlen_version.h"
+
 // The product's name and version as the program shows them, with the
 // architecture it was built for.
-#define VORLEN_VERSION L"2.0"
+#define VORLEN_WIDEN2(text) L##text
+#define VORLEN_WIDEN(text) VORLEN_WIDEN2(text)
+#define VORLEN_VERSION VORLEN_WIDEN(VORLEN_VERSION_TEXT)
 #ifdef _WIN64
 #define VORLEN_ARCHITECTURE L"x64"
 #else

@@ -1,14 +1,17 @@
 #include "cli/commands.h"
 
 #include <cwchar>
+#include <vector>
 
-#include "app/card_content_file.h"
+#include "app/editor/editor_card_content.h"
+#include "app/editor/folder_cards.h"
 #include "cli/escaped_text.h"
 #include "cli/document_commands.h"
 #include "cli/open_database.h"
 #include "core/qerror.h"
 #include "documents/office_text.h"
 #include "cli/password_commands.h"
+#include "store/card_branch.h"
 #include "store/card_operations.h"
 #include "store/card_search.h"
 #include "store/card_tree.h"
@@ -139,6 +142,22 @@ void runPut(const Invocation& invocation) {
     database.saveCardContent(content.txt, content.rtf, id);
 }
 
+void runImportFolder(const Invocation& invocation) {
+    const CardId parentId = idArgument(invocation, 1);
+    CardDatabase database;
+    openForChange(database, invocation);
+    if (parentId != 0) store::requireCard(database, parentId);
+    // Every file is read before the first card is made: the cards come in
+    // one transaction or not at all.
+    NewCardBranch branch;
+    std::vector<QString> skipped;
+    ReadFolderCards(invocation.arguments.positional(2), branch, skipped, [] { return true; });
+    QString line;
+    line.Format(L"%lld", static_cast<long long>(addCardBranch(database, parentId, branch)));
+    invocation.out.writeLine(line);
+    for (const QString& file : skipped) invocation.out.writeLine(L"Skipped: " + file);
+}
+
 void runLost(const Invocation& invocation) {
     CardDatabase database;
     openExisting(database, invocation);
@@ -197,10 +216,18 @@ const Command kCommands[] = {
      L"copy every card of SOURCE under a new \"Import\" card of TARGET and print its id; with "
      L"--source-password-stdin the next line of standard input is SOURCE's password",
      2, kImportOptions, 1, runImport},
+    {L"import-folder", L"DB PARENT_ID FOLDER",
+     L"make FOLDER a card under PARENT_ID (0: the top level) with a card per readable file and a branch per "
+     L"subfolder; prints its id, then a line \"Skipped: \" for each file that could not be read",
+     3, nullptr, 0, runImportFolder},
     {L"export", L"DB ID FILE [--force]",
      L"write a card to FILE as RTF, or as a Word document when FILE ends in .docx; an existing file is refused, "
      L"and replaced only with --force",
      3, kExportOptions, 1, runExport},
+    {L"export-tree", L"DB ID FILE [--force]",
+     L"write a card and every card below it (every card for ID 0) to FILE as one web page, or as one Word "
+     L"document when FILE ends in .docx; an existing file is refused, and replaced only with --force",
+     3, kExportOptions, 1, runExportTree},
     {L"office-text", L"FILE", L"write the text of a Word, Excel or PowerPoint file to standard output", 1,
      nullptr, 0, runOfficeText},
 };

@@ -4,7 +4,10 @@
 
 #include "cli/open_database.h"
 #include "core/qerror.h"
+#include "documents/branch_export.h"
 #include "documents/card_export.h"
+#include "documents/rtf_reader.h"
+#include "store/card_branch.h"
 #include "store/card_import.h"
 #include "store/card_operations.h"
 
@@ -33,17 +36,42 @@ void runImport(const Invocation& invocation) {
     invocation.out.writeLine(line);
 }
 
-void runExport(const Invocation& invocation) {
-    const CardId id = parseCardId(invocation.arguments.positional(1));
-    const QString file = invocation.arguments.positional(2);
+namespace {
+
+// Before the database is opened: a file already there is replaced only when
+// the user said so, and a place no export can go is refused at once.
+void requireExportTarget(const Invocation& invocation, const QString& file) {
     documents::RequireExportTarget(file);
     if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES && !invocation.arguments.option(L"--force")) {
         throw QError(L"Cannot export to \"" + file + L"\": the file exists; give --force to replace it.");
     }
+}
+
+}  // namespace
+
+void runExport(const Invocation& invocation) {
+    const CardId id = parseCardId(invocation.arguments.positional(1));
+    const QString file = invocation.arguments.positional(2);
+    requireExportTarget(invocation, file);
     CardDatabase database;
     openCardFile(database, invocation.arguments.positional(0), invocation.options);
     store::requireCard(database, id);
     const QBuffer rtf = store::loadCardContent(database, id);
     if (documents::IsDocxName(file)) documents::ExportDocx(file, rtf);
     else documents::ExportRtf(file, rtf);
+}
+
+void runExportTree(const Invocation& invocation) {
+    const CardId id = parseCardId(invocation.arguments.positional(1));
+    const QString file = invocation.arguments.positional(2);
+    requireExportTarget(invocation, file);
+    CardDatabase database;
+    openCardFile(database, invocation.arguments.positional(0), invocation.options);
+    std::vector<documents::BranchCard> cards;
+    for (const BranchCardRow& row : readBranch(database, id)) {
+        const QBuffer rtf = store::loadCardContent(database, row.id);
+        cards.push_back(
+            documents::BranchCard{row.title.c_str(), row.depth, documents::ReadRtf(rtf.GetData(), rtf.GetCount())});
+    }
+    documents::ExportBranch(file, cards);
 }

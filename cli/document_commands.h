@@ -12,3 +12,8 @@ void runImport(const Invocation& invocation);
 // is given, and is only ever replaced by a complete new one.
 extern const OptionSpec kExportOptions[1];
 void runExport(const Invocation& invocation);
+
+// export-tree DB ID FILE [--force]: writes the card and every card below it
+// (every card for ID 0) as one Word document when FILE ends in ".docx", else
+// as one web page; an existing FILE as for export.
+void runExportTree(const Invocation& invocation);

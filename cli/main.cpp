@@ -2,8 +2,10 @@
 #include <windows.h>
 
 #include "cli/companion.h"
+#include "core/system_library.h"
 
 int wmain(int argc, wchar_t** argv) {
+    kiln::qstd::HardenDllSearch();
     ConsoleInput in(STD_INPUT_HANDLE);
     ConsoleOutput out(STD_OUTPUT_HANDLE);
     ConsoleOutput err(STD_ERROR_HANDLE);

@@ -3,14 +3,14 @@
 #include "core/qstring.h"
 
 // The plain text of a Word, Excel or PowerPoint file (an Office Open XML
-// package): the main document, else the first worksheet of a workbook, else
-// the first slide of a presentation, whatever the file's extension says.
-// Paragraphs end with a line feed; worksheet cells run together.
+// package), told by its main part whatever the file's extension says: a
+// document's paragraphs and table rows, a workbook's sheets or a
+// presentation's slides and notes, as office_kinds_text.h sets out.
 //
 // True with the text on success; a package holding none of the three kinds
 // gives empty text and true. False, with empty text, when the file cannot be
-// opened, is not a ZIP archive that can be read, lacks the sheet or slide its
-// kind promises, holds a damaged or empty (0 bytes) main part, or the XML
-// parser fails or finds the part unreadable. Throws QError when the part or its text is beyond
-// what a card can take, so the reason reaches the user.
+// opened, is not a ZIP archive that can be read, lacks a part its main part
+// names, holds a damaged or empty part, or the XML parser fails or finds a
+// part unreadable. Throws QError when a part or the text is beyond what a
+// card can take, so the reason reaches the user.
 bool ExtractOfficeText(const kiln::qstd::QString& path, kiln::qstd::QString& text);

@@ -49,6 +49,8 @@ struct RichParagraph {
     ListKind list = ListKind::None;
     // The first number of a numbered list that starts here.
     int listStart = 1;
+    // A heading's level, 1 to 9; 0 for body text.
+    int heading = 0;
     std::vector<RichRun> runs;
 };
 

@@ -1,5 +1,7 @@
 #include "documents/xml_lite.h"
 
+#include "core/system_library.h"
+
 namespace {
 
 // IID_IXmlReader; the compiler's headers declare it but no library defines it.
@@ -8,7 +10,7 @@ const IID XmlReaderIid = {0x7279fc81, 0x709d, 0x4095, {0xb6, 0x3d, 0x69, 0xfe, 0
 using CreateXmlReaderFunction = HRESULT(WINAPI*)(REFIID riid, void** object, IMalloc* malloc);
 
 CreateXmlReaderFunction FindCreateXmlReader() {
-    HMODULE module = LoadLibraryW(L"xmllite.dll");
+    HMODULE module = kiln::qstd::LoadSystemLibrary(L"xmllite.dll");
     if (!module) {
         return nullptr;
     }

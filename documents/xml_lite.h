@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <xmllite.h>
 
-#include "documents/com_ptr.h"
+#include "core/com_ptr.h"
 
 // The platform's pull XML parser. Its DLL has no import library for our
 // compiler, so the factory is looked up when first needed; the DLL then

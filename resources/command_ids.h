@@ -34,6 +34,7 @@
 #define IDM_RENAME 32847
 #define IDM_OPEN_IN_NEW_TAB 32852
 #define IDM_TREE_EXPORT 32861
+#define IDM_EXPORT_BRANCH 32890
 
 // Editor menu (RICH)
 #define IDM_CUT 32807

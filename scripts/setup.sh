@@ -22,6 +22,8 @@ PACKAGES=(
   googletest python3-cryptography
   python3-docx
   cups printer-driver-cups-pdf poppler-utils
+  # makensis builds the setup programs of `make dist` on Linux.
+  nsis
   # 32-bit Wine reaches CUPS through the 32-bit library.
   libcups2:i386
   ca-certificates

@@ -50,6 +50,9 @@ public:
     // Ends the thread and closes its connection, waiting for both: afterwards
     // the file is free to be replaced or rekeyed.
     void Stop();
+    // Whether a searching thread, and with it a connection holding its page
+    // cache, is alive (until Stop).
+    bool IsRunning() const { return worker.joinable(); }
     // The outcome of the newest request, once; false while it is not ready.
     bool TakeLatest(SearchOutcome& outcome);
 

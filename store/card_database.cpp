@@ -63,6 +63,14 @@ bool CardDatabase::openUtf8(const char* path, bool create) {
     return true;
 }
 
+bool CardDatabase::isReadOnly() const {
+    return connection && sqlite3_db_readonly(connection, "main") == 1;
+}
+
+void CardDatabase::setBusyTimeout(int milliseconds) {
+    if (connection) sqlite3_busy_timeout(connection, milliseconds);
+}
+
 bool CardDatabase::openFile(const QString& path) {
     const QMultiByteStr utf8(path.c_str(), CP_UTF8);
     openUtf8(utf8.c_str(), false);

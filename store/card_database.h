@@ -31,6 +31,12 @@ public:
     void close();
 
     bool isOpen() const { return connection != nullptr; }
+    // Whether the file could be opened for reading only (its attribute, a
+    // read-only share or medium): every write through it would fail.
+    bool isReadOnly() const;
+    // How long a statement waits for another connection's lock before it
+    // fails as busy (kBusyTimeoutMs until changed).
+    void setBusyTimeout(int milliseconds);
     sqlite3* getConnection() const { return connection; }
 
     void execute(const char* sql);

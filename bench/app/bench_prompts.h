@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/user_prompts.h"
+#include "app/prompts/user_prompts.h"
 
 class BenchPrompts : public UserPrompts {
 public:
@@ -25,7 +25,11 @@ public:
     bool AskPasswordChange(HWND, PasswordChangeEntries&) override { return false; }
     bool ConfirmDelete(HWND, const kiln::qstd::QString&, unsigned) override { return false; }
     bool AskYesNo(HWND, const kiln::qstd::QString&, const kiln::qstd::QString&, UINT) override { return false; }
+    FailedSaveChoice ChooseAfterFailedSave(HWND, const kiln::qstd::QString&, const kiln::qstd::QString&) override {
+        return FailedSaveChoice::Cancel;
+    }
     void ShowAbout(HWND) override {}
+    bool AskTakeOverDataFiles(HWND, const kiln::qstd::QString&) override { return false; }
     UINT ChooseFromMenu(HWND, HMENU, POINT) override { return 0; }
     void OpenInShell(const kiln::qstd::QString&) override {}
     void RunWithProgress(HWND, const kiln::qstd::QString&, const ProgressWork& work) override {

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/main_window.h"
+#include "app/main_window/main_window.h"
 #include "bench_clock.h"
 #include "bench_prompts.h"
 #include "resources/command_ids.h"

@@ -11,8 +11,8 @@
 #include <string>
 #include <thread>
 
-#include "app/display_scale.h"
-#include "app/main_window.h"
+#include "window/display_scale.h"
+#include "app/main_window/main_window.h"
 #include "bench_prompts.h"
 #include "bench_cards.h"
 #include "bench_clock.h"
@@ -20,6 +20,8 @@
 #include "store/card_operations.h"
 
 using kiln::qstd::QString;
+using kiln::qwin::scaleX;
+using kiln::qwin::scaleY;
 
 namespace {
 

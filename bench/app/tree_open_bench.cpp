@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/display_scale.h"
-#include "app/main_window.h"
+#include "window/display_scale.h"
+#include "app/main_window/main_window.h"
 #include "bench_prompts.h"
 #include "bench_clock.h"
 #include "core/qerror.h"
@@ -26,6 +26,8 @@
 
 using kiln::qstd::QBuffer;
 using kiln::qstd::QString;
+using kiln::qwin::scaleX;
+using kiln::qwin::scaleY;
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cwchar>
 #include <string>
 
-#include "app/card_content_file.h"
+#include "app/editor/editor_card_content.h"
 #include "zip/qzipwriter.h"
 #include "core/qerror.h"
 #include "store/card_database.h"

@@ -15,18 +15,25 @@ HDC QGraphics::Detach() {
 
 void QGraphics::FillSolidRect(const RECT& rect, COLORREF colour) {
     // ETO_OPAQUE fills with the background colour without creating a brush.
-    const COLORREF previous = SetBkColor(dc, colour);
-    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
-    SetBkColor(dc, previous);
+    HDC context = Context();
+    const COLORREF previous = SetBkColor(context, colour);
+    ExtTextOutW(context, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+    SetBkColor(context, previous);
 }
 
-QPaintGraphics::QPaintGraphics(HWND window) : window(window), paint() {
-    dc = BeginPaint(window, &paint);
-}
+QPaintGraphics::QPaintGraphics(HWND window) : window(window), paint(), begun(false) {}
 
 QPaintGraphics::~QPaintGraphics() {
-    EndPaint(window, &paint);
+    if (begun) EndPaint(window, &paint);
     Detach();
+}
+
+HDC QPaintGraphics::Context() const {
+    if (!begun) {
+        dc = BeginPaint(window, &paint);
+        begun = true;
+    }
+    return dc;
 }
 
 QClientGraphics::QClientGraphics(HWND window) : window(window) {

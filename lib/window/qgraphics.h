@@ -14,15 +14,18 @@ public:
     QGraphics& operator=(const QGraphics&) = delete;
     virtual ~QGraphics();
 
-    HDC GetHandle() const { return dc; }
-    operator HDC() const { return dc; }
+    HDC GetHandle() const { return Context(); }
+    operator HDC() const { return Context(); }
     // Gives up the context without deleting it.
     HDC Detach();
 
     void FillSolidRect(const RECT& rect, COLORREF colour);
 
 protected:
-    HDC dc;
+    // The context, for a kind that obtains it only when it is first used.
+    virtual HDC Context() const { return dc; }
+
+    mutable HDC dc;
 };
 
 // A context that belongs to a message (WM_ERASEBKGND, WM_CTLCOLOR...): never deleted.
@@ -32,17 +35,26 @@ public:
     ~QBorrowedGraphics() override { Detach(); }
 };
 
-// BeginPaint on construction, EndPaint on destruction.
+// BeginPaint when the context is first used, EndPaint on destruction. A
+// WM_PAINT that no handler draws thus leaves the update region to the
+// window's own procedure: a control's own painting still finds it.
 class QPaintGraphics : public QGraphics {
 public:
     explicit QPaintGraphics(HWND window);
     ~QPaintGraphics() override;
 
-    const PAINTSTRUCT& GetPaintStruct() const { return paint; }
+    const PAINTSTRUCT& GetPaintStruct() const {
+        Context();
+        return paint;
+    }
+
+protected:
+    HDC Context() const override;
 
 private:
     HWND window;
-    PAINTSTRUCT paint;
+    mutable PAINTSTRUCT paint;
+    mutable bool begun;
 };
 
 // GetDC on construction, ReleaseDC on destruction.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/qerror.h"
+#include "core/system_library.h"
 #include "window/qolecallback.h"
 #include "window/rtf_nesting.h"
 
@@ -30,7 +31,7 @@ QRichEdit::~QRichEdit() {
 }
 
 bool QRichEdit::LoadControlLibrary() {
-    if (!library) library = LoadLibraryW(L"msftedit.dll");
+    if (!library) library = kiln::qstd::LoadSystemLibrary(L"msftedit.dll");
     return library != nullptr;
 }
 
@@ -60,6 +61,19 @@ bool QRichEdit::SetRtf(const unsigned char* bytes, unsigned length) {
     text.Append(&terminator, 1);
     SETTEXTEX whole = {ST_DEFAULT, CP_ACP};
     return SendMessageW(handle, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&whole),
+                        reinterpret_cast<LPARAM>(text.GetData())) != 0;
+}
+
+bool QRichEdit::ReplaceSelectionRtf(const unsigned char* bytes, unsigned length) {
+    RtfNesting nesting;
+    nesting.Feed(bytes, length);
+    RequireNestingTheEditorTakes(nesting.Deepest());
+    qstd::QBuffer text;
+    text.Append(bytes, length);
+    const unsigned char terminator = 0;
+    text.Append(&terminator, 1);
+    SETTEXTEX selection = {ST_SELECTION | ST_KEEPUNDO, CP_ACP};
+    return SendMessageW(handle, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&selection),
                         reinterpret_cast<LPARAM>(text.GetData())) != 0;
 }
 

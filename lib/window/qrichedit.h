@@ -46,6 +46,10 @@ public:
     // Throws QError, leaving the content as it was, when the groups nest
     // deeper than the control takes.
     bool SetRtf(const unsigned char* bytes, unsigned length);
+    // Replaces the selection with an RTF document, as an undoable step.
+    // Throws QError, leaving the content as it was, when the groups nest
+    // deeper than the control takes.
+    bool ReplaceSelectionRtf(const unsigned char* bytes, unsigned length);
     // Replaces the selection with text without keeping an undo step.
     bool ReplaceSelection(const wchar_t* text);
     // The whole text, with CR LF line ends, as the window text gives it.

@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "window/qrichedit.h"
+#include "window/palette.h"
 
 namespace kiln {
 namespace qwin {
@@ -27,8 +28,8 @@ bool QRichEdit::SetDefaultFormat() {
     charFormat.dwEffects = 0;
     wcsncpy(charFormat.szFaceName, L"Verdana", LF_FACESIZE - 1);
     charFormat.yHeight = 235;
-    charFormat.crTextColor = RGB(20, 0, 0);
-    charFormat.crBackColor = RGB(255, 255, 255);
+    charFormat.crTextColor = palette::kCardText;
+    charFormat.crBackColor = palette::kWhite;
     return ApplyCharFormat(CFM_BOLD | CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_BACKCOLOR, SCF_SELECTION);
 }
 

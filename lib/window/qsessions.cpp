@@ -8,12 +8,14 @@
 namespace kiln {
 namespace qwin {
 
-QOleSession::QOleSession(const wchar_t* failureText) {
-    if (FAILED(OleInitialize(nullptr))) throw qstd::QError(failureText);
+QOleSession::QOleSession(const wchar_t* failureText) : outermost(false) {
+    const HRESULT result = OleInitialize(nullptr);
+    if (FAILED(result)) throw qstd::QError(failureText);
+    outermost = result == S_OK;
 }
 
 QOleSession::~QOleSession() {
-    OleFlushClipboard();
+    if (outermost) OleFlushClipboard();
     OleUninitialize();
 }
 

@@ -161,7 +161,36 @@ void QTabContainer::Activate(unsigned index) {
     active = static_cast<int>(index);
     SetFocus(shown);
     Layout();
+    NotifyWinEvent(EVENT_OBJECT_SELECTION, handle, OBJID_CLIENT, active + 1);
     OnTabChanged();
+}
+
+bool QTabContainer::OnGetObject(WPARAM flags, LPARAM objectId, LRESULT* result) {
+    return accessible.Answer(handle, flags, objectId, result);
+}
+
+long QTabContainer::AccessibleRole() const {
+    return ROLE_SYSTEM_PAGETABLIST;
+}
+
+int QTabContainer::AccessiblePartCount() const {
+    return static_cast<int>(tabs.GetCount());
+}
+
+AccessiblePart QTabContainer::AccessiblePartAt(int index) const {
+    AccessiblePart part;
+    part.name = tabs[index]->title;
+    part.role = ROLE_SYSTEM_PAGETAB;
+    part.rect = tabs[index]->rect;
+    part.state = STATE_SYSTEM_SELECTABLE | (index == active ? STATE_SYSTEM_SELECTED : 0) |
+                 (index == hot ? STATE_SYSTEM_HOTTRACKED : 0);
+    part.defaultAction = L"Switch";
+    return part;
+}
+
+bool QTabContainer::DoAccessibleAction(int index) {
+    Activate(static_cast<unsigned>(index));
+    return true;
 }
 
 void QTabContainer::Layout() {

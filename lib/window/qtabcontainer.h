@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/qobarray.h"
+#include "window/qaccessible.h"
 #include "window/qcontrol.h"
 #include "window/qgdi_object.h"
 
@@ -27,7 +28,7 @@ public:
 // A custom-drawn strip of tabs over the page of the active tab. A click on a
 // tab makes it active; the active page is the only one shown and receives
 // the keyboard focus.
-class QTabContainer : public QControl {
+class QTabContainer : public QControl, private AccessibleSource {
 public:
     // Style flags given at construction.
     static const DWORD kCapTabWidth = 1;
@@ -58,6 +59,8 @@ public:
     bool OnLButtonDblClk(UINT keys, POINT* point) override;
     bool OnMouseMove(UINT keys, POINT* point) override;
     bool OnMouseLeave() override;
+    // The strip as a page tab list for screen readers, one child per tab.
+    bool OnGetObject(WPARAM flags, LPARAM objectId, LRESULT* result) override;
 
     // Creates the page as a child of the container and makes its tab the active one; false when the page's
     // window could not be created. A tab without a title takes the page's text.
@@ -71,6 +74,8 @@ public:
     void SetActiveTitle(const QString& title);
     void SetActiveValue(int64_t value);
     void SetTitle(int64_t value, const QString& title);
+    // Shows the tab's page and gives it the focus; the tab already active stays.
+    void Activate(unsigned index);
 
     // Null when there are no tabs.
     QWindow* GetActivePage() const;
@@ -93,7 +98,6 @@ protected:
     virtual void OnTabChanged();
     // Called before a tab closes; false keeps it.
     virtual bool OnTabClosing(unsigned index);
-    void Activate(unsigned index);
     void Layout();
     void DragTo(POINT point);
     void Repaint();
@@ -112,6 +116,14 @@ protected:
     // The tab being dragged to another place in the strip, and the pointer's last position.
     int dragged = -1;
     POINT lastPoint = {0, 0};
+
+private:
+    long AccessibleRole() const override;
+    int AccessiblePartCount() const override;
+    AccessiblePart AccessiblePartAt(int index) const override;
+    bool DoAccessibleAction(int index) override;
+
+    QAccessible accessible{*this};
 };
 
 }  // namespace qwin

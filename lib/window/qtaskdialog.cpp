@@ -39,7 +39,7 @@ void AddConfigButtons(const qstd::QObArray<QTaskDialog::QTaskDialogButton>& sour
 
 QTaskDialog::QTaskDialog(HWND owner, const wchar_t* content, const wchar_t* mainInstruction,
                          const wchar_t* windowTitle, const wchar_t* footer, DWORD commonButtons, DWORD flags)
-    : IDialog(0),
+    : QDialog(0),
       commonButtons(commonButtons),
       flags(flags),
       content(content),

@@ -7,7 +7,7 @@
 #include <mutex>
 
 #include "core/qobarray.h"
-#include "window/idialog.h"
+#include "window/qdialog.h"
 
 namespace kiln {
 namespace qwin {
@@ -21,7 +21,7 @@ namespace qwin {
 // operations and Close, which store the value and send the matching message
 // to the dialog window if it exists; a dialog built later starts from the
 // stored values, so no change is lost however the two threads interleave.
-class QTaskDialog : public IDialog {
+class QTaskDialog : public QDialog {
 public:
     struct QTaskDialogButton {
         static const DWORD ENABLED = 1;

@@ -1,14 +1,16 @@
 #include "window/qtheme.h"
 
+#include "window/palette.h"
+
 namespace kiln {
 namespace qwin {
 
 namespace {
-const COLORREF kPaleBlue = RGB(219, 231, 245);
+const COLORREF kPaleBlue = palette::kToolbarBlue;
 const COLORREF kGreyBlue = RGB(167, 176, 186);
-const COLORREF kHotBlue = RGB(207, 230, 253);
-const COLORREF kHotBorder = RGB(100, 165, 230);
-const COLORREF kNearWhite = RGB(252, 252, 252);
+const COLORREF kHotBlue = palette::kHotFill;
+const COLORREF kHotBorder = palette::kHotBorder;
+const COLORREF kNearWhite = palette::kNearWhite;
 const COLORREF kBlack = RGB(0, 0, 0);
 }  // namespace
 

@@ -85,6 +85,12 @@ public:
     virtual bool OnNcCreate();
     // true lets the window be destroyed; false keeps it open.
     virtual bool OnClose();
+    // The session is about to end (log-off, shut-down, restart; reason holds
+    // the ENDSESSION_ flags): true lets it end, false asks Windows to wait.
+    virtual bool OnQueryEndSession(LPARAM reason);
+    // The session ends when `ending`; the process may be ended as soon as
+    // this returns, without any further message.
+    virtual bool OnEndSession(bool ending, LPARAM reason);
     virtual bool OnDestroy();
     virtual bool OnNcDestroy();
 
@@ -193,6 +199,9 @@ public:
     virtual bool OnChangeCBChain(HWND removed, HWND next);
     virtual bool OnDeviceChange(UINT event, DWORD_PTR data);
     virtual bool OnTouch(HTOUCHINPUT input, UINT count);
+    // WM_GETOBJECT: a window that draws its own parts answers with an
+    // accessible object (QAccessible); unhandled, the system answers.
+    virtual bool OnGetObject(WPARAM flags, LPARAM objectId, LRESULT* result);
     // The base answers 0: no system gestures are turned off.
     virtual bool OnTabletQuerySystemGestureStatus(int x, int y, LRESULT* result);
     virtual bool OnGestureNotify(GESTURENOTIFYSTRUCT* notify);

@@ -37,6 +37,10 @@ bool QWindow::OnCreate() { return true; }
 
 bool QWindow::OnClose() { return true; }
 
+bool QWindow::OnQueryEndSession(LPARAM) { return true; }
+
+bool QWindow::OnEndSession(bool, LPARAM) { return false; }
+
 bool QWindow::OnThemeChanged() {
     InvalidateRect(handle, nullptr, TRUE);
     return false;
@@ -142,6 +146,7 @@ bool QWindow::OnDrawClipboard() { return false; }
 bool QWindow::OnChangeCBChain(HWND, HWND) { return false; }
 bool QWindow::OnDeviceChange(UINT, DWORD_PTR) { return false; }
 bool QWindow::OnTouch(HTOUCHINPUT, UINT) { return false; }
+bool QWindow::OnGetObject(WPARAM, LPARAM, LRESULT*) { return false; }
 bool QWindow::OnGestureNotify(GESTURENOTIFYSTRUCT*) { return false; }
 bool QWindow::OnGesture(HGESTUREINFO) { return false; }
 }  // namespace qwin

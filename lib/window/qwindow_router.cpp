@@ -38,8 +38,10 @@ bool QWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
     case WM_CLOSE:
         if (OnClose()) DestroyWindow(handle);
         return true;
-    case WM_QUERYENDSESSION: *result = 1; return true;
-    case WM_ENDSESSION: return false;
+    case WM_QUERYENDSESSION:
+        *result = OnQueryEndSession(lParam) ? TRUE : FALSE;
+        return true;
+    case WM_ENDSESSION: return OnEndSession(wParam != FALSE, lParam);
 
     // Commands and notifications
     case WM_COMMAND: return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
@@ -62,7 +64,11 @@ bool QWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
     case WM_PAINT:
     case WM_DISPLAYCHANGE: {
         QPaintGraphics graphics(handle);
-        return OnPaint(graphics);
+        if (!OnPaint(graphics)) return false;
+        // A handled paint validates the region even where it drew nothing,
+        // or the window would be sent WM_PAINT again and again.
+        graphics.GetHandle();
+        return true;
     }
     case WM_ERASEBKGND: {
         QBorrowedGraphics graphics(reinterpret_cast<HDC>(wParam));
@@ -180,6 +186,7 @@ bool QWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
         return OnChangeCBChain(reinterpret_cast<HWND>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_DEVICECHANGE: return OnDeviceChange(static_cast<UINT>(wParam), static_cast<DWORD_PTR>(lParam));
     case WM_TOUCH: return OnTouch(reinterpret_cast<HTOUCHINPUT>(lParam), LOWORD(wParam));
+    case WM_GETOBJECT: return OnGetObject(wParam, lParam, result);
     case kTabletQuerySystemGestureStatus: return OnTabletQuerySystemGestureStatus(point.x, point.y, result);
     case WM_GESTURENOTIFY: return OnGestureNotify(reinterpret_cast<GESTURENOTIFYSTRUCT*>(lParam));
     case WM_GESTURE: return OnGesture(reinterpret_cast<HGESTUREINFO>(lParam));

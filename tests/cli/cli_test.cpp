@@ -472,3 +472,104 @@ TEST_F(Companion, PutRefusesWhatTheEditorCannotTakeAndReadsUtf8AsUtf8) {
 }
 
 }  // namespace
+
+namespace {
+
+// A folder tree on disk, removed again with everything in it.
+class FolderTree {
+public:
+    explicit FolderTree(const wchar_t* name) : root(tempPath(name)) {
+        Remove(root);
+        CreateDirectoryW(root.c_str(), nullptr);
+    }
+    ~FolderTree() { Remove(root); }
+    void Folder(const std::wstring& relative) { CreateDirectoryW(Long(root + L"\\" + relative).c_str(), nullptr); }
+    void File(const std::wstring& relative, const std::string& bytes) { writeFile(Long(root + L"\\" + relative), bytes); }
+
+    const std::wstring root;
+
+private:
+    static std::wstring Long(const std::wstring& path) { return L"\\\\?\\" + path; }
+    static void Remove(const std::wstring& path) {
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((Long(path) + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = found.cFileName;
+                if (name == L"." || name == L"..") continue;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Remove(path + L"\\" + name);
+                else DeleteFileW(Long(path + L"\\" + name).c_str());
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryW(Long(path).c_str());
+    }
+};
+
+TEST_F(Companion, ImportFolderMakesABranchInNameOrderAndNamesTheFilesItCouldNotRead) {
+    ok({L"create", path});
+    FolderTree tree(L"vorlen-folder-Ordner");
+    const std::wstring deep(200, L'L');
+    tree.File(L"b.txt", "bee");
+    tree.File(L"A.txt", "ay");
+    tree.File(L"broken.docx", "no archive");
+    tree.File(L"ignored.xyz", "not a kind of card");
+    tree.Folder(L"Empty");
+    tree.Folder(L"Unterordner \u00FC");
+    tree.File(L"Unterordner \u00FC\\\u6F22\u5B57.txt", "kanji");
+    tree.Folder(L"Unterordner \u00FC\\" + deep);
+    tree.File(L"Unterordner \u00FC\\" + deep + L"\\deep.txt", "deep down");
+    ASSERT_GT(tree.root.size() + deep.size() + 30, static_cast<size_t>(MAX_PATH));
+
+    const std::string printed = ok({L"import-folder", path, L"0", tree.root});
+    EXPECT_EQ(0u, printed.find("1\nSkipped: ")) << printed;
+    EXPECT_NE(std::string::npos, printed.find("broken.docx: ")) << printed;
+    EXPECT_EQ(std::string::npos, printed.find("ignored.xyz")) << printed;
+    const std::string deepUtf8(deep.begin(), deep.end());
+    EXPECT_EQ(utf8(L"1\tvorlen-folder-Ordner\n  2\tA.txt\n  3\tb.txt\n  4\tEmpty\n  5\tUnterordner \u00FC\n") + "    6\t" +
+                  deepUtf8 + "\n" + utf8(L"      7\tdeep.txt\n    8\t\u6F22\u5B57.txt\n"),
+              ok({L"tree", path}));
+    EXPECT_EQ("ay", ok({L"show", path, L"2", L"--text"}));
+    EXPECT_EQ("deep down", ok({L"show", path, L"7", L"--text"}));
+
+    // Under a card, and refused for a missing card or folder with the file unchanged.
+    EXPECT_EQ("9\n", ok({L"import-folder", path, L"4", tree.root + L"\\Empty"}));
+    const std::string before = readFile(path);
+    for (const std::vector<std::wstring>& refused :
+         {std::vector<std::wstring>{L"import-folder", path, L"99", tree.root},
+          std::vector<std::wstring>{L"import-folder", path, L"0", tree.root + L"\\no such folder"}}) {
+        const CliRun run = runCli(refused);
+        EXPECT_EQ(1u, run.exitCode);
+        EXPECT_NE("", run.err);
+    }
+    EXPECT_EQ(before, readFile(path));
+}
+
+TEST_F(Companion, ExportTreeWritesABranchAsOnePageOrOneWordDocument) {
+    buildFamily();
+    const std::wstring page = tempPath(L"vorlen-cli-branch.html");
+    DeleteFileW(page.c_str());
+    EXPECT_EQ("", ok({L"export-tree", path, L"2", page}));
+    const std::string html = readFile(page);
+    EXPECT_NE(std::string::npos, html.find("<h1>Vorlen</h1>")) << html;
+    EXPECT_NE(std::string::npos, html.find("<h2>Notes</h2>")) << html;
+    EXPECT_EQ(std::string::npos, html.find("Ideas"));
+
+    const std::wstring document = tempPath(L"vorlen-cli-branch.docx");
+    DeleteFileW(document.c_str());
+    EXPECT_EQ("", ok({L"export-tree", path, L"0", document}));
+    EXPECT_EQ("Projects\nVorlen\nNotes\nIdeas\n", ok({L"office-text", document}));
+
+    // An existing file as for export: replaced only when asked for.
+    const CliRun existing = runCli({L"export-tree", path, L"0", page});
+    EXPECT_EQ(1u, existing.exitCode);
+    EXPECT_EQ("Cannot export to \"" + utf8(page) + "\": the file exists; give --force to replace it.\n", existing.err);
+    EXPECT_EQ(html, readFile(page));
+    const CliRun missing = runCli({L"export-tree", path, L"99", page, L"--force"});
+    EXPECT_EQ(1u, missing.exitCode);
+    EXPECT_EQ(html, readFile(page));
+    DeleteFileW(page.c_str());
+    DeleteFileW(document.c_str());
+}
+
+}  // namespace

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "documents/com_ptr.h"
+#include "core/com_ptr.h"
 
 namespace {
 

@@ -21,11 +21,11 @@ PNG = bytes.fromhex(
     "0004FF01070001FFE2239E590000000049454E44AE426082")
 
 
-def write_sample():
+def write_sample(*options):
     folder = tempfile.mkdtemp(prefix="vorlen-docx-")
     path = os.path.join(folder, "sample.docx")
     wine_path = "Z:" + path.replace("/", "\\")
-    subprocess.run([sys.argv[1], sys.argv[2], wine_path], check=True, stdin=subprocess.DEVNULL)
+    subprocess.run([sys.argv[1], sys.argv[2], wine_path, *options], check=True, stdin=subprocess.DEVNULL)
     return path
 
 
@@ -118,6 +118,21 @@ class WordDocumentReadBack(unittest.TestCase):
         part = self.document.part.related_parts[blip.embed]
         self.assertEqual("image/png", part.content_type)
         self.assertEqual(PNG, part.blob)
+
+
+class BranchReadBack(unittest.TestCase):
+    """A branch of cards: each title a heading of its depth, the cards' own
+    paragraphs in body style between them."""
+
+    def test_headings_and_text(self):
+        document = docx.Document(write_sample("--branch"))
+        paragraphs = [(p.style.name, "".join(t.text for t in p._p.iter(qn("w:t")))) for p in document.paragraphs]
+        self.assertEqual(("Heading 1", "Top"), paragraphs[0])
+        self.assertEqual("Plain bold italic under gone red small Arial", paragraphs[1][1])
+        self.assertEqual([("Heading 2", "Child"), ("Normal", "child text"), ("Heading 3", "Grandchild"),
+                          ("Normal", "deep")], paragraphs[-4:])
+        self.assertEqual(1, len(document.inline_shapes))
+        self.assertTrue(all(not style.startswith("Heading") for style, _ in paragraphs[1:-4]))
 
 
 if __name__ == "__main__":

@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/card_app.h"
+#include "app/main_window/card_app.h"
 #include "app/product.h"
 #include "core/qerror.h"
 #include "shell_drop.h"

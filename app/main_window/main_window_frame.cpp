@@ -1,0 +1,77 @@
+// The self-drawn frame: no system caption or border, the whole window is
+// client area; the border and caption band answer the hit test themselves.
+
+#include "window/display_scale.h"
+#include "app/main_window/main_window.h"
+#include "app/product.h"
+#include "window/palette.h"
+#include "window/qgraphics.h"
+
+using kiln::qstd::QString;
+using kiln::qwin::QGraphics;
+using kiln::qwin::QPaintGraphics;
+using kiln::qwin::scaleY;
+
+namespace {
+const COLORREF kActiveFrame = kiln::qwin::palette::kFrameBlue;
+const COLORREF kInactiveFrame = kiln::qwin::palette::kInactiveFrame;
+}  // namespace
+
+bool MainWindow::OnEraseBackground(QGraphics&) {
+    return true;
+}
+
+bool MainWindow::OnPaint(QPaintGraphics& graphics) {
+    RECT client;
+    GetClientRect(handle, &client);
+    // Only the one-pixel gaps between the children show this.
+    graphics.FillSolidRect(client, applicationActive ? kActiveFrame : kInactiveFrame);
+    UpdateCaption();
+    return true;
+}
+
+void MainWindow::UpdateCaption() {
+    if (databasePath.IsEmpty()) {
+        captionBar.SetTitle(kProductCaption);
+    } else {
+        captionBar.SetTitle(QString(kProductCaption) + L"[" + databasePath + L"]" + (readOnly ? L" (Read-only)" : L""));
+    }
+}
+
+bool MainWindow::OnActivateApp(bool active, DWORD) {
+    applicationActive = active;
+    // The user went elsewhere: what was typed is written now.
+    if (!active) SaveEverything();
+    return false;
+}
+
+// The child that had the focus gets it back, rather than the frame itself.
+bool MainWindow::OnActivate(HWND, UINT state, bool minimised) {
+    applicationActive = true;
+    RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
+    if (state == WA_INACTIVE) {
+        RememberFocus();
+        return false;
+    }
+    return !minimised && RestoreFocus();
+}
+
+bool MainWindow::OnMouseActivate(HWND, UINT, UINT, LRESULT* result) {
+    *result = MA_ACTIVATE;
+    return true;
+}
+
+bool MainWindow::OnNcCalcSize(bool, NCCALCSIZE_PARAMS*) {
+    return true;
+}
+
+bool MainWindow::OnNcHitTest(POINT* point, LRESULT* result) {
+    // The desktop window manager's own answer (over its caption buttons) stands.
+    if (*result) return true;
+    RECT window;
+    GetWindowRect(handle, &window);
+    const LRESULT hit = FrameHitTest(window, *point, scaleY);
+    if (hit == HTNOWHERE) return false;
+    *result = hit;
+    return true;
+}

@@ -1,0 +1,91 @@
+// The password of the open database: asked for when an enciphered file is
+// opened, and set, changed or removed by the three commands. currentPassword
+// always names the key the file is under, also after a rekey that failed.
+
+#include "app/main_window/main_window.h"
+#include "app/prompts/password_entries.h"
+#include "core/qerror.h"
+#include "store/cipher/encrypted_file.h"
+
+using kiln::qstd::QError;
+using kiln::qstd::QString;
+
+bool MainWindow::OpenEncipheredDatabase(const QString& path) {
+    QString password;
+    if (!prompts.AskPassword(handle, password)) return false;
+    database.openFile(path);
+    // A wrong (or empty) password throws "Invalid password!" before anything
+    // is written to the file.
+    database.applyKey(password);
+    currentPassword = password;
+    return true;
+}
+
+void MainWindow::CommandSetPassword(const Command&) {
+    if (!RequireWritableDatabase()) return;
+    if (isEncryptedFile(databasePath) || !currentPassword.IsEmpty()) {
+        ShowMessage(L"Database already encrypted!");
+        return;
+    }
+    NewPasswordEntries entries;
+    if (!prompts.AskNewPassword(handle, entries)) return;
+    const QString refusal = RefuseNewPassword(entries);
+    if (!refusal.IsEmpty()) {
+        ShowMessage(refusal);
+        return;
+    }
+    Rekey(entries.password, entries.compatible ? CipherFormat::format1 : CipherFormat::format2);
+}
+
+void MainWindow::CommandChangePassword(const Command&) {
+    if (!RequireWritableDatabase()) return;
+    if (currentPassword.IsEmpty()) {
+        ShowMessage(L"Database not encrypted!");
+        return;
+    }
+    PasswordChangeEntries entries;
+    if (!prompts.AskPasswordChange(handle, entries)) return;
+    const QString refusal = RefusePasswordChange(currentPassword, entries);
+    if (!refusal.IsEmpty()) {
+        ShowMessage(refusal);
+        return;
+    }
+    Rekey(entries.newPassword, entries.compatible ? CipherFormat::format1 : CipherFormat::format2);
+}
+
+void MainWindow::CommandRemovePassword(const Command&) {
+    if (!RequireWritableDatabase()) return;
+    if (currentPassword.IsEmpty()) return;
+    if (Rekey(QString(), CipherFormat::plain)) ShowMessage(L"Password removed!");
+}
+
+bool MainWindow::Rekey(const QString& password, CipherFormat format) {
+    try {
+        database.changeKey(password, format);
+    } catch (const QError& error) {
+        // The rekey is all or nothing: SQLITE_ERROR says the file kept its old
+        // key; any other code comes after the commit, with the file under the
+        // new key and only this connection behind.
+        if (error.code != SQLITE_ERROR) currentPassword = password;
+        ShowKeyFormat();
+        ShowMessage(error.message);
+        return false;
+    }
+    currentPassword = password;
+    ShowKeyFormat();
+    return true;
+}
+
+void MainWindow::ShowKeyFormat() {
+    if (!IsDatabaseOpen() || !database.isOpen()) {
+        statusBar.SetDatabaseState(QString());
+        return;
+    }
+    QString state;
+    switch (database.keyFormat()) {
+    case CipherFormat::plain: state = L"No password"; break;
+    case CipherFormat::format1: state = L"Password (old format, weak)"; break;
+    case CipherFormat::format2: state = L"Password (strong)"; break;
+    }
+    statusBar.SetDatabaseState(readOnly ? L"Read-only    " + state : state);
+}
