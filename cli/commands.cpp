@@ -140,6 +140,7 @@ void runPut(const Invocation& invocation) {
     CardContent content;
     ReadCardContentFromFile(invocation.arguments.positional(2), content);
     database.saveCardContent(content.txt, content.rtf, id);
+    if (!content.notice.IsEmpty()) invocation.err.writeLine(content.notice);
 }
 
 void runImportFolder(const Invocation& invocation) {

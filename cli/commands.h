@@ -11,6 +11,8 @@ struct Invocation {
     const ParsedArguments& arguments;
     ConsoleInput& in;
     ConsoleOutput& out;
+    // For what a command that succeeds wants the user to know.
+    ConsoleOutput& err;
 };
 
 struct Command {

@@ -49,7 +49,7 @@ int runCompanion(wchar_t** words, unsigned count, ConsoleInput& in, ConsoleOutpu
         ++next;
         const ParsedArguments arguments(words + next, count - next, command->options, command->optionCount,
                                         command->positionalCount);
-        command->run(Invocation{options, arguments, in, out});
+        command->run(Invocation{options, arguments, in, out, err});
         return kExitSuccess;
     } catch (const UsageError& error) {
         err.writeLine(error.message);

@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 
 #include "core/qerror.h"
+#include "core/qfile.h"
 #include "documents/file_kinds.h"
 #include "documents/office_text.h"
 #include "documents/picture_file_rtf.h"
@@ -14,6 +15,7 @@
 #include "window/qsessions.h"
 #include "window/rtf_nesting.h"
 
+#include <string>
 #include <utility>
 
 using kiln::qstd::QBuffer;
@@ -67,6 +69,44 @@ void ReadPictureCardContent(const QString& path, CardContent& content) {
     content.rtf = std::move(rtf);
 }
 
+// What comes through a device or a pipe may never end, and what the engine
+// cannot store would take minutes and gigabytes to read before the save
+// failed: both are refused first. A text file's text is stored twice, as
+// text and in the RTF, and so is a picture, whose bytes the RTF holds as
+// two hexadecimal digits each.
+void RequireStorableFile(const QString& path, FileKind kind) {
+    kiln::files::QFile file;
+    if (!file.Open(path.c_str(), kiln::files::QFile::modeNoAccess | kiln::files::QFile::shareDenyNone)) return;
+    if (!file.IsDiskFile()) {
+        throw QError(Quoted(path) + L" is not an ordinary file (a device or a pipe): a card takes the content of "
+                                    L"files only.");
+    }
+    const unsigned long long size = static_cast<unsigned long long>(file.GetSize());
+    const unsigned long long copies = kind == FileKind::Text || kind == FileKind::Picture ? 2 : 1;
+    if (kind == FileKind::Office || size <= kLargestCardContent / copies) return;
+    const std::wstring message = L" is too large for a card: it holds " + std::to_wstring(size) +
+                                 L" bytes, and a card stores at most " + std::to_wstring(kLargestCardContent) +
+                                 L" bytes";
+    throw QError(Quoted(path) + message.c_str() +
+                 (copies == 2 ? QString(L" (this kind of file twice over, as text and in the RTF).") : QString(L".")));
+}
+
+// A card's text ends at its first NUL character: the stored text is cut
+// there, so the RTF is made from the same text, and the user is told.
+void CutAtFirstNul(const QString& path, QString& text, QString& notice) {
+    const wchar_t* units = text.c_str();
+    const int length = text.GetLength();
+    int end = 0;
+    while (end < length && units[end] != L'\0') ++end;
+    if (end == length) return;
+    QString where;
+    where.Format(L" holds a NUL character after %d of its %d characters: a card's text ends there, so the rest "
+                 L"was left out.",
+                 end, length);
+    notice = Quoted(path) + where;
+    text = QString(units, end);
+}
+
 }  // namespace
 
 QString CardContentFailureMessage(const QString& path) {
@@ -83,12 +123,16 @@ bool ReadCardContentWithoutEditor(const QString& path, CardContent& content) {
         throw QError(Quoted(path) + L" is not a kind of file a card can hold: use an RTF, text, picture, "
                                     L"Word, Excel or PowerPoint file.");
     }
+    RequireStorableFile(path, kind);
     if (kind == FileKind::Text) {
         // The editor would hold hundreds of bytes per character of a large
         // file; plain text needs no editor to become a card.
         QString text;
         if (!ReadTextFile(path, text)) throw QError(CardContentFailureMessage(path));
+        QString notice;
+        CutAtFirstNul(path, text, notice);
         PlainTextCardForms(text, content.txt, content.rtf);
+        content.notice = notice;
         return true;
     }
     if (kind == FileKind::Office) {

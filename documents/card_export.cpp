@@ -39,8 +39,7 @@ void RequireExportTarget(const QString& path) {
         throw QError(Quoted(path) + L" is read-only.");
     }
     QFile existing;
-    if (existing.Open(path.c_str(), QFile::modeNoAccess | QFile::shareDenyNone) &&
-        GetFileType(existing.GetHandle()) != FILE_TYPE_DISK) {
+    if (existing.Open(path.c_str(), QFile::modeNoAccess | QFile::shareDenyNone) && !existing.IsDiskFile()) {
         throw QError(Quoted(path) + L" is not an ordinary file (a device or a pipe); choose another name.");
     }
 }

@@ -48,6 +48,8 @@ QString FromMultiByte(const unsigned char* bytes, size_t count, UINT codePage) {
 bool ReadFileBytes(const QString& path, QBuffer& bytes) {
     QFile file;
     if (!file.Open(path.c_str(), QFile::modeRead | QFile::shareDenyWrite)) return false;
+    // A device or a pipe gives bytes without end, and no size to read up to.
+    if (!file.IsDiskFile()) return false;
     const LONGLONG size = file.GetSize();
     if (size < 0) return false;
     if (static_cast<unsigned long long>(size) > std::numeric_limits<unsigned>::max() / 2) TooLong();

@@ -10,6 +10,7 @@
 // last byte. False when the file cannot be opened or read.
 bool ReadTextFile(const kiln::qstd::QString& path, kiln::qstd::QString& text);
 
-// The whole file's bytes. False when it cannot be opened or read; throws
+// The whole file's bytes. False when it cannot be opened or read, or is not
+// a file on a disk (a device, a pipe); throws
 // QError for a file larger than a card can take.
 bool ReadFileBytes(const kiln::qstd::QString& path, kiln::qstd::QBuffer& bytes);

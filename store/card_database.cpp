@@ -140,7 +140,15 @@ void CardDatabase::saveCardContent(const QString& txt, const QBuffer& rtf, CardI
     statement.bindText(1, txt);
     statement.bindBlob(2, rtf);
     statement.bindId(3, id);
-    statement.step();
+    try {
+        statement.step();
+    } catch (const kiln::qstd::QError& error) {
+        // The engine's own words ("string or blob too big") would not say what was too big.
+        if ((error.code & 0xFF) != SQLITE_TOOBIG) throw;
+        throw kiln::qstd::QError(L"The card was not saved: its text and its RTF together are more than the "
+                                 L"1000000000 bytes a card can hold.",
+                                 error.code);
+    }
     // An UPDATE of no row succeeds in SQL; to the user the edits are lost.
     if (changedRows() == 0) {
         throw kiln::qstd::QError(L"The card was not saved: there is no card with the id " + cardIdText(id) + L".");

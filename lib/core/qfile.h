@@ -52,6 +52,10 @@ public:
     // 0 when the position cannot be read.
     virtual LONGLONG GetPosition() const;
 
+    // Whether what is open is a file on a disk: not a device or a pipe,
+    // whose bytes may never end.
+    bool IsDiskFile() const { return handle && GetFileType(handle) == FILE_TYPE_DISK; }
+
     // The raw handle, null while closed, for calls this class does not wrap.
     HANDLE GetHandle() const { return handle; }
     UINT GetMode() const { return mode; }

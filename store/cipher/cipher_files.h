@@ -15,6 +15,7 @@ enum CipherFileControl : int {
     kSetKeyControl = 0x564B0001,  // argument: const CipherKey*, null or empty for plain
     kGetKeyControl = 0x564B0002,  // argument: CipherKey*, receives the key
     kDamagedPageControl = 0x564B0003,  // argument: uint32_t*, receives the page that failed its check last
+    kKeyVerifiedControl = 0x564B0004,  // argument: int*, receives whether the key has read the file
 };
 
 // What a database file shares with the journal and write-ahead log files that

@@ -160,6 +160,9 @@ int DatabaseFile::fileControl(int op, void* argument) {
     case kDamagedPageControl:
         *static_cast<uint32_t*>(argument) = state->damagedPage;
         return SQLITE_OK;
+    case kKeyVerifiedControl:
+        *static_cast<int*>(argument) = verified ? 1 : 0;
+        return SQLITE_OK;
     case SQLITE_FCNTL_PRAGMA:
         if (state->codec) {
             const int rc = interceptPragma(static_cast<char**>(argument));

@@ -41,3 +41,8 @@ uint32_t damagedPage(sqlite3* db) {
     if (!db || sqlite3_file_control(db, "main", kDamagedPageControl, &page) != SQLITE_OK) return 0;
     return page;
 }
+
+bool keyWasVerified(sqlite3* db) {
+    int verified = 0;
+    return db && sqlite3_file_control(db, "main", kKeyVerifiedControl, &verified) == SQLITE_OK && verified != 0;
+}

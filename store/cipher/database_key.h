@@ -23,3 +23,8 @@ CipherKey databaseKey(sqlite3* db);
 // The page of the main database of db (or of its journal) that failed its
 // check last, for a statement that failed with SQLITE_IOERR_DATA; 0 for none.
 uint32_t damagedPage(sqlite3* db);
+
+// Whether the connection's key (or none, for a plain file) has read the main
+// database: a statement that then fails with SQLITE_NOTADB met a file that
+// another program gave another key (or replaced) since.
+bool keyWasVerified(sqlite3* db);

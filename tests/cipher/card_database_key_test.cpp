@@ -6,6 +6,7 @@
 #include "core/qerror.h"
 #include "store/card_database.h"
 #include "store/cipher/encrypted_file.h"
+#include "store/cipher/rekey.h"
 #include "test_support.h"
 
 namespace {
@@ -140,6 +141,45 @@ TEST_F(CardDatabaseKey, AFailedChangeKeepsTheConnection) {
         EXPECT_EQ(error.code, 1);
     }
     EXPECT_FALSE(isEncryptedFile(file));
+    EXPECT_EQ(titles(), "first,second");
+}
+
+// Another program changing the file under an open connection: a lock held
+// past the wait is "busy", a password changed meanwhile is said to be, not
+// "file is not a database".
+TEST_F(CardDatabaseKey, AnotherProgramsRekeyIsToldAsWhatItIs) {
+    database.changeKey(L"Secret12");
+    database.close();
+    reopen(L"Secret12");
+    ASSERT_EQ(titles(), "first,second");
+    sqlite3_busy_timeout(database.getConnection(), 200);
+    {
+        Connection other(path, L"Secret12", nullptr, SQLITE_OPEN_READWRITE);
+        ASSERT_EQ(other.exec("BEGIN EXCLUSIVE"), SQLITE_OK) << other.error();
+        try {
+            database.execute("UPDATE tab SET title = 'waited' WHERE id = 1");
+            ADD_FAILURE() << "wrote through another program's lock";
+        } catch (const QError& error) {
+            EXPECT_EQ(error.code & 0xFF, SQLITE_BUSY);
+            EXPECT_STREQ(error.message.c_str(), L"The file is busy: another program is using it (changing its "
+                                                L"password, perhaps). Try again in a moment.");
+        }
+        ASSERT_EQ(other.exec("ROLLBACK"), SQLITE_OK);
+        sqlite3*& handle = other.handle();
+        rekeyDatabase(handle, keyOf(L"changed", CipherFormat::format2));
+    }
+    for (const char* sql : {"UPDATE tab SET title = 'stale' WHERE id = 1", "SELECT count(*) FROM tab"}) {
+        try {
+            database.execute(sql);
+            ADD_FAILURE() << sql << " ran under the old password";
+        } catch (const QError& error) {
+            EXPECT_STREQ(error.message.c_str(), L"The file was changed by another program while it was open here: "
+                                                L"its password was set, changed or removed. Open it again.")
+                << sql;
+        }
+    }
+    database.close();
+    reopen(L"changed");
     EXPECT_EQ(titles(), "first,second");
 }
 

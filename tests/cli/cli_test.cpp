@@ -442,6 +442,68 @@ TEST_F(Companion, PutReplacesACardsContentWithAFilesOrRefusesAnUnknownKind) {
 
 // Files the editor must not be handed, or would read wrongly: refused with a
 // reason and the card kept, or read in their real encoding.
+// A file of the given size whose bytes take no room: sizes the engine
+// cannot store, without writing gigabytes.
+class SparseFile {
+public:
+    SparseFile(const wchar_t* name, long long size) : path(tempPath(name)) {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        LARGE_INTEGER end;
+        end.QuadPart = size;
+        SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        CloseHandle(file);
+    }
+    SparseFile(const SparseFile&) = delete;
+    SparseFile& operator=(const SparseFile&) = delete;
+    ~SparseFile() { DeleteFileW(path.c_str()); }
+
+    const std::wstring path;
+};
+
+// What cannot be stored, and what has no end, is refused before it is read;
+// a text cut short is said to be.
+TEST_F(Companion, PutRefusesWhatCannotBeStoredAndSaysWhereATextWasCut) {
+    buildFamily();
+    const SparseFile huge(L"vorlen-cli-huge.rtf", 2LL << 30);
+    const SparseFile text(L"vorlen-cli-large.txt", 600LL << 20);
+    const std::wstring pipeName = L"\\\\.\\pipe\\vorlen-cli-endless.rtf";
+    HANDLE pipe = CreateNamedPipeW(pipeName.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 4, 4096, 0, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, pipe);
+    const struct {
+        std::wstring file;
+        std::string message;
+    } cases[] = {
+        {huge.path,
+         "\"vorlen-cli-huge.rtf\" is too large for a card: it holds 2147483648 bytes, and a card stores at most "
+         "1000000000 bytes.\n"},
+        {text.path,
+         "\"vorlen-cli-large.txt\" is too large for a card: it holds 629145600 bytes, and a card stores at most "
+         "1000000000 bytes (this kind of file twice over, as text and in the RTF).\n"},
+        {pipeName,
+         "\"vorlen-cli-endless.rtf\" is not an ordinary file (a device or a pipe): a card takes the content of "
+         "files only.\n"},
+    };
+    const std::string before = readFile(path);
+    for (const auto& c : cases) {
+        const CliRun refused = runCli({L"put", path, L"2", c.file});
+        EXPECT_EQ(1u, refused.exitCode) << c.message;
+        EXPECT_EQ(c.message, refused.err);
+        EXPECT_EQ(before, readFile(path)) << c.message;
+    }
+    CloseHandle(pipe);
+
+    const ziptest::TempFile cut(std::string("kept\0lost", 9), L".txt");
+    const CliRun put = runCli({L"put", path, L"2", cut.Path()});
+    EXPECT_EQ(0u, put.exitCode);
+    EXPECT_NE(std::string::npos,
+              put.err.find("holds a NUL character after 4 of its 9 characters: a card's text ends there, so the rest "
+                           "was left out.\n"))
+        << put.err;
+    EXPECT_EQ("kept", ok({L"show", path, L"2", L"--text"}));
+    EXPECT_EQ(std::string::npos, ok({L"show", path, L"2", L"--rtf"}).find("lost"));
+}
+
 TEST_F(Companion, PutRefusesWhatTheEditorCannotTakeAndReadsUtf8AsUtf8) {
     buildFamily();
     const ziptest::TempFile utf8Text("caf\xC3\xA9", L".txt");
