@@ -1,5 +1,7 @@
 #include "cli/companion.h"
 
+#include <new>
+
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/global_options.h"
@@ -58,6 +60,11 @@ int runCompanion(wchar_t** words, unsigned count, ConsoleInput& in, ConsoleOutpu
         return kExitUsage;
     } catch (const QError& error) {
         err.writeLine(error.message);
+        return kExitFailure;
+    } catch (const std::bad_alloc&) {
+        // A large file in a 32-bit process, say. Every change runs in one
+        // transaction, which the unwinding has rolled back.
+        err.writeLine(L"There is not enough memory for this command; the file was left as it was.");
         return kExitFailure;
     }
 }

@@ -136,9 +136,11 @@ CardStatement CardDatabase::prepareWithId(const char* sql, CardId id) {
 }
 
 void CardDatabase::saveCardContent(const QString& txt, const QBuffer& rtf, CardId id) {
+    // A card may hold hundreds of megabytes: the engine reads them where
+    // they are, the statement being stepped while they are still here.
     CardStatement statement = prepare(kSaveContentSql);
-    statement.bindText(1, txt);
-    statement.bindBlob(2, rtf);
+    statement.bindTextInPlace(1, txt);
+    statement.bindBlobInPlace(2, rtf);
     statement.bindId(3, id);
     try {
         statement.step();

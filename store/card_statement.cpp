@@ -59,12 +59,28 @@ void CardStatement::bindText(int index, const QString& text) {
     checkBind(sqlite3_bind_text16(statement, index, text.c_str(), -1, SQLITE_TRANSIENT));
 }
 
-void CardStatement::bindBlob(int index, const QBuffer& bytes) {
-    // A zero-length blob with a null pointer would be bound as NULL.
+void CardStatement::bindTextInPlace(int index, const QString& text) {
+    checkBind(sqlite3_bind_text16(statement, index, text.c_str(), -1, SQLITE_STATIC));
+}
+
+namespace {
+
+// A zero-length blob with a null pointer would be bound as NULL.
+const void* blobData(const QBuffer& bytes) {
     static const unsigned char kNoBytes = 0;
-    const void* data = bytes.GetCount() ? static_cast<const void*>(bytes.GetData()) : &kNoBytes;
-    checkBind(sqlite3_bind_blob(statement, index, data, static_cast<int>(bytes.GetCount()),
+    return bytes.GetCount() ? static_cast<const void*>(bytes.GetData()) : &kNoBytes;
+}
+
+}  // namespace
+
+void CardStatement::bindBlob(int index, const QBuffer& bytes) {
+    checkBind(sqlite3_bind_blob(statement, index, blobData(bytes), static_cast<int>(bytes.GetCount()),
                                 SQLITE_TRANSIENT));
+}
+
+void CardStatement::bindBlobInPlace(int index, const QBuffer& bytes) {
+    checkBind(sqlite3_bind_blob(statement, index, blobData(bytes), static_cast<int>(bytes.GetCount()),
+                                SQLITE_STATIC));
 }
 
 int CardStatement::step() {

@@ -29,6 +29,11 @@ public:
     void bindText(int index, const kiln::qstd::QString& text);
     // Exactly the buffer's byte count, also when it is 0.
     void bindBlob(int index, const kiln::qstd::QBuffer& bytes);
+    // The same without the engine's copy, for values of hundreds of
+    // megabytes: the caller keeps them unchanged until the statement has
+    // been stepped.
+    void bindTextInPlace(int index, const kiln::qstd::QString& text);
+    void bindBlobInPlace(int index, const kiln::qstd::QBuffer& bytes);
 
     // SQLITE_ROW or SQLITE_DONE; any other result raises the engine's error.
     int step();
