@@ -19,6 +19,7 @@
 #include "core/qarray.h"
 #include "core/qerror.h"
 #include "core/qstring.h"
+#include "documents/rich_print.h"
 #include "store/background_search.h"
 #include "store/card_database.h"
 #include "window/qmainframe.h"
@@ -295,6 +296,7 @@ private:
     void CommandExportBranch(const Command& command);
     // main_window_print.cpp
     void CommandPrint(const Command& command);
+    void CommandPrintBranch(const Command& command);
 
     UserPrompts& prompts;
     kiln::qstd::QString startupPath;
@@ -310,6 +312,7 @@ private:
     kiln::qstd::QString currentPassword;       // main_window_password.cpp
     bool readOnly = false;                     // main_window_database.cpp
     bool databaseLent = false;                 // main_window_saving.cpp: RunOnDatabase
+    documents::PrintSetup branchPrintSetup;    // main_window_print.cpp
     SaveSchedule saveSchedule;                 // main_window_saving.cpp
     kiln::qstd::QString lastSaveFailure;       // main_window_saving.cpp
     WelcomeBrowser welcomeBrowser;             // welcome_browser.cpp; shown in main_window_database.cpp
