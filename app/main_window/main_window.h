@@ -101,6 +101,8 @@ public:
     bool OnLButtonUp(UINT keys, POINT* point) override;
     bool OnLButtonDblClk(UINT keys, POINT* point) override;
     bool OnMouseMove(UINT keys, POINT* point) override;
+    // Another window took the pointer (Alt+Tab, a message box) mid-drag.
+    bool OnCaptureChanged() override;
 
     // --- main_window_frame.cpp: the self-drawn frame ---------------------------
     bool OnEraseBackground(kiln::qwin::QGraphics& graphics) override;
@@ -218,6 +220,9 @@ private:
     void BeginCardDrag(const NMTREEVIEWW& info);
     void DragCardTo(POINT clientPoint);
     void DropCard();
+    // Esc while dragging: the card stays where it was.
+    void CancelCardDrag();
+    void EndCardDrag();
     void MoveDraggedCard(HTREEITEM target, HTREEITEM dragged);
     // main_window_drop.cpp: false when the database failed, which ends the drop.
     bool AddCardFromFile(const kiln::qstd::QString& path);

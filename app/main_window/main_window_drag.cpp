@@ -40,23 +40,33 @@ void MainWindow::DragCardTo(POINT clientPoint) {
     if (dragImage.Get()) ImageList_DragShowNolock(TRUE);
 }
 
-void MainWindow::DropCard() {
+void MainWindow::EndCardDrag() {
     if (dragImage.Get()) {
         ImageList_DragLeave(cardTree.GetHandle());
         ImageList_EndDrag();
         dragImage.Reset();
     }
-    const HTREEITEM target = cardTree.GetDropTarget();
-    const HTREEITEM dragged = draggedItem;
     draggedItem = nullptr;
     treeDragging = false;
     if (GetCapture() == handle) ReleaseCapture();
+}
+
+void MainWindow::DropCard() {
+    const HTREEITEM target = cardTree.GetDropTarget();
+    const HTREEITEM dragged = draggedItem;
+    EndCardDrag();
     try {
         MoveDraggedCard(target, dragged);
     } catch (const QError& error) {
         ShowMessage(error.message);
     }
     cardTree.SetDropTarget(nullptr);
+}
+
+void MainWindow::CancelCardDrag() {
+    EndCardDrag();
+    cardTree.SetDropTarget(nullptr);
+    SetStatusText(L"Move cancelled.");
 }
 
 void MainWindow::MoveDraggedCard(HTREEITEM target, HTREEITEM dragged) {
@@ -75,4 +85,10 @@ void MainWindow::MoveDraggedCard(HTREEITEM target, HTREEITEM dragged) {
     cardTree.DeleteItem(dragged);
     if (oldParent && !cardTree.GetChildItem(oldParent)) cardTree.SetHasChildren(oldParent, false);
     cardTree.SelectItem(target);
+}
+
+bool MainWindow::OnCaptureChanged() {
+    // EndCardDrag stops the drag before it lets the pointer go.
+    if (treeDragging) CancelCardDrag();
+    return false;
 }

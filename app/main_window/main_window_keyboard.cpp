@@ -65,6 +65,10 @@ bool MainWindow::PreTranslateMessage(MSG* msg) {
     const HWND edit = cardTree.GetEditControl();
     if (edit && msg->hwnd == edit) return false;
     if (!Contains(handle, msg->hwnd)) return QMainFrame::PreTranslateMessage(msg);
+    if (treeDragging && msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE) {
+        CancelCardDrag();
+        return true;
+    }
     if (RunNavigationKey(*msg)) return true;
     if (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) {
         const WORD command = AcceleratorCommand(accelerators, static_cast<UINT>(msg->wParam));

@@ -229,6 +229,34 @@ TEST_F(KeyboardTest, AltShiftArrowsMoveTheCardOrAreRefusedAsADropWouldBe) {
     EXPECT_EQ(ParentInFile(cards, cards.projects), 0);
 }
 
+// Esc during a drag drops nothing: the card stays where it was, in the tree
+// and in the file, and the pointer is the window's no longer. Without Esc
+// the button let go drops (here on no target, which the window refuses).
+TEST_F(KeyboardTest, EscapeCancelsADragInTheTree) {
+    for (const bool escape : {false, true}) {
+        SCOPED_TRACE(escape ? "Esc pressed" : "no Esc");
+        CardFile cards(L"vorlen-keys-drag.data");
+        prompts = ScriptedPrompts();
+        StartFocused(cards);
+        NMTREEVIEWW begin = {};
+        begin.hdr = {Tree(), static_cast<UINT_PTR>(GetDlgCtrlID(Tree())), TVN_BEGINDRAGW};
+        begin.itemNew.hItem = window->RevealCard(cards.journal);
+        SendMessageW(window->GetHandle(), WM_NOTIFY, begin.hdr.idFrom, reinterpret_cast<LPARAM>(&begin));
+        ASSERT_EQ(GetCapture(), window->GetHandle());
+        if (escape) {
+            Press(VK_ESCAPE);
+            EXPECT_NE(GetCapture(), window->GetHandle());
+            EXPECT_EQ(std::wstring(window->GetStatusBar().GetStatus().c_str()), L"  Move cancelled.");
+        }
+        SendMessageW(window->GetHandle(), WM_LBUTTONUP, 0, 0);
+        EXPECT_EQ(prompts.messages.size(), escape ? 0u : 1u);
+        EXPECT_NE(GetCapture(), window->GetHandle());
+        EXPECT_EQ(ParentInFile(cards, cards.journal), 0);
+        EXPECT_EQ(window->GetCardTree().GetParentItem(window->RevealCard(cards.journal)), nullptr);
+        window.reset();
+    }
+}
+
 TEST_F(KeyboardTest, TheEditorsKeysActOnlyWhileTheEditorHasTheFocus) {
     CardFile cards(L"vorlen-keys-editor.data");
     StartFocused(cards);
