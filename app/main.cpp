@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "app/crash/crash_reports.h"
 #include "app/main_window/card_app.h"
 #include "app/main_window/running_instance.h"
 #include "core/qerror.h"
@@ -7,6 +8,7 @@
 
 int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int showCommand) {
     kiln::qstd::HardenDllSearch();
+    InstallCrashReports(CrashDumpFolder());
     const kiln::qstd::QString path = DatabaseFromCommandLine(GetCommandLineW());
     // Held until the program ends: later starts of this session find it.
     const RunningInstance instance;

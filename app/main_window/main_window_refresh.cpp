@@ -40,7 +40,8 @@ void MainWindow::WatchFileChanges() {
 }
 
 void MainWindow::CheckForChanges() {
-    if (!IsDatabaseOpen() || !database.isOpen() || passwordChangedElsewhere || refreshing) return;
+    // The connection may be lent to long work on another thread.
+    if (!IsDatabaseOpen() || !database.isOpen() || databaseLent || passwordChangedElsewhere || refreshing) return;
     if (!IsWindowVisible(handle) || IsIconic(handle)) return;
     // The tree is in the user's hands during a dialog, a rename or a drag.
     if (!IsWindowEnabled(handle) || cardTree.GetEditControl() || treeDragging) return;
@@ -63,7 +64,7 @@ void MainWindow::CheckForChanges() {
 }
 
 void MainWindow::RefreshFromFile() {
-    if (refreshing || !database.isOpen()) return;
+    if (refreshing || databaseLent || !database.isOpen()) return;
     RefreshScope scope(refreshing);
     RefreshTabs();
     RefreshTree();

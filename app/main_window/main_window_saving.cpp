@@ -57,7 +57,9 @@ bool MainWindow::OnTimer(UINT_PTR id) {
     }
     if (id != kSaveTimer) return false;
     KillTimer(handle, kSaveTimer);
-    if (saveSchedule.DueIn(GetTickCount()) == 0) {
+    if (databaseLent) {
+        SetTimer(handle, kSaveTimer, SaveSchedule::kRetryMs, nullptr);
+    } else if (saveSchedule.DueIn(GetTickCount()) == 0) {
         SaveEverything();
     } else {
         ArmSaveTimer();
@@ -74,6 +76,11 @@ bool MainWindow::HasUnsavedPages() {
 }
 
 bool MainWindow::SaveEverything() {
+    // The pages keep their edits; the timer comes back for them.
+    if (databaseLent) {
+        SetTimer(handle, kSaveTimer, SaveSchedule::kRetryMs, nullptr);
+        return false;
+    }
     if (!IsDatabaseOpen() || !database.isOpen() || !HasUnsavedPages()) {
         saveSchedule.Saved();
         KillTimer(handle, kSaveTimer);
@@ -109,6 +116,17 @@ bool MainWindow::SaveEverything() {
     if (IsPasswordChangedElsewhere(failure) && !passwordChangedElsewhere) return ReopenAfterPasswordChange();
     ArmSaveTimer();
     return false;
+}
+
+void MainWindow::RunOnDatabase(const QString& caption, const ProgressWork& work) {
+    databaseLent = true;
+    try {
+        prompts.RunWithProgress(handle, caption, work);
+    } catch (...) {
+        databaseLent = false;
+        throw;
+    }
+    databaseLent = false;
 }
 
 void MainWindow::ShowSaveFailure(const QError& failure) {
