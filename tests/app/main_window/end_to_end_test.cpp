@@ -230,22 +230,20 @@ TEST(EndToEndTest, ALaterStartHandsItsFileToTheRunningWindowAndEnds) {
     EXPECT_EQ(running.WaitForExit(20000), 0u);
 }
 
-// The visible rich edit of the program's active page.
+// The visible rich edit of the program's active page; a stdcall function,
+// as 32-bit Windows calls it, with data where the found window goes.
+BOOL CALLBACK FindVisibleRichEdit(HWND child, LPARAM data) {
+    wchar_t name[64] = {};
+    GetClassNameW(child, name, 64);
+    if (lstrcmpiW(name, L"RICHEDIT50W") != 0 || !IsWindowVisible(child)) return TRUE;
+    *reinterpret_cast<HWND*>(data) = child;
+    return FALSE;
+}
+
 HWND VisibleEditor(HWND main) {
-    struct Search {
-        HWND found = nullptr;
-    } search;
-    EnumChildWindows(
-        main,
-        [](HWND child, LPARAM data) -> BOOL {
-            wchar_t name[64] = {};
-            GetClassNameW(child, name, 64);
-            if (lstrcmpiW(name, L"RICHEDIT50W") != 0 || !IsWindowVisible(child)) return TRUE;
-            reinterpret_cast<Search*>(data)->found = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND found = nullptr;
+    EnumChildWindows(main, FindVisibleRichEdit, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 // Typed into the real program, which is then ended by force as a crash or a
