@@ -19,6 +19,7 @@
 #include "core/qarray.h"
 #include "core/qerror.h"
 #include "core/qstring.h"
+#include "documents/rich_print.h"
 #include "store/background_search.h"
 #include "store/card_database.h"
 #include "store/guarded_save.h"
@@ -330,6 +331,7 @@ private:
     void CommandExportBranch(const Command& command);
     // main_window_print.cpp
     void CommandPrint(const Command& command);
+    void CommandPrintBranch(const Command& command);
 
     UserPrompts& prompts;
     kiln::qstd::QString startupPath;
@@ -348,6 +350,7 @@ private:
     bool refreshing = false;                   // main_window_refresh.cpp
     bool passwordChangedElsewhere = false;     // main_window_password.cpp
     bool databaseLent = false;                 // main_window_saving.cpp: RunOnDatabase
+    documents::PrintSetup branchPrintSetup;    // main_window_print.cpp
     SaveSchedule saveSchedule;                 // main_window_saving.cpp
     kiln::qstd::QString lastSaveFailure;       // main_window_saving.cpp
     WelcomeBrowser welcomeBrowser;             // welcome_browser.cpp; shown in main_window_database.cpp
