@@ -5,6 +5,8 @@
 // formatting toolbar, and reading a file into a card where only an editor can.
 
 #include <windows.h>
+
+#include <cstdint>
 #include <richedit.h>
 #include <shellapi.h>
 
@@ -74,6 +76,11 @@ public:
     void LoadRtf(const unsigned char* bytes, unsigned length);
     bool IsModified() const;
     CaretFormat GetCaretFormat() const;
+    // What the card held when the page was loaded or last saved (a hash the
+    // store computes), so that a save can tell whether another program
+    // changed the card meanwhile.
+    uint64_t GetLoadedVersion() const { return loadedVersion; }
+    void SetLoadedVersion(uint64_t version) { loadedVersion = version; }
 
     // Replaces the whole option set of the control.
     void ApplyDatabaseState(bool databaseOpen);
@@ -133,4 +140,5 @@ private:
     CHARRANGE foundRange = {0, 0};
     bool found = false;
     documents::PrintSetup printSetup;
+    uint64_t loadedVersion = 0;
 };

@@ -22,6 +22,7 @@
 #include "documents/rich_print.h"
 #include "store/background_search.h"
 #include "store/card_database.h"
+#include "store/guarded_save.h"
 #include "window/qmainframe.h"
 
 // The program's one top-level window: a self-drawn frame around the card
@@ -55,6 +56,8 @@ public:
     bool HasUnsavedPages();
     bool IsReadOnly() const { return readOnly; }
     bool OnTimer(UINT_PTR id) override;
+    // The timer that looks for changes other programs made to the file.
+    static const UINT_PTR kFileChangeTimer = 0xC4A6;
     bool OnQueryEndSession(LPARAM reason) override;
     bool OnEndSession(bool ending, LPARAM reason) override;
 
@@ -65,6 +68,14 @@ public:
     // --- main_window_tray.cpp: tray, hot key, window menu, always on top -------
     bool OnSysCommand(UINT command, LPARAM lParam) override;
     bool OnHotKey(int id, UINT modifiers, UINT key) override;
+
+    // --- main_window_second_start.cpp: a later start hands over ---------------
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    // Back from the tray or from being minimised, in the foreground.
+    void ComeBack();
+    // What a later start was given: the window comes back and opens the file
+    // (none: only comes back); the file open already just comes forward.
+    void TakeOverStart(const kiln::qstd::QString& path);
     // The tray icon's events (version 4 of the notification protocol).
     static const UINT kTrayMessage = WM_USER + 20;
     // The tray icon's menu.
@@ -82,6 +93,16 @@ public:
     // The card's item, made (with the items of its ancestors' levels) when it
     // is not one yet; TVI_ROOT when the tree does not show the card.
     HTREEITEM RevealCard(CardId cardId);
+
+    // --- main_window_refresh.cpp: changes made elsewhere show up -------------
+    // Posted to look for changes (wParam FALSE: when the window was
+    // activated) or to refresh at once (TRUE: after a save made a card).
+    static const UINT kFileChangesMessage = WM_APP + 37;
+    // Looks at the file's change counter; on a change, RefreshFromFile.
+    void CheckForChanges();
+    // The tree (branches, selection and scroll kept), the titles of the tabs
+    // and the pages without unsaved edits, as the file has them now.
+    void RefreshFromFile();
 
     // --- main_window_keyboard.cpp: menus, panes, tabs and moves by key ------
     bool PreTranslateMessage(MSG* msg) override;
@@ -183,6 +204,14 @@ private:
     // The pages take typing only where it can be saved: a card is shown and
     // the file is writable.
     void ApplyPageWritability(EditorPage& page, CardId shownCard);
+    // main_window_refresh.cpp
+    void WatchFileChanges();
+    void RefreshTabs();
+    void RefreshTree();
+    // The page of tab index was saved as a new card: the tab shows it, and
+    // the status line and a notice say why.
+    void KeepConflictingVersion(unsigned index, const store::GuardedSave& saved);
+    void OnFileChangesMessage(bool refreshNow);
     // main_window_password.cpp
     // Asks for the password and opens the file under it; false when cancelled.
     bool OpenEncipheredDatabase(const kiln::qstd::QString& path);
@@ -271,6 +300,12 @@ private:
     void CommandChangePassword(const Command& command);
     void CommandRemovePassword(const Command& command);
     void ShowMessage(const kiln::qstd::QString& text);
+    static constexpr const wchar_t* kPasswordChangedElsewhere = L"The file's password was changed by another program";
+    static bool IsPasswordChangedElsewhere(const kiln::qstd::QError& error);
+    // Tells the user, asks for the new password and opens the file again
+    // under it; the pages keep their edits and are saved then. False when the
+    // user gave no password that opens the file.
+    bool ReopenAfterPasswordChange();
     // main_window_cards.cpp
     void CommandDelete(const Command& command);
     void DeleteCardOfTree();
@@ -316,6 +351,9 @@ private:
     kiln::qstd::QString databasePath;          // main_window_database.cpp
     kiln::qstd::QString currentPassword;       // main_window_password.cpp
     bool readOnly = false;                     // main_window_database.cpp
+    store::FileChangeWatch fileChanges;        // main_window_refresh.cpp
+    bool refreshing = false;                   // main_window_refresh.cpp
+    bool passwordChangedElsewhere = false;     // main_window_password.cpp
     bool databaseLent = false;                 // main_window_saving.cpp: RunOnDatabase
     documents::PrintSetup branchPrintSetup;    // main_window_print.cpp
     SaveSchedule saveSchedule;                 // main_window_saving.cpp

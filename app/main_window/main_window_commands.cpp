@@ -103,6 +103,7 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
 bool MainWindow::OnUserMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT*) {
     switch (msg) {
     case kSearchFinishedMessage: OnSearchFinished(); return true;
+    case kFileChangesMessage: OnFileChangesMessage(wParam != FALSE); return true;
     case kTrayMessage:
         OnTrayNotify(LOWORD(lParam), POINT{GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)});
         return true;

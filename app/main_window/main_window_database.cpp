@@ -5,6 +5,7 @@
 #include "core/qerror.h"
 #include "store/card_operations.h"
 #include "store/card_tree.h"
+#include "store/guarded_save.h"
 #include "store/cipher/encrypted_file.h"
 #include "window/qwait_cursor.h"
 
@@ -50,6 +51,8 @@ bool MainWindow::OpenDatabase(const QString& path, bool create) {
             SetStatusText(readOnly ? L"Database opened read-only from path: " + path
                                    : L"Database opened from path: " + path);
         }
+        passwordChangedElsewhere = false;
+        WatchFileChanges();
         RegisterRestart();
     } catch (const QError& error) {
         // The window never shows a database it could not read, and nothing is
@@ -96,6 +99,7 @@ bool MainWindow::CloseDatabase() {
     CloseAllTabsButOne();
     // The search thread lets go of the file before anything replaces it.
     EndSearching();
+    KillTimer(handle, kFileChangeTimer);
     cardTree.DeleteAll();
     SetStatusText(L"Database closed!");
     ShowWelcomeState();
@@ -123,6 +127,7 @@ void MainWindow::LoadCardIntoActiveTab(CardId cardId, const QString& cardTitle) 
     const QBuffer rtf = store::loadCardContent(database, cardId);
     tabs.SetActiveTitle(cardTitle);
     tabs.SetActiveValue(cardId);
+    page->SetLoadedVersion(store::contentVersion(rtf));
     page->LoadRtf(rtf.GetData(), rtf.GetCount());
     ApplyPageWritability(*page, cardId);
     toolbar.ShowCaretFormat(page->GetCaretFormat());

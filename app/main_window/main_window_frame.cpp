@@ -53,6 +53,8 @@ bool MainWindow::OnActivate(HWND, UINT state, bool minimised) {
         RememberFocus();
         return false;
     }
+    // Looked at once the activation is over: a refresh may ask for a password.
+    if (!minimised) PostMessageW(handle, kFileChangesMessage, FALSE, 0);
     return !minimised && RestoreFocus();
 }
 

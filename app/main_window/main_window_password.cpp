@@ -103,3 +103,44 @@ void MainWindow::ShowKeyFormat() {
     }
     statusBar.SetDatabaseState(readOnly ? L"Read-only    " + state : state);
 }
+
+bool MainWindow::IsPasswordChangedElsewhere(const QError& error) {
+    // The engine reads the file under the key it opened it with: the pages
+    // of a file rekeyed since then are no database to it.
+    return (error.code & 0xFF) == SQLITE_NOTADB;
+}
+
+bool MainWindow::ReopenAfterPasswordChange() {
+    if (!IsDatabaseOpen()) return false;
+    passwordChangedElsewhere = true;
+    statusBar.SetSaveState(L"Not saved: " + QString(kPasswordChangedElsewhere));
+    SetStatusText(QString(kPasswordChangedElsewhere) + L": nothing can be read or saved until it is given.");
+    prompts.ShowMessage(handle, L"Message",
+                        QString(kPasswordChangedElsewhere) +
+                            L". Enter the new password to go on; your unsaved changes are kept and saved then.",
+                        MB_ICONWARNING);
+    for (;;) {
+        // A password removed elsewhere leaves a plain file: nothing to ask.
+        QString password;
+        const bool enciphered = isEncryptedFile(databasePath);
+        if (enciphered && !prompts.AskPassword(handle, password)) return false;
+        try {
+            database.openFile(databasePath);
+            if (enciphered) database.applyKey(password);
+            currentPassword = password;
+        } catch (const QError& error) {
+            ShowMessage(error.message);
+            // A wrong password asks again; anything else ends here.
+            if (enciphered && error.code == 0) continue;
+            return false;
+        }
+        break;
+    }
+    passwordChangedElsewhere = false;
+    ShowKeyFormat();
+    SetStatusText(L"Database opened again from path: " + databasePath);
+    WatchFileChanges();
+    RefreshFromFile();
+    SaveEverything();
+    return true;
+}

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "app/main_window/brief_lock_wait.h"
 #include "app/main_window/main_window.h"
 #include "core/qerror.h"
 #include "documents/card_export.h"
@@ -17,10 +18,6 @@ using kiln::qstd::QString;
 namespace {
 
 const UINT_PTR kSaveTimer = 0x5A7E;
-// A save waits this long for another program's lock, then is tried again
-// later: long enough for another writer's commit, never long enough to
-// stop the window from answering.
-const int kSaveBusyWaitMs = 40;
 // The storage engine's primary codes of a lock held elsewhere.
 const int kBusyCode = 5;
 const int kLockedCode = 6;
@@ -35,18 +32,6 @@ QString Reason(const QError& error) {
     reason.Trim();
     return reason;
 }
-
-// The window's connection waits only briefly for a lock while it saves.
-class BriefLockWait {
-public:
-    explicit BriefLockWait(CardDatabase& database) : database(database) { database.setBusyTimeout(kSaveBusyWaitMs); }
-    BriefLockWait(const BriefLockWait&) = delete;
-    BriefLockWait& operator=(const BriefLockWait&) = delete;
-    ~BriefLockWait() { database.setBusyTimeout(CardDatabase::kBusyTimeoutMs); }
-
-private:
-    CardDatabase& database;
-};
 
 }  // namespace
 
@@ -66,6 +51,10 @@ void MainWindow::ArmSaveTimer() {
 }
 
 bool MainWindow::OnTimer(UINT_PTR id) {
+    if (id == kFileChangeTimer) {
+        CheckForChanges();
+        return true;
+    }
     if (id != kSaveTimer) return false;
     KillTimer(handle, kSaveTimer);
     if (databaseLent) {
@@ -122,6 +111,9 @@ bool MainWindow::SaveEverything() {
     }
     saveSchedule.Failed(GetTickCount());
     ShowSaveFailure(failure);
+    // Asked once: after a refusal the edits wait in their pages until the
+    // user leaves one or saves, rather than a question every second.
+    if (IsPasswordChangedElsewhere(failure) && !passwordChangedElsewhere) return ReopenAfterPasswordChange();
     ArmSaveTimer();
     return false;
 }
@@ -138,7 +130,7 @@ void MainWindow::RunOnDatabase(const QString& caption, const ProgressWork& work)
 }
 
 void MainWindow::ShowSaveFailure(const QError& failure) {
-    lastSaveFailure = Reason(failure);
+    lastSaveFailure = IsPasswordChangedElsewhere(failure) ? QString(kPasswordChangedElsewhere) : Reason(failure);
     statusBar.SetSaveState(IsLockedElsewhere(failure) ? QString(L"Waiting for another program to release the file\u2026")
                                                       : L"Not saved: " + lastSaveFailure);
 }
@@ -157,6 +149,8 @@ bool MainWindow::SettlePage(unsigned index) {
             return true;
         } catch (const QError& error) {
             ShowSaveFailure(error);
+            // With the new password the save is simply tried again.
+            if (IsPasswordChangedElsewhere(error) && ReopenAfterPasswordChange()) continue;
             const QString title = tabs.GetTab(index).title;
             switch (prompts.ChooseAfterFailedSave(handle, title, Reason(error))) {
             case FailedSaveChoice::Retry: continue;

@@ -4,6 +4,7 @@
 #include "app/main_window/main_window.h"
 #include "core/qerror.h"
 #include "store/card_operations.h"
+#include "store/guarded_save.h"
 
 using kiln::qstd::QBuffer;
 using kiln::qstd::QError;
@@ -16,8 +17,13 @@ bool MainWindow::SaveTab(unsigned index) {
     if (cardId == TabContainer::kWelcomeTab) return false;
     QBuffer rtf;
     if (!page->GetRtf(rtf)) throw QError(L"The card's text could not be read from the editor.");
-    database.saveCardContent(page->GetPlainText(), rtf, cardId);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const store::GuardedSave saved = store::saveUnlessChangedElsewhere(
+        database, cardId, page->GetLoadedVersion(), tabs.GetTab(index).title, page->GetPlainText(), rtf, now);
+    page->SetLoadedVersion(saved.version);
     page->GetEditor().SetModified(false);
+    if (saved.conflict) KeepConflictingVersion(index, saved);
     return true;
 }
 
@@ -70,6 +76,7 @@ bool MainWindow::OpenCardInNewTab(CardId cardId, const QString& title) {
     if (!tabs.AddEditorTab(std::move(created), title, cardId)) return false;
     ApplyPageWritability(*page, cardId);
     page->SetWordWrap(settings.wordWrap);
+    page->SetLoadedVersion(store::contentVersion(rtf));
     page->LoadRtf(rtf.GetData(), rtf.GetCount());
     return true;
 }

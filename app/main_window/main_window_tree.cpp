@@ -22,6 +22,8 @@ bool MainWindow::OnNotify(int controlId, NMHDR* header, LRESULT* result) {
     try {
         switch (header->code) {
         case TVN_SELCHANGINGW:
+            // The refresh puts back the selection that was: nothing to leave.
+            if (refreshing) return true;
             // The selection stays, so the edit is not replaced by another
             // card, unless the user chose what becomes of it.
             if (tabs.GetActiveIndex() >= 0 && !SettlePage(static_cast<unsigned>(tabs.GetActiveIndex()))) {
@@ -32,7 +34,9 @@ bool MainWindow::OnNotify(int controlId, NMHDR* header, LRESULT* result) {
             // A file that cannot be written takes no new titles.
             *result = readOnly ? TRUE : FALSE;
             return true;
-        case TVN_SELCHANGEDW: ShowSelectedCard(); return true;
+        case TVN_SELCHANGEDW:
+            if (!refreshing) ShowSelectedCard();
+            return true;
         case TVN_ITEMEXPANDINGW: LoadChildCards(reinterpret_cast<NMTREEVIEWW*>(header)->itemNew.hItem); return true;
         case TVN_ENDLABELEDITW: FinishCardRename(*reinterpret_cast<NMTVDISPINFOW*>(header)); return true;
         case TVN_DELETEITEMW: cardTree.OnItemDeleted(*reinterpret_cast<NMTREEVIEWW*>(header)); return true;

@@ -74,6 +74,9 @@ public:
     virtual FailedSaveChoice ChooseAfterFailedSave(HWND owner, const kiln::qstd::QString& cardTitle,
                                                    const kiln::qstd::QString& reason) = 0;
     virtual void ShowAbout(HWND owner) = 0;
+    // A notice that does not wait for an answer: the window goes on working
+    // while it is shown (a save kept as a conflict card, say).
+    virtual void ShowNotice(HWND owner, const kiln::qstd::QString& caption, const kiln::qstd::QString& text) = 0;
     // Whether card files, which another program (named by its type name)
     // opens today, are to open with this program instead.
     virtual bool AskTakeOverDataFiles(HWND owner, const kiln::qstd::QString& currentOwner) = 0;
@@ -106,6 +109,7 @@ public:
     FailedSaveChoice ChooseAfterFailedSave(HWND owner, const kiln::qstd::QString& cardTitle,
                                            const kiln::qstd::QString& reason) override;
     void ShowAbout(HWND owner) override;
+    void ShowNotice(HWND owner, const kiln::qstd::QString& caption, const kiln::qstd::QString& text) override;
     bool AskTakeOverDataFiles(HWND owner, const kiln::qstd::QString& currentOwner) override;
     UINT ChooseFromMenu(HWND owner, HMENU popup, POINT screenPoint) override;
     void OpenInShell(const kiln::qstd::QString& address) override;

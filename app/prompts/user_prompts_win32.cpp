@@ -3,6 +3,9 @@
 #include <shellapi.h>
 #include <shobjidl.h>
 
+#include <string>
+#include <thread>
+
 #include "app/prompts/change_password_dialog.h"
 #include "app/prompts/enter_password_dialog.h"
 #include "window/qmenu.h"
@@ -168,6 +171,15 @@ FailedSaveChoice Win32UserPrompts::ChooseAfterFailedSave(HWND owner, const QStri
     case kDiscardButton: return FailedSaveChoice::Discard;
     default: return FailedSaveChoice::Cancel;
     }
+}
+
+void Win32UserPrompts::ShowNotice(HWND, const QString& caption, const QString& text) {
+    // A box of a thread of its own is modal to nothing here: typing in the
+    // window goes on, and the box, which has no foreground of its own, takes
+    // no keys from it.
+    std::thread([caption = std::wstring(caption.c_str()), text = std::wstring(text.c_str())] {
+        MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+    }).detach();
 }
 
 void Win32UserPrompts::ShowAbout(HWND owner) {

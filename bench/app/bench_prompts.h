@@ -29,6 +29,7 @@ public:
         return FailedSaveChoice::Cancel;
     }
     void ShowAbout(HWND) override {}
+    void ShowNotice(HWND, const kiln::qstd::QString&, const kiln::qstd::QString&) override {}
     bool AskTakeOverDataFiles(HWND, const kiln::qstd::QString&) override { return false; }
     UINT ChooseFromMenu(HWND, HMENU, POINT) override { return 0; }
     void OpenInShell(const kiln::qstd::QString&) override {}

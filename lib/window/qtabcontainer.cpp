@@ -143,6 +143,13 @@ void QTabContainer::SetTitle(int64_t value, const QString& title) {
     }
 }
 
+void QTabContainer::SetTab(unsigned index, int64_t value, const QString& title) {
+    if (index >= tabs.GetCount()) return;
+    tabs[index]->value = value;
+    tabs[index]->title = title;
+    InvalidateRect(handle, nullptr, TRUE);
+}
+
 QWindow* QTabContainer::GetActivePage() const {
     return active >= 0 ? tabs[active]->page.get() : nullptr;
 }

@@ -74,6 +74,8 @@ public:
     void SetActiveTitle(const QString& title);
     void SetActiveValue(int64_t value);
     void SetTitle(int64_t value, const QString& title);
+    // The tab at index carries another value under another title.
+    void SetTab(unsigned index, int64_t value, const QString& title);
     // Shows the tab's page and gives it the focus; the tab already active stays.
     void Activate(unsigned index);
 

@@ -12,6 +12,7 @@
 #include "app/product.h"
 #include "gui_harness.h"
 #include "main_window_fixture.h"
+#include "resources/command_ids.h"
 
 namespace apptest {
 namespace {
@@ -172,22 +173,77 @@ TEST(EndToEndTest, TheProgramOpensTheDatabaseOnItsCommandLineAndRemembersItOnClo
     EXPECT_EQ(written.lastSelectedCard, cards.projects);
 }
 
-// The visible rich edit of the program's active page.
+// The windows of this program in other processes.
+int WindowsOfOtherProcesses(const wchar_t* className) {
+    int count = 0;
+    for (HWND w = FindWindowExW(nullptr, nullptr, className, nullptr); w; w = FindWindowExW(nullptr, w, className, nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner != GetCurrentProcessId()) ++count;
+    }
+    return count;
+}
+
+// Starts of the program while it runs hand over to the one window: back
+// from the tray or from being minimised, with the file each start named.
+TEST(EndToEndTest, ALaterStartHandsItsFileToTheRunningWindowAndEnds) {
+    CardFile first(L"vorlen-second-start-a.data");
+    CardFile second(L"vorlen-second-start-b.data");
+    SettingsFileAside settings;
+    Program running(first.Path());
+    ASSERT_TRUE(running.Started());
+    const HWND main = running.WaitForWindow(L"Vorlen", 20000);
+    ASSERT_NE(main, nullptr);
+    const HWND caption = FindWindowExW(main, nullptr, L"CaptionBar", nullptr);
+    ASSERT_NE(caption, nullptr);
+    const auto captionOf = [](const std::wstring& path) { return std::wstring(kProductCaption) + L"[" + path + L"]"; };
+
+    const struct {
+        const char* name;
+        const std::wstring* path;  // null: a start without a file
+        bool fromTray;
+        const std::wstring* shown;
+    } starts[] = {
+        {"the same file, from the tray", &first.Path(), true, &first.Path()},
+        {"another file, minimised", &second.Path(), false, &second.Path()},
+        {"no file, from the tray", nullptr, true, &second.Path()},
+    };
+    for (const auto& start : starts) {
+        SCOPED_TRACE(start.name);
+        if (start.fromTray) {
+            PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDS_MINIMIZE_TO_TRAY, 0), 0);
+            ASSERT_TRUE(guitest::WaitUntil([&] { return !IsWindowVisible(main); }, 10000));
+        } else {
+            ShowWindow(main, SW_MINIMIZE);
+            ASSERT_TRUE(guitest::WaitUntil([&] { return IsIconic(main) != FALSE; }, 10000));
+        }
+        Program later(start.path ? *start.path : std::wstring());
+        ASSERT_TRUE(later.Started());
+        EXPECT_EQ(later.WaitForExit(20000), 0u) << "the later start did not end";
+        EXPECT_TRUE(guitest::WaitUntil([&] { return IsWindowVisible(main) && !IsIconic(main); }, 10000))
+            << "the window did not come back";
+        EXPECT_TRUE(guitest::WaitUntil([&] { return TextOf(caption) == captionOf(*start.shown); }, 10000))
+            << "shows " << std::string(TextOf(caption).begin(), TextOf(caption).end());
+        EXPECT_EQ(WindowsOfOtherProcesses(L"Vorlen"), 1);
+    }
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(running.WaitForExit(20000), 0u);
+}
+
+// The visible rich edit of the program's active page; a stdcall function,
+// as 32-bit Windows calls it, with data where the found window goes.
+BOOL CALLBACK FindVisibleRichEdit(HWND child, LPARAM data) {
+    wchar_t name[64] = {};
+    GetClassNameW(child, name, 64);
+    if (lstrcmpiW(name, L"RICHEDIT50W") != 0 || !IsWindowVisible(child)) return TRUE;
+    *reinterpret_cast<HWND*>(data) = child;
+    return FALSE;
+}
+
 HWND VisibleEditor(HWND main) {
-    struct Search {
-        HWND found = nullptr;
-    } search;
-    EnumChildWindows(
-        main,
-        [](HWND child, LPARAM data) -> BOOL {
-            wchar_t name[64] = {};
-            GetClassNameW(child, name, 64);
-            if (lstrcmpiW(name, L"RICHEDIT50W") != 0 || !IsWindowVisible(child)) return TRUE;
-            reinterpret_cast<Search*>(data)->found = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND found = nullptr;
+    EnumChildWindows(main, FindVisibleRichEdit, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 // Typed into the real program, which is then ended by force as a crash or a

@@ -102,6 +102,9 @@ public:
         return choice;
     }
     void ShowAbout(HWND) override { ++aboutBoxes; }
+    void ShowNotice(HWND, const kiln::qstd::QString& caption, const kiln::qstd::QString& text) override {
+        notices.push_back({caption.c_str(), text.c_str(), 0});
+    }
     bool AskTakeOverDataFiles(HWND, const kiln::qstd::QString& currentOwner) override {
         takeOverQuestions.push_back(currentOwner.c_str());
         return takeOverDataFiles;
@@ -172,6 +175,7 @@ public:
     std::vector<unsigned> deleteDescendants;
     std::vector<ShownMessage> questions;
     int aboutBoxes = 0;
+    std::vector<ShownMessage> notices;
     // The owners named by each question about taking card files over, and the answer.
     std::vector<std::wstring> takeOverQuestions;
     bool takeOverDataFiles = false;
