@@ -10,6 +10,7 @@
 #include "app/frame/menu_button.h"
 #include "app/frame/splitter.h"
 #include "app/frame/status_bar.h"
+#include "app/main_window/background_backup.h"
 #include "app/main_window/save_schedule.h"
 #include "app/prompts/user_prompts.h"
 #include "app/search/search_panel.h"
@@ -19,6 +20,7 @@
 #include "core/qarray.h"
 #include "core/qerror.h"
 #include "core/qstring.h"
+#include "store/backup/database_backup.h"
 #include "store/background_search.h"
 #include "store/card_database.h"
 #include "window/qmainframe.h"
@@ -288,6 +290,13 @@ private:
     void CommandExportBranch(const Command& command);
     // main_window_print.cpp
     void CommandPrint(const Command& command);
+    // main_window_backups.cpp: false when no backup was made and the user
+    // chose not to go on without one.
+    bool BackUpBefore(const kiln::qstd::QString& operation);
+    void BackUpOnOpen();
+    store::DatabaseBackups Backups() const;
+    void CommandBackups(const Command& command);
+    bool RestoreBackup(const kiln::qstd::QString& backupPath);
 
     UserPrompts& prompts;
     kiln::qstd::QString startupPath;
@@ -317,6 +326,7 @@ private:
     bool resultLeftUnsaved = false;            // main_window_search.cpp
     NOTIFYICONDATAW trayRecord = {};           // main_window_tray.cpp
     bool iconInTray = false;                   // main_window_tray.cpp
+    BackgroundBackup openBackup;               // main_window_backups.cpp
     UINT taskbarCreatedMessage = 0;            // main_window_tray.cpp
     bool hotKeyRegistered = false;             // main_window_tray.cpp
     bool alwaysOnTop = false;                  // main_window_tray.cpp

@@ -60,6 +60,7 @@ void MainWindow::CommandRemovePassword(const Command&) {
 }
 
 bool MainWindow::Rekey(const QString& password, CipherFormat format) {
+    if (!BackUpBefore(L"the password is changed")) return false;
     try {
         database.changeKey(password, format);
     } catch (const QError& error) {
