@@ -38,6 +38,12 @@ CHARRANGE RangeToPrint(HWND control) {
     return range;
 }
 
+CHARRANGE WholeText(HWND control) {
+    GETTEXTLENGTHEX length = {GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const LONG count = static_cast<LONG>(SendMessageW(control, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
+    return CHARRANGE{0, count > 0 ? count : 0};
+}
+
 bool PrintPages(HWND control, HDC printer, CHARRANGE range) {
     const int dpiX = GetDeviceCaps(printer, LOGPIXELSX);
     const int dpiY = GetDeviceCaps(printer, LOGPIXELSY);
@@ -110,6 +116,31 @@ bool PrintRichEditRange(HWND control, HDC printer) {
     if (!PrintPages(control, printer, range)) {
         AbortDoc(printer);
         return false;
+    }
+    return EndDoc(printer) > 0;
+}
+
+bool PrintRichEditDocuments(HWND control, HDC printer, size_t count, const std::function<void(size_t index)>& load) {
+    const PrinterContext context(printer);
+    if (!printer) return false;
+    DOCINFOW document = {};
+    document.cbSize = sizeof document;
+    document.lpszDocName = L"Vorlen";
+    if (StartDocW(printer, &document) <= 0) return false;
+    try {
+        for (size_t i = 0; i < count; ++i) {
+            load(i);
+            const CHARRANGE range = WholeText(control);
+            // A document of nothing takes no page.
+            if (range.cpMax == 0) continue;
+            if (!PrintPages(control, printer, range)) {
+                AbortDoc(printer);
+                return false;
+            }
+        }
+    } catch (...) {
+        AbortDoc(printer);
+        throw;
     }
     return EndDoc(printer) > 0;
 }

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <functional>
+
 // Printing the content of a rich edit control, paginated by the control
 // itself, on a printer chosen in the system's print dialog.
 namespace documents {
@@ -45,6 +48,12 @@ public:
 // paper's edge. Deletes printer. True when every page was printed and the
 // document closed normally; any failure aborts the job.
 bool PrintRichEditRange(HWND control, HDC printer);
+
+// Prints count documents in one job, each starting on a new page: load(i)
+// fills the control with the i-th, which is then printed whole. Deletes
+// printer. True when every page was printed and the document closed
+// normally; any failure, or an exception of load, aborts the job.
+bool PrintRichEditDocuments(HWND control, HDC printer, size_t count, const std::function<void(size_t index)>& load);
 
 // Asks the dialog for a printer and prints on it. False when the dialog was
 // cancelled, only applied settings, or the job failed.

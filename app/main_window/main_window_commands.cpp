@@ -90,6 +90,7 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
         {IDM_TREE_EXPORT, &MainWindow::CommandExport},
         {IDM_EXPORT_BRANCH, &MainWindow::CommandExportBranch},
         {IDM_PRINT, &MainWindow::CommandPrint},
+        {IDM_PRINT_BRANCH, &MainWindow::CommandPrintBranch},
     };
     for (const Route& route : kRoutes) {
         if (route.id == id) {

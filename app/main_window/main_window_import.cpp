@@ -42,7 +42,7 @@ bool MainWindow::ImportDatabase(const QString& path) {
         }
         if (!BackUpBefore(L"the import")) return false;
         std::optional<store::ImportResult> result;
-        prompts.RunWithProgress(handle, L"Import Vorlen", [&](ProgressReport& report) {
+        RunOnDatabase(L"Import Vorlen", [&](ProgressReport& report) {
             if (!report.Report(0, L"Prepare Data...")) return;
             result = store::importCardDatabase(database, source, [&](const store::ImportProgress& progress) {
                 QString text;

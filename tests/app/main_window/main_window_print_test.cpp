@@ -126,14 +126,36 @@ std::string PdfText(const std::wstring& pdf) {
     return read;
 }
 
-TEST_F(MainWindowPrintTest, CtrlPPrintsTheCardsTextOnThePdfPrinter) {
+bool PdfPrinterIsTheDefault() {
     wchar_t printer[256] = {};
     DWORD length = 256;
-    if (!GetDefaultPrinterW(printer, &length) || std::wstring(printer) != L"PDF") {
-        GTEST_SKIP() << "no PDF printer is the default printer here";
-    }
-    const std::wstring folder = PdfFolder();
-    const std::set<std::wstring> before = PdfFiles(folder);
+    return GetDefaultPrinterW(printer, &length) && std::wstring(printer) == L"PDF";
+}
+
+// The text of the first PDF not in before that holds needle. Other programs
+// may print to the same folder meanwhile, and the spooler may still be
+// writing the file: every new PDF is read until one holds it.
+std::string PrintedText(const std::set<std::wstring>& before, const char* needle) {
+    std::string text;
+    guitest::WaitUntil(
+        [&] {
+            for (const std::wstring& file : PdfFiles(PdfFolder())) {
+                if (before.count(file)) continue;
+                const std::string read = PdfText(file);
+                if (read.find(needle) == std::string::npos) continue;
+                DeleteFileW(file.c_str());
+                text = read;
+                return true;
+            }
+            return false;
+        },
+        60000);
+    return text;
+}
+
+TEST_F(MainWindowPrintTest, CtrlPPrintsTheCardsTextOnThePdfPrinter) {
+    if (!PdfPrinterIsTheDefault()) GTEST_SKIP() << "no PDF printer is the default printer here";
+    const std::set<std::wstring> before = PdfFiles(PdfFolder());
     CardFile cards(L"vorlen-print.data");
     Start(cards.Path());
     ASSERT_TRUE(window->GetCardTree().SelectItem(window->RevealCard(cards.ideas)));
@@ -142,28 +164,38 @@ TEST_F(MainWindowPrintTest, CtrlPPrintsTheCardsTextOnThePdfPrinter) {
     Command(IDM_PRINT);
     ASSERT_EQ(prompts.printDialog.setupsShown.size(), 1u);
 
-    // Other programs may print to the same folder meanwhile, and the spooler
-    // may still be writing the file: every new PDF is read until one holds
-    // the card's text.
-    std::wstring printed;
-    std::string text;
-    guitest::WaitUntil(
-        [&] {
-            for (const std::wstring& file : PdfFiles(folder)) {
-                if (before.count(file)) continue;
-                const std::string read = PdfText(file);
-                if (read.find("Ideas text") == std::string::npos) continue;
-                printed = file;
-                text = read;
-                return true;
-            }
-            return false;
-        },
-        60000);
-    ASSERT_FALSE(printed.empty()) << "no new PDF in " << std::string(folder.begin(), folder.end())
-                                  << " holds the card's text";
-    DeleteFileW(printed.c_str());
+    const std::string text = PrintedText(before, "Ideas text");
+    ASSERT_FALSE(text.empty()) << "no new PDF holds the card's text";
     EXPECT_EQ(text.find("Journal"), std::string::npos) << "only the shown card is printed: " << text;
+}
+
+// The branch in tree order, each card on a page of its own (the PDF's text
+// has a form feed between pages) under its title; nothing outside it.
+TEST_F(MainWindowPrintTest, PrintBranchPrintsEachCardBelowOnAPageOfItsOwn) {
+    CardFile cards(L"vorlen-print-branch.data");
+    Start(cards.Path());
+    ASSERT_TRUE(window->GetCardTree().SelectItem(window->RevealCard(cards.projects)));
+    // Cancelled, nothing is printed and the branch's printer choice was shown.
+    Command(IDM_PRINT_BRANCH);
+    ASSERT_EQ(prompts.printDialog.setupsShown.size(), 1u);
+    EXPECT_TRUE(prompts.messages.empty());
+
+    if (!PdfPrinterIsTheDefault()) GTEST_SKIP() << "no PDF printer is the default printer here";
+    const std::set<std::wstring> before = PdfFiles(PdfFolder());
+    prompts.printDialog.choice = Choice::Print;
+    Command(IDM_PRINT_BRANCH);
+    const std::string text = PrintedText(before, "Ideas text");
+    ASSERT_FALSE(text.empty()) << "no new PDF holds the branch";
+    const size_t projects = text.find("Projects");
+    const size_t pageBreak = text.find('\f');
+    const size_t ideas = text.find("Ideas\n");
+    const size_t ideasText = text.find("Ideas text");
+    ASSERT_NE(projects, std::string::npos) << text;
+    EXPECT_LT(projects, pageBreak) << text;
+    EXPECT_LT(pageBreak, ideas) << text;
+    EXPECT_LT(ideas, ideasText) << text;
+    EXPECT_EQ(text.find("Journal"), std::string::npos) << text;
+    EXPECT_EQ(std::wstring(window->GetStatusBar().GetStatus().c_str()), L"  Printed.");
 }
 
 }  // namespace
