@@ -5,6 +5,7 @@
 
 #include "app/editor/editor_card_content.h"
 #include "app/editor/folder_cards.h"
+#include "cli/backup_commands.h"
 #include "cli/escaped_text.h"
 #include "cli/document_commands.h"
 #include "cli/open_database.h"
@@ -97,12 +98,14 @@ void runDelete(const Invocation& invocation) {
     const CardId id = idArgument(invocation, 1);
     CardDatabase database;
     openForChange(database, invocation);
+    if (store::countDescendants(database, id) > 0) backUpBeforeChange(invocation, database, databasePath(invocation));
     store::deleteCard(database, id);
 }
 
 void runDeleteAll(const Invocation& invocation) {
     CardDatabase database;
     openForChange(database, invocation);
+    backUpBeforeChange(invocation, database, databasePath(invocation));
     store::deleteAllCards(database);
 }
 
@@ -169,6 +172,9 @@ void runLost(const Invocation& invocation) {
 void runRescue(const Invocation& invocation) {
     CardDatabase database;
     openForChange(database, invocation);
+    if (store::findLostCards(database).GetCount() > 0) {
+        backUpBeforeChange(invocation, database, databasePath(invocation));
+    }
     const CardId recovered = store::rescueLostCards(database);
     if (recovered != 0) invocation.out.writeLine(cardIdText(recovered));
 }
@@ -229,6 +235,12 @@ const Command kCommands[] = {
      L"write a card and every card below it (every card for ID 0) to FILE as one web page, or as one Word "
      L"document when FILE ends in .docx; an existing file is refused, and replaced only with --force",
      3, kExportOptions, 1, runExportTree},
+    {L"backup", L"DB", L"make a backup of the file now and print its path", 1, nullptr, 0, runBackup},
+    {L"backups", L"DB", L"list the file's backups, newest first: path, tab, local date and time, tab, cards", 1,
+     nullptr, 0, runBackups},
+    {L"restore", L"DB BACKUP",
+     L"replace the file's cards with a backup's, after a backup of the file as it is; the password stays", 2,
+     nullptr, 0, runRestore},
     {L"office-text", L"FILE", L"write the text of a Word, Excel or PowerPoint file to standard output", 1,
      nullptr, 0, runOfficeText},
 };

@@ -13,9 +13,11 @@ using kiln::qstd::QString;
 namespace {
 
 void writeUsage(ConsoleOutput& stream) {
-    stream.writeText(L"Usage: vorlen-cli [--help] [--password-stdin] COMMAND ARGUMENTS...\n\n"
+    stream.writeText(L"Usage: vorlen-cli [--help] [--password-stdin] [--no-backup] COMMAND ARGUMENTS...\n\n"
                      L"--password-stdin: the password of an enciphered database is the first line of standard "
-                     L"input.\n\nCommands:\n");
+                     L"input.\n--no-backup: delete-all, delete of a card with cards below it, password, import, "
+                     L"rescue and restore go on even when no backup of the file can be made first.\n\n"
+                     L"Commands:\n");
     for (const Command* command = commandsBegin(); command != commandsEnd(); ++command) {
         stream.writeText(L"  ");
         stream.writeText(command->name);

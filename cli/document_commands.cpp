@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "cli/backup_commands.h"
 #include "cli/open_database.h"
 #include "core/qerror.h"
 #include "documents/branch_export.h"
@@ -30,6 +31,7 @@ void runImport(const Invocation& invocation) {
     openCardFile(target, targetPath, invocation.options);
     CardDatabase source;
     openCardFileWithPassword(source, sourcePath, sourcePassword);
+    backUpBeforeChange(invocation, target, targetPath);
     const store::ImportResult result = store::importCardDatabase(target, source, nullptr);
     QString line;
     line.Format(L"%d", result.importId);

@@ -13,6 +13,7 @@ const GlobalOption kGlobalOptions[] = {
     {L"--help", [](GlobalOptions& options) { options.help = true; }},
     {L"-h", [](GlobalOptions& options) { options.help = true; }},
     {L"--password-stdin", [](GlobalOptions& options) { options.passwordFromStdin = true; }},
+    {L"--no-backup", [](GlobalOptions& options) { options.noBackup = true; }},
 };
 
 }  // namespace

@@ -10,6 +10,8 @@ struct GlobalOptions {
     // standard input; it never stands on the command line.
     bool passwordFromStdin = false;
     kiln::qstd::QString password;
+    // Commands that remove or rewrite much go on even when no backup can be made first.
+    bool noBackup = false;
 };
 
 // Applies the option word to options; false when the word names no global

@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "cli/backup_commands.h"
 #include "cli/open_database.h"
 #include "core/qerror.h"
 #include "store/card_database.h"
@@ -41,6 +42,7 @@ void setPassword(const Invocation& invocation, const QString& path) {
     if (password.IsEmpty()) throw QError(L"You must set a nonempty password!");
     CardDatabase database;
     openCardFileWithPassword(database, path, QString());
+    backUpBeforeChange(invocation, database, path);
     database.changeKey(password, newFormat(invocation));
 }
 
@@ -57,6 +59,7 @@ void changePassword(const Invocation& invocation, const QString& path) {
     }
     if (same(newPassword, oldPassword)) throw QError(L"New password is same as the old one!");
     if (newPassword.IsEmpty()) throw QError(L"You must set a nonempty password!");
+    backUpBeforeChange(invocation, database, path);
     database.changeKey(newPassword, newFormat(invocation));
 }
 
@@ -65,6 +68,7 @@ void removePassword(const Invocation& invocation, const QString& path) {
     if (!isEncryptedFile(path)) throw QError(L"Database not encrypted!");
     CardDatabase database;
     openCardFileWithPassword(database, path, nextPassword(invocation));
+    backUpBeforeChange(invocation, database, path);
     database.changeKey(QString());
     invocation.out.writeLine(L"Password removed!");
 }

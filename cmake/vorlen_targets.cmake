@@ -11,5 +11,8 @@ function(vorlen_add_test name)
   # closing summary and nothing failed or crashed.
   set_tests_properties(${name} PROPERTIES
     PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [0-9]+ tests?\\."
-    FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\];wine: Unhandled;Unhandled exception")
+    FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\];wine: Unhandled;Unhandled exception"
+    # Backups made by the programs a test runs go to a folder of the test's
+    # own, never among the user's.
+    ENVIRONMENT "VORLEN_BACKUPS=C:\\vorlen-test-backups\\${name}")
 endfunction()

@@ -10,6 +10,7 @@
 #include "app/frame/menu_button.h"
 #include "app/frame/splitter.h"
 #include "app/frame/status_bar.h"
+#include "app/main_window/background_backup.h"
 #include "app/main_window/save_schedule.h"
 #include "app/prompts/user_prompts.h"
 #include "app/search/search_panel.h"
@@ -20,6 +21,7 @@
 #include "core/qerror.h"
 #include "core/qstring.h"
 #include "documents/rich_print.h"
+#include "store/backup/database_backup.h"
 #include "store/background_search.h"
 #include "store/card_database.h"
 #include "store/guarded_save.h"
@@ -337,6 +339,13 @@ private:
     // main_window_print.cpp
     void CommandPrint(const Command& command);
     void CommandPrintBranch(const Command& command);
+    // main_window_backups.cpp: false when no backup was made and the user
+    // chose not to go on without one.
+    bool BackUpBefore(const kiln::qstd::QString& operation);
+    void BackUpOnOpen();
+    store::DatabaseBackups Backups() const;
+    void CommandBackups(const Command& command);
+    bool RestoreBackup(const kiln::qstd::QString& backupPath);
 
     UserPrompts& prompts;
     kiln::qstd::QString startupPath;
@@ -371,6 +380,7 @@ private:
     bool resultLeftUnsaved = false;            // main_window_search.cpp
     NOTIFYICONDATAW trayRecord = {};           // main_window_tray.cpp
     bool iconInTray = false;                   // main_window_tray.cpp
+    BackgroundBackup openBackup;               // main_window_backups.cpp
     UINT taskbarCreatedMessage = 0;            // main_window_tray.cpp
     bool hotKeyRegistered = false;             // main_window_tray.cpp
     bool alwaysOnTop = false;                  // main_window_tray.cpp

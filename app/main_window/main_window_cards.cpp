@@ -33,6 +33,7 @@ void MainWindow::DeleteCardOfTree() {
     try {
         const unsigned descendants = store::countDescendants(database, cardId);
         if (!prompts.ConfirmDelete(handle, cardTree.GetItemText(item), descendants)) return;
+        if (descendants > 0 && !BackUpBefore(L"deleting the card and the cards below it")) return;
         // All or nothing in the file; the tree loses the items only once the
         // cards are gone, so a failed delete leaves every card shown.
         deleted = store::deleteCard(database, cardId);
@@ -52,6 +53,7 @@ void MainWindow::CommandDeleteAll(const Command&) {
     if (!prompts.AskYesNo(handle, L"Confirm Delete", L"Are you sure you want to delete all items?", MB_ICONWARNING)) {
         return;
     }
+    if (!BackUpBefore(L"deleting all cards")) return;
     try {
         store::deleteAllCards(database);
     } catch (const QError& error) {

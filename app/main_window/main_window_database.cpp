@@ -54,6 +54,7 @@ bool MainWindow::OpenDatabase(const QString& path, bool create) {
         passwordChangedElsewhere = false;
         WatchFileChanges();
         RegisterRestart();
+        if (!create) BackUpOnOpen();
     } catch (const QError& error) {
         // The window never shows a database it could not read, and nothing is
         // written through a connection whose open failed (its key, say). The

@@ -40,6 +40,7 @@ bool MainWindow::ImportDatabase(const QString& path) {
         } else {
             source.openFile(path);
         }
+        if (!BackUpBefore(L"the import")) return false;
         std::optional<store::ImportResult> result;
         RunOnDatabase(L"Import Vorlen", [&](ProgressReport& report) {
             if (!report.Report(0, L"Prepare Data...")) return;

@@ -66,6 +66,7 @@ bool MainWindow::Rekey(const QString& caption, const QString& password, CipherFo
     // What is typed goes under the old key first: a rekey that fails or is
     // cancelled then leaves nothing unsaved behind it.
     SaveEverything();
+    if (!BackUpBefore(L"the password is changed")) return false;
     const QString doing = password.IsEmpty() ? L"Deciphering the cards..." : L"Enciphering the cards...";
     try {
         RunOnDatabase(caption, [&](ProgressReport& report) {

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 
 #include "app/prompts/password_entries.h"
 #include "core/qstring.h"
@@ -31,6 +32,13 @@ enum class FailedSaveChoice {
     SaveToFile,  // "Save this card to a file…": the page's RTF through Export
     Discard,     // "Discard the changes", once confirmed
     Cancel,      // keep everything as it is and stay
+};
+
+// One backup as the Backups dialog lists it.
+struct BackupChoice {
+    kiln::qstd::QString date;   // local date and time
+    kiln::qstd::QString cards;  // their number, or "?" when not known
+    kiln::qstd::QString size;
 };
 
 // What long work tells the progress dialog that shows it.
@@ -90,6 +98,9 @@ public:
     virtual void RunWithProgress(HWND owner, const kiln::qstd::QString& caption, const ProgressWork& work) = 0;
     // The print dialog, which also keeps each editor's printer choice.
     virtual documents::PrintDialog& GetPrintDialog() = 0;
+    // "Backups": the list, newest first; true with the index of the one to
+    // restore, false when closed.
+    virtual bool ChooseBackup(HWND owner, const std::vector<BackupChoice>& backups, size_t& chosen) = 0;
 };
 
 // The real dialogs: message boxes, the system's file dialogs, the password
@@ -115,6 +126,7 @@ public:
     void OpenInShell(const kiln::qstd::QString& address) override;
     void RunWithProgress(HWND owner, const kiln::qstd::QString& caption, const ProgressWork& work) override;
     documents::PrintDialog& GetPrintDialog() override { return printDialog; }
+    bool ChooseBackup(HWND owner, const std::vector<BackupChoice>& backups, size_t& chosen) override;
 
 private:
     documents::SystemPrintDialog printDialog;

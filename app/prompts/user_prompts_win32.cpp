@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "app/prompts/backups_dialog.h"
 #include "app/prompts/change_password_dialog.h"
 #include "app/prompts/enter_password_dialog.h"
 #include "window/qmenu.h"
@@ -213,4 +214,11 @@ void Win32UserPrompts::OpenInShell(const QString& address) {
 
 UINT Win32UserPrompts::ChooseFromMenu(HWND owner, HMENU popup, POINT screenPoint) {
     return kiln::qwin::TrackPopup(popup, screenPoint, owner, TPM_RIGHTBUTTON);
+}
+
+bool Win32UserPrompts::ChooseBackup(HWND owner, const std::vector<BackupChoice>& backups, size_t& chosen) {
+    BackupsDialog dialog(backups);
+    if (dialog.DoModal(owner) != IDOK) return false;
+    chosen = dialog.GetChosen();
+    return true;
 }

@@ -125,7 +125,8 @@ TEST_F(MainWindowImportTest, EveryCardArrivesUnderItsParentsCopyAndTheTreeShowsW
     EXPECT_EQ(tree.GetSelectedItem(), importItem);
     EXPECT_EQ(TreeShape(tree, importItem, false),
               L"Import(Cycle A(Cycle B),Orphan,Parent(Child(Grandchild)))");
-    EXPECT_EQ(prompts.progressCaptions, std::vector<std::wstring>{L"Import Vorlen"});
+    // The file is backed up before the import changes it.
+    EXPECT_EQ(prompts.progressCaptions, (std::vector<std::wstring>{L"Backup", L"Import Vorlen"}));
     ASSERT_FALSE(prompts.progressTexts.empty());
     EXPECT_EQ(prompts.progressTexts.front(), L"Prepare Data...");
     EXPECT_EQ(prompts.progressTexts.back(), L"Importing records: 6");
@@ -285,7 +286,7 @@ TEST_F(MainWindowImportTest, AFailureOrACancelHalfwayLeavesTargetAndTreeAsTheyWe
 
         prompts.cancelAtReport = c.cancelAtReport;
         Import(c.source);
-        EXPECT_EQ(prompts.progressCaptions.size(), 1u);
+        EXPECT_EQ(prompts.progressCaptions.size(), 2u);
         EXPECT_FALSE(prompts.progressOpen);
         if (c.cancelAtReport > 0) {
             // It was stopped in the middle, not before or after the copy.

@@ -89,8 +89,15 @@ public:
         deleteDescendants.push_back(descendants);
         return confirmDelete;
     }
+    bool ChooseBackup(HWND, const std::vector<BackupChoice>& backups, size_t& chosen) override {
+        backupLists.push_back(backups);
+        if (backupChoice < 0) return false;
+        chosen = static_cast<size_t>(backupChoice);
+        return true;
+    }
     bool AskYesNo(HWND, const kiln::qstd::QString& caption, const kiln::qstd::QString& text, UINT icon) override {
         questions.push_back({caption.c_str(), text.c_str(), icon});
+        if (questions.size() <= yesNoAnswers.size()) return yesNoAnswers[questions.size() - 1];
         return answerYes;
     }
     FailedSaveChoice ChooseAfterFailedSave(HWND, const kiln::qstd::QString& cardTitle,
@@ -152,6 +159,8 @@ public:
     PasswordChangeEntries passwordChange;
     bool confirmDelete = false;
     bool answerYes = false;
+    // Answers to the questions in order; answerYes once they run out.
+    std::vector<bool> yesNoAnswers;
     // Each failed save asked about: the card's title and the reason; the
     // answers are taken in order, Cancel once they run out.
     struct FailedSave {
@@ -161,6 +170,9 @@ public:
     std::vector<FailedSave> failedSaves;
     std::vector<FailedSaveChoice> failedSaveChoices;
     UINT menuChoice = 0;
+    // The backup the Backups dialog restores, newest first; -1 closes it.
+    int backupChoice = -1;
+    std::vector<std::vector<BackupChoice>> backupLists;
     int cancelAtReport = -1;
     ScriptedPrintDialog printDialog;
 
