@@ -51,6 +51,7 @@ bool MainWindow::OpenDatabase(const QString& path, bool create) {
                                    : L"Database opened from path: " + path);
         }
         RegisterRestart();
+        StartSearching();
     } catch (const QError& error) {
         // The window never shows a database it could not read, and nothing is
         // written through a connection whose open failed (its key, say). The

@@ -73,6 +73,7 @@ bool MainWindow::Rekey(const QString& password, CipherFormat format) {
     }
     currentPassword = password;
     ShowKeyFormat();
+    StartSearching();
     return true;
 }
 
