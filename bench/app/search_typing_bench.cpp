@@ -118,7 +118,7 @@ int wmain() {
     {
         CardDatabase database;
         store::createCardDatabase(database, plainPath);
-        std::printf("filling %d cards...\n", benchcards::kCards);
+        std::printf("filling %d cards...\n", benchcards::cardCount());
         std::fflush(stdout);
         benchcards::fill(database);
     }
