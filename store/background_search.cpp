@@ -16,8 +16,10 @@ using kiln::qstd::QString;
 namespace {
 
 // Cards read in one read transaction while warming up: the window's saves
-// wait for the read lock to be let go, for no longer than one batch takes.
+// wait for the read lock to be let go, for no longer than one batch takes,
+// which is at most this many cards and about this many milliseconds.
 constexpr int kCardsPerBatch = 512;
+constexpr ULONGLONG kBatchMilliseconds = 8;
 // Once the text is kept, the connection only looks up the few cards a save
 // wrote; a small cache holds the pages on their way.
 const char kKeptCacheSql[] = "PRAGMA cache_size = -2048";
@@ -336,7 +338,9 @@ bool BackgroundSearch::ReadAllCards(CardDatabase& database, bool plainFile) {
         batch.bindId(1, after);
         batch.bindInt64(2, kCardsPerBatch);
         int rows = 0;
-        while (keptTextOn && batch.step() == SQLITE_ROW) {
+        const ULONGLONG batchStart = GetTickCount64();
+        bool more = true;
+        while (keptTextOn && (more = batch.step() == SQLITE_ROW)) {
             after = batch.getId(0);
             keptText.Put(after, valueOf(row, 1), valueOf(row, 2));
             ++rows;
@@ -344,10 +348,11 @@ bool BackgroundSearch::ReadAllCards(CardDatabase& database, bool plainFile) {
                 keptText.Clear();
                 keptTextOn = false;
             }
+            if (GetTickCount64() - batchStart >= kBatchMilliseconds) break;
         }
         sqlite3_reset(row);
         read.commit();
-        if (!keptTextOn || rows < kCardsPerBatch) break;
+        if (!keptTextOn || (!more && rows < kCardsPerBatch)) break;
     }
     // The mapping is given back: it held the file's address space only for
     // the reading.
