@@ -17,9 +17,12 @@ namespace {
 
 // Cards read in one read transaction while warming up: the window's saves
 // wait for the read lock to be let go, for no longer than one batch takes,
-// which is at most this many cards and about this many milliseconds.
+// which is at most this many cards and about this many milliseconds. A
+// batch reads a few cards in any case: each one takes and lets go of the
+// file's lock, which costs round trips of its own.
 constexpr int kCardsPerBatch = 512;
-constexpr ULONGLONG kBatchMilliseconds = 8;
+constexpr int kFewestCardsPerBatch = 32;
+constexpr ULONGLONG kBatchMilliseconds = 10;
 // Once the text is kept, the connection only looks up the few cards a save
 // wrote; a small cache holds the pages on their way.
 const char kKeptCacheSql[] = "PRAGMA cache_size = -2048";
@@ -348,7 +351,7 @@ bool BackgroundSearch::ReadAllCards(CardDatabase& database, bool plainFile) {
                 keptText.Clear();
                 keptTextOn = false;
             }
-            if (GetTickCount64() - batchStart >= kBatchMilliseconds) break;
+            if (rows >= kFewestCardsPerBatch && GetTickCount64() - batchStart >= kBatchMilliseconds) break;
         }
         sqlite3_reset(row);
         read.commit();
