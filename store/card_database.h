@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <sqlite3.h>
 
 #include <memory>
@@ -71,8 +73,11 @@ public:
     // or makes it plain when the password is empty; all or nothing, and the
     // connection goes on under whichever key the file is under. A throw means
     // the file kept its old key, unless the message says otherwise. Format 1
-    // only for users who ask for files older versions can open.
-    bool changeKey(const kiln::qstd::QString& password, CipherFormat format = CipherFormat::format2);
+    // only for users who ask for files older versions can open. progress hears
+    // how far it is (0 to 1000); answering false cancels it, and the throw
+    // then has the code SQLITE_INTERRUPT.
+    bool changeKey(const kiln::qstd::QString& password, CipherFormat format = CipherFormat::format2,
+                   const std::function<bool(unsigned permille)>& progress = {});
     // The format the open database's file is in.
     CipherFormat keyFormat() const;
 

@@ -40,8 +40,9 @@ bool CardDatabase::applyKey(const QString& password) {
     return true;
 }
 
-bool CardDatabase::changeKey(const QString& password, CipherFormat format) {
-    rekeyDatabase(connection, CipherKey(password, format));
+bool CardDatabase::changeKey(const QString& password, CipherFormat format,
+                             const std::function<bool(unsigned permille)>& progress) {
+    rekeyDatabase(connection, CipherKey(password, format), systemFileOperations(), progress);
     return true;
 }
 

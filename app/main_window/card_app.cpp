@@ -31,6 +31,7 @@ bool CardApp::InitInstance() {
     SetWindowLongPtrW(mainWindow.GetHandle(), GWL_EXSTYLE,
                       GetWindowLongPtrW(mainWindow.GetHandle(), GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
     ShowWindow(mainWindow.GetHandle(), showCommand);
+    mainWindow.OfferCrashReport(CrashDumpFolder());
     return true;
 }
 
@@ -38,6 +39,11 @@ void CardApp::ExitInstance() {}
 
 bool CardApp::PreTranslateMessage(MSG* msg) {
     return mainWindow.PreTranslateMessage(msg);
+}
+
+QString CrashDumpFolder() {
+    const QString settings = SettingsFolderPath();
+    return settings.IsEmpty() ? settings : settings + L"\\CrashDumps";
 }
 
 QString DatabaseFromCommandLine(const wchar_t* commandLine) {

@@ -29,5 +29,8 @@ private:
     int showCommand;
 };
 
+// Where the reports of abnormal ends go: %LOCALAPPDATA%\Vorlen\CrashDumps.
+kiln::qstd::QString CrashDumpFolder();
+
 // The first argument after the program's name, or empty.
 kiln::qstd::QString DatabaseFromCommandLine(const wchar_t* commandLine);

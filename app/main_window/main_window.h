@@ -48,6 +48,9 @@ public:
     // Every modified page is saved; true when nothing is left unsaved. Never
     // asks: a failure stays on the status line and is tried again later.
     bool SaveEverything();
+    // Says once, after a start, that the run before ended abnormally and
+    // left a report in folder; offers to open the folder.
+    void OfferCrashReport(const kiln::qstd::QString& folder);
     bool HasUnsavedPages();
     bool IsReadOnly() const { return readOnly; }
     bool OnTimer(UINT_PTR id) override;
@@ -182,9 +185,13 @@ private:
     bool OpenEncipheredDatabase(const kiln::qstd::QString& path);
     // The status line says whether and how the open database is protected.
     void ShowKeyFormat();
-    // Re-enciphers the open database under password (plain when empty); false
-    // after a failure, which is shown.
-    bool Rekey(const kiln::qstd::QString& password, CipherFormat format);
+    // Re-enciphers the open database under password (plain when empty) behind
+    // a progress dialog captioned as the command; false after a failure, which
+    // is shown, or a cancel.
+    bool Rekey(const kiln::qstd::QString& caption, const kiln::qstd::QString& password, CipherFormat format);
+    // Long work on the window's connection, on a thread of its own behind a
+    // progress dialog; the window keeps off the connection meanwhile.
+    void RunOnDatabase(const kiln::qstd::QString& caption, const ProgressWork& work);
     // main_window_tree.cpp
     void SelectCard(CardId cardId);
     void ShowSelectedCard();
@@ -303,6 +310,7 @@ private:
     kiln::qstd::QString databasePath;          // main_window_database.cpp
     kiln::qstd::QString currentPassword;       // main_window_password.cpp
     bool readOnly = false;                     // main_window_database.cpp
+    bool databaseLent = false;                 // main_window_saving.cpp: RunOnDatabase
     SaveSchedule saveSchedule;                 // main_window_saving.cpp
     kiln::qstd::QString lastSaveFailure;       // main_window_saving.cpp
     WelcomeBrowser welcomeBrowser;             // welcome_browser.cpp; shown in main_window_database.cpp

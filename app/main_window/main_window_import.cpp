@@ -41,7 +41,7 @@ bool MainWindow::ImportDatabase(const QString& path) {
             source.openFile(path);
         }
         std::optional<store::ImportResult> result;
-        prompts.RunWithProgress(handle, L"Import Vorlen", [&](ProgressReport& report) {
+        RunOnDatabase(L"Import Vorlen", [&](ProgressReport& report) {
             if (!report.Report(0, L"Prepare Data...")) return;
             result = store::importCardDatabase(database, source, [&](const store::ImportProgress& progress) {
                 QString text;

@@ -34,7 +34,7 @@ void MainWindow::CommandSetPassword(const Command&) {
         ShowMessage(refusal);
         return;
     }
-    Rekey(entries.password, entries.compatible ? CipherFormat::format1 : CipherFormat::format2);
+    Rekey(L"Set password", entries.password, entries.compatible ? CipherFormat::format1 : CipherFormat::format2);
 }
 
 void MainWindow::CommandChangePassword(const Command&) {
@@ -50,24 +50,38 @@ void MainWindow::CommandChangePassword(const Command&) {
         ShowMessage(refusal);
         return;
     }
-    Rekey(entries.newPassword, entries.compatible ? CipherFormat::format1 : CipherFormat::format2);
+    Rekey(L"Change password", entries.newPassword, entries.compatible ? CipherFormat::format1 : CipherFormat::format2);
 }
 
 void MainWindow::CommandRemovePassword(const Command&) {
     if (!RequireWritableDatabase()) return;
     if (currentPassword.IsEmpty()) return;
-    if (Rekey(QString(), CipherFormat::plain)) ShowMessage(L"Password removed!");
+    if (Rekey(L"Remove password", QString(), CipherFormat::plain)) ShowMessage(L"Password removed!");
 }
 
-bool MainWindow::Rekey(const QString& password, CipherFormat format) {
+// Rewriting every page (and deriving the key) takes seconds on a large file:
+// it runs behind a progress dialog, whose Cancel leaves the file under the
+// key it had.
+bool MainWindow::Rekey(const QString& caption, const QString& password, CipherFormat format) {
+    // What is typed goes under the old key first: a rekey that fails or is
+    // cancelled then leaves nothing unsaved behind it.
+    SaveEverything();
+    const QString doing = password.IsEmpty() ? L"Deciphering the cards..." : L"Enciphering the cards...";
     try {
-        database.changeKey(password, format);
+        RunOnDatabase(caption, [&](ProgressReport& report) {
+            if (!report.Report(0, doing)) throw QError(L"Rekey cancelled.", SQLITE_INTERRUPT);
+            database.changeKey(password, format, [&](unsigned permille) { return report.Report(permille, doing); });
+        });
     } catch (const QError& error) {
+        ShowKeyFormat();
+        if (error.code == SQLITE_INTERRUPT) {
+            SetStatusText(L"The password was left as it was.");
+            return false;
+        }
         // The rekey is all or nothing: SQLITE_ERROR says the file kept its old
         // key; any other code comes after the commit, with the file under the
         // new key and only this connection behind.
         if (error.code != SQLITE_ERROR) currentPassword = password;
-        ShowKeyFormat();
         ShowMessage(error.message);
         return false;
     }

@@ -68,7 +68,9 @@ void MainWindow::ArmSaveTimer() {
 bool MainWindow::OnTimer(UINT_PTR id) {
     if (id != kSaveTimer) return false;
     KillTimer(handle, kSaveTimer);
-    if (saveSchedule.DueIn(GetTickCount()) == 0) {
+    if (databaseLent) {
+        SetTimer(handle, kSaveTimer, SaveSchedule::kRetryMs, nullptr);
+    } else if (saveSchedule.DueIn(GetTickCount()) == 0) {
         SaveEverything();
     } else {
         ArmSaveTimer();
@@ -85,6 +87,11 @@ bool MainWindow::HasUnsavedPages() {
 }
 
 bool MainWindow::SaveEverything() {
+    // The pages keep their edits; the timer comes back for them.
+    if (databaseLent) {
+        SetTimer(handle, kSaveTimer, SaveSchedule::kRetryMs, nullptr);
+        return false;
+    }
     if (!IsDatabaseOpen() || !database.isOpen() || !HasUnsavedPages()) {
         saveSchedule.Saved();
         KillTimer(handle, kSaveTimer);
@@ -117,6 +124,17 @@ bool MainWindow::SaveEverything() {
     ShowSaveFailure(failure);
     ArmSaveTimer();
     return false;
+}
+
+void MainWindow::RunOnDatabase(const QString& caption, const ProgressWork& work) {
+    databaseLent = true;
+    try {
+        prompts.RunWithProgress(handle, caption, work);
+    } catch (...) {
+        databaseLent = false;
+        throw;
+    }
+    databaseLent = false;
 }
 
 void MainWindow::ShowSaveFailure(const QError& failure) {

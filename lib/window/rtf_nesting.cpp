@@ -28,7 +28,7 @@ void RequireNestingTheEditorTakes(unsigned deepest) {
     throw qstd::QError(message);
 }
 
-void RtfNesting::Text(unsigned char c) {
+void RtfNesting::Reader::Text(unsigned char c) {
     if (c == '\\') {
         state = State::Backslash;
     } else if (c == '{') {
@@ -38,8 +38,8 @@ void RtfNesting::Text(unsigned char c) {
     }
 }
 
-void RtfNesting::EndWord(unsigned char c) {
-    const bool binary = wordIsBin && !negative && parameter > 0;
+void RtfNesting::Reader::EndWord(unsigned char c) {
+    const bool binary = skipsBinary && wordIsBin && !negative && parameter > 0;
     state = State::Text;
     if (binary) {
         binaryLeft = parameter;
@@ -52,7 +52,7 @@ void RtfNesting::EndWord(unsigned char c) {
     if (c != ' ') Text(c);
 }
 
-void RtfNesting::Feed(const unsigned char* bytes, size_t count) {
+void RtfNesting::Reader::Feed(const unsigned char* bytes, size_t count) {
     for (size_t i = 0; i < count; ++i) {
         const unsigned char c = bytes[i];
         switch (state) {
@@ -102,6 +102,15 @@ void RtfNesting::Feed(const unsigned char* bytes, size_t count) {
         }
         }
     }
+}
+
+void RtfNesting::Feed(const unsigned char* bytes, size_t count) {
+    skipping.Feed(bytes, count);
+    reading.Feed(bytes, count);
+}
+
+unsigned RtfNesting::Deepest() const {
+    return skipping.Deepest() > reading.Deepest() ? skipping.Deepest() : reading.Deepest();
 }
 
 }  // namespace qwin

@@ -186,8 +186,10 @@ private:
 class InPlaceRekey {
 public:
     // newKey is bound to its new salt already.
-    InPlaceRekey(FileOperations& files, const QString& path, const CipherKey& oldKey, const CipherKey& newKey)
-        : files(files), path(path), journalPath(path + L"-journal"), codec(std::make_unique<PageCodec>()) {
+    InPlaceRekey(FileOperations& files, const QString& path, const CipherKey& oldKey, const CipherKey& newKey,
+                 const RekeyProgress& progress)
+        : files(files), path(path), journalPath(path + L"-journal"), codec(std::make_unique<PageCodec>()),
+          progress(progress) {
         codec->setReadKey(oldKey);
         codec->setWriteKey(newKey);
         plainBuffer.SetCapacity(kPage);
@@ -231,6 +233,16 @@ public:
     }
 
 private:
+    // Copying the old pages into the journal is the first half of the work,
+    // writing them under the new key the second.
+    void reportPage(uint32_t number, bool secondHalf) {
+        if (!progress) return;
+        const unsigned permille = (secondHalf ? 500 : 0) + static_cast<unsigned>(uint64_t(number) * 500 / pages);
+        if (permille == reported) return;
+        reported = permille;
+        if (!progress(permille)) throw QError(L"Rekey cancelled.", SQLITE_INTERRUPT);
+    }
+
     void readPage(uint32_t number, unsigned char* page) {
         if (!database.Seek(LONGLONG(number - 1) * kPage, QFile::seekBegin) || !files.read(database, page, kPage)) {
             failBecause(kPageError, pageText(L"Page ", number, L" of the database could not be read"));
@@ -294,6 +306,7 @@ private:
         uint32_t records = 0;
         for (uint32_t number = 1; number <= pages; ++number) {
             if (number == kLockBytePage) continue;
+            reportPage(number, false);
             unsigned char* stored = record + 4;
             readPage(number, stored);
             const unsigned char* plain = plainOf(stored, number);
@@ -324,6 +337,7 @@ private:
         unsigned char* page = recordBuffer.GetData();
         for (uint32_t number = 1; number <= pages; ++number) {
             if (number == kLockBytePage) continue;
+            reportPage(number, true);
             readPage(number, page);
             unsigned char* plain = plainBuffer.GetData();
             std::memcpy(plain, plainOf(page, number), kPage);
@@ -349,6 +363,8 @@ private:
     const QString path;
     const QString journalPath;
     const std::unique_ptr<PageCodec> codec;
+    const RekeyProgress& progress;
+    unsigned reported = ~0u;
     QBuffer plainBuffer;
     QBuffer recordBuffer;
     QFile database;
@@ -360,7 +376,7 @@ private:
 
 }  // namespace
 
-void rekeyDatabase(sqlite3*& db, const CipherKey& newKey, FileOperations& files) {
+void rekeyDatabase(sqlite3*& db, const CipherKey& newKey, FileOperations& files, const RekeyProgress& progress) {
     if (!db) fail(kRekeyError);
     if (databaseKey(db).isEmpty() && newKey.isEmpty()) return;
 
@@ -370,7 +386,7 @@ void rekeyDatabase(sqlite3*& db, const CipherKey& newKey, FileOperations& files)
     const CipherKey oldKey = databaseKey(db);
     CipherKey boundNewKey = newKey;
     if (!boundNewKey.bindToNewSalt()) fail(kRekeyError);
-    InPlaceRekey rekey(files, path, oldKey, boundNewKey);
+    InPlaceRekey rekey(files, path, oldKey, boundNewKey, progress);
     try {
         rekey.run();
     } catch (const QError&) {

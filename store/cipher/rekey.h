@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <functional>
+
 #include "store/cipher/cipher_key.h"
 #include "store/cipher/file_operations.h"
 
@@ -39,4 +41,11 @@
 // count); bytes appended after them are no part of it and are cut off. Only when the
 // connection cannot take the new key after the commit does it throw with the
 // engine's code and a message that says the file is under the new key.
-void rekeyDatabase(sqlite3*& db, const CipherKey& newKey, FileOperations& files = systemFileOperations());
+//
+// progress, when given, hears how far the rekey is (0 to 1000) each time
+// that figure moves; answering false stops it before the commit, and the
+// file stays under the old key as after any other failure, with the code
+// SQLITE_INTERRUPT and "Rekey cancelled.".
+using RekeyProgress = std::function<bool(unsigned permille)>;
+void rekeyDatabase(sqlite3*& db, const CipherKey& newKey, FileOperations& files = systemFileOperations(),
+                   const RekeyProgress& progress = {});

@@ -1,5 +1,7 @@
 // How deep an RTF document nests, counted as the rich edit control reads
-// it: escaped braces and the data of \binN are no groups.
+// it: escaped braces are no groups, and the data of \binN counts the deeper
+// of the two ways the control reads it (skipped, or as text in a group it
+// skips).
 #include "window/rtf_nesting.h"
 
 #include <gtest/gtest.h>
@@ -34,11 +36,12 @@ TEST(RtfNesting, CountsGroupsAsTheEditorReadsThem) {
         // Counted, the closing braces in the data would make 33 levels look like 31.
         {"braces in binary data", "{\\rtf1 {\\*\\pict\\bin6 }}}}}}" + Opened(31) + "x}", 33},
         {"data right after the count", "{\\rtf1 \\bin3}}}" + Opened(3) + "}", 4},
-        {"opening braces in binary data", "{\\rtf1 \\bin4 {{{{}", 1},
+        // Read as text in a skipped group, these open four groups.
+        {"opening braces in binary data", "{\\rtf1 \\bin4 {{{{}", 5},
         {"a word that only begins like bin", "{\\rtf1 \\binary4 {{}}}", 3},
         {"bin without a count", "{\\rtf1 \\bin {x}}", 2},
         {"a negative count", "{\\rtf1 \\bin-4 {{}}}", 3},
-        {"a count beyond the document", "{\\rtf1 \\bin99999999999999999999 {{{{{{", 1},
+        {"a count beyond the document", "{\\rtf1 \\bin99999999999999999999 {{{{{{", 7},
     };
     for (const auto& c : cases) {
         for (size_t piece : {c.rtf.size(), size_t(1), size_t(3)}) {

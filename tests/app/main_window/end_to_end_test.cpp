@@ -172,6 +172,83 @@ TEST(EndToEndTest, TheProgramOpensTheDatabaseOnItsCommandLineAndRemembersItOnClo
     EXPECT_EQ(written.lastSelectedCard, cards.projects);
 }
 
+// The visible rich edit of the program's active page.
+HWND VisibleEditor(HWND main) {
+    struct Search {
+        HWND found = nullptr;
+    } search;
+    EnumChildWindows(
+        main,
+        [](HWND child, LPARAM data) -> BOOL {
+            wchar_t name[64] = {};
+            GetClassNameW(child, name, 64);
+            if (lstrcmpiW(name, L"RICHEDIT50W") != 0 || !IsWindowVisible(child)) return TRUE;
+            reinterpret_cast<Search*>(data)->found = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Typed into the real program, which is then ended by force as a crash or a
+// power cut would end it: what was typed more than about two seconds before
+// is in the file, without any save command.
+TEST(EndToEndTest, WordsTypedBeforeTheProcessIsKilledAreInTheFile) {
+    struct Case {
+        const char* name;
+        DWORD typingMs;       // how long the typing goes on, a key every 50 ms
+        DWORD quietBeforeKill;  // from the last key to the kill
+    };
+    const Case cases[] = {
+        {"a word, then a pause", 500, 3000},
+        {"typing that goes on until the kill", 6000, 0},
+        {"killed during the pause", 4000, 700},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CardFile cards(L"vorlen-killed.data");
+        SettingsFileAside settings;
+        Program program(cards.Path());
+        ASSERT_TRUE(program.Started());
+        const HWND main = program.WaitForWindow(L"Vorlen", 20000);
+        ASSERT_NE(main, nullptr);
+        HWND editor = nullptr;
+        ASSERT_TRUE(guitest::WaitUntil([&] { return (editor = VisibleEditor(main)) != nullptr; }, 10000));
+
+        const std::wstring letters = L"abcdefghijklmnopqrstuvwxyz ";
+        std::wstring typed;
+        // What had been typed at each moment, to compare with the file.
+        std::vector<std::pair<DWORD, size_t>> progress;
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < c.typingMs) {
+            const wchar_t key = letters[typed.size() % letters.size()];
+            PostMessageW(editor, WM_CHAR, key, 1);
+            typed += key;
+            Sleep(50);
+            // Posted keys count once the program took them.
+            SendMessageW(editor, WM_NULL, 0, 0);
+            progress.push_back({GetTickCount(), typed.size()});
+        }
+        Sleep(c.quietBeforeKill);
+        const DWORD killedAt = GetTickCount();
+        ASSERT_TRUE(TerminateProcess(program.Handle(), 9));
+        program.WaitForExit(10000);
+
+        size_t mustHave = 0;
+        for (const auto& [when, count] : progress) {
+            if (killedAt - when > 2500) mustHave = count;
+        }
+        const std::wstring stored = cards.StoredText(cards.projects);
+        // The typing goes in at the caret, ahead of the card's own text.
+        size_t kept = 0;
+        while (kept < typed.size() && kept < stored.size() && stored[kept] == typed[kept]) ++kept;
+        EXPECT_GE(kept, mustHave) << "typed " << typed.size() << " keys, the file holds " << kept;
+        if (c.quietBeforeKill >= 2500) {
+            EXPECT_EQ(kept, typed.size());
+        }
+    }
+}
+
 // The welcome page the browser control loads from res://vorlen.exe/ and the
 // logo the native page draws are the program's own resources, not the tests'.
 TEST(EndToEnd, TheProgramCarriesItsWelcomePage) {

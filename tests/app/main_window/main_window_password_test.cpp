@@ -8,6 +8,7 @@
 #include "main_window_fixture.h"
 #include "resources/command_ids.h"
 #include "store/card_database.h"
+#include "store/card_operations.h"
 #include "store/cipher/encrypted_file.h"
 
 namespace apptest {
@@ -271,6 +272,70 @@ TEST_F(MainWindowPasswordTest, AFailedRekeyLeavesThePasswordThatTheFileIsStillUn
         EXPECT_EQ(MessageTexts(prompts), (Texts{blocked, blocked}));
         EXPECT_EQ(FileBytes(cards.Path()), before);
         window.reset();
+    }
+}
+
+// Rewriting every page runs behind the progress dialog, captioned as the
+// command; Cancel at any moment, while the old pages go into the journal or
+// while the new ones are written, leaves the file under the key it had, says
+// nothing alarming, and the window goes on writing under that key.
+TEST_F(MainWindowPasswordTest, APasswordCommandShowsItsProgressAndItsCancelLeavesTheKeyAsItWas) {
+    CardFile cards(L"vorlen-password-progress.data");
+    StartWith(cards.Path(), nullptr);
+    ASSERT_TRUE(window->IsDatabaseOpen());
+    SetPassword(L"alpha", L"alpha");
+    ASSERT_TRUE(Enciphered(cards.Path()));
+    EXPECT_EQ(prompts.progressCaptions, Texts{L"Set password"});
+    EXPECT_EQ(prompts.lastPermille, 1000u);
+    const int reports = static_cast<int>(prompts.progressTexts.size());
+    // The derivation of the key, then every page twice: many reports.
+    ASSERT_GE(reports, 6);
+    EXPECT_EQ(prompts.progressTexts.front(), L"Enciphering the cards...");
+    window.reset();
+
+    struct Case {
+        const char* name;
+        int command;
+        const wchar_t* filePassword;  // what the file is under; null for plain
+        int cancelAt;
+    };
+    const Case cases[] = {
+        {"set, before the first page", IDM_SET_PASSWORD, nullptr, 1},
+        {"set, in the journal", IDM_SET_PASSWORD, nullptr, reports / 3},
+        {"set, writing the new pages", IDM_SET_PASSWORD, nullptr, reports * 3 / 4},
+        {"change, writing the new pages", IDM_CHANGE_PASSWORD, L"alpha", reports * 3 / 4},
+        {"remove, on the last report", IDM_REMOVE_PASSWORD, L"alpha", reports - 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CardFile file(L"vorlen-password-cancel.data");
+        if (c.filePassword) Encipher(file.Path(), c.filePassword);
+        prompts = ScriptedPrompts();
+        StartWith(file.Path(), c.filePassword);
+        ASSERT_TRUE(window->IsDatabaseOpen());
+        // A word typed just before goes under the old key.
+        ASSERT_TRUE(window->GetCardTree().SelectItem(window->RevealCard(file.journal)));
+        SendMessageW(window->GetTabs().GetActiveEditor()->GetEditor().GetHandle(), EM_REPLACESEL, TRUE,
+                     reinterpret_cast<LPARAM>(L"Before "));
+        prompts.giveNewPassword = prompts.givePasswordChange = true;
+        prompts.newPassword = NewPasswordEntries{L"New", L"New"};
+        prompts.passwordChange = PasswordChangeEntries{L"alpha", L"New", L"New"};
+        prompts.cancelAtReport = c.cancelAt;
+        Command(c.command);
+        EXPECT_EQ(MessageTexts(prompts), Texts{});
+        EXPECT_EQ(std::wstring(window->GetStatusBar().GetStatus().c_str()), L"  The password was left as it was.");
+        EXPECT_EQ(Enciphered(file.Path()), c.filePassword != nullptr);
+        // The connection still writes, under the key the file is under.
+        SendMessageW(window->GetTabs().GetActiveEditor()->GetEditor().GetHandle(), EM_REPLACESEL, TRUE,
+                     reinterpret_cast<LPARAM>(L"after "));
+        Command(IDM_SAVE);
+        window.reset();
+        CardDatabase stored;
+        stored.openFile(file.Path().c_str());
+        if (c.filePassword) {
+            ASSERT_TRUE(stored.applyKey(c.filePassword));
+        }
+        EXPECT_EQ(std::wstring(store::loadCardText(stored, file.journal).c_str()).substr(0, 13), L"Before after ");
     }
 }
 

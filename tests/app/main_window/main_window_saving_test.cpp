@@ -163,6 +163,7 @@ TEST_F(SavingTest, ALockHeldElsewhereNeverFreezesTheWindowAndTheSaveLandsOnceItI
 // Each way out of a page whose save fails, each answer: Cancel keeps all,
 // a file keeps the words, Discard drops them only once confirmed.
 TEST_F(SavingTest, EveryWayOutOfAPageThatCannotBeSavedOffersTheChoices) {
+    CardFile elsewhere(L"vorlen-app-save-choices-other.data");
     const struct {
         const char* way;
         std::function<void(const CardFile&)> leave;
@@ -173,6 +174,12 @@ TEST_F(SavingTest, EveryWayOutOfAPageThatCannotBeSavedOffersTheChoices) {
          [this] { return window->GetTabs().GetTab(0).title == kiln::qstd::QString(L"Projects"); }},
         {"Close", [this](const CardFile&) { Command(IDM_CLOSE_DATABASE); },
          [this] { return !window->IsDatabaseOpen(); }},
+        {"Open",
+         [this, &elsewhere](const CardFile&) {
+             prompts.openPath = elsewhere.Path();
+             Command(IDM_OPEN_DATABASE);
+         },
+         [this, &elsewhere] { return std::wstring(window->GetDatabasePath().c_str()) == elsewhere.Path(); }},
         {"Exit", [this](const CardFile&) { SendMessageW(window->GetHandle(), WM_CLOSE, 0, 0); },
          [this] { return !IsWindow(window->GetHandle()); }},
     };
