@@ -13,9 +13,11 @@ target_compile_definitions(sqlite3
     # enciphered database can leak into a plain temporary file.
     SQLITE_TEMP_STORE=3
     SQLITE_OMIT_LOAD_EXTENSION
-    # Memory-mapped reads would bypass the page layer underneath the engine.
+    # No connection maps the file unless it asks: only the search's warm-up
+    # of a plain file does. The cipher's files hand out no mapped pages, as
+    # those would bypass the page layer underneath the engine.
     SQLITE_DEFAULT_MMAP_SIZE=0
-    SQLITE_MAX_MMAP_SIZE=0
+    SQLITE_MAX_MMAP_SIZE=0x7fff0000
   PRIVATE
     SQLITE_OMIT_DEPRECATED
     # Overflow pages of a plain file would otherwise be read past the page

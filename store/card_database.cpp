@@ -5,6 +5,7 @@
 #include "core/qmultibytestr.h"
 #include "store/card_id.h"
 #include "store/card_statements.h"
+#include "store/card_write_log.h"
 #include "store/database_error.h"
 
 using kiln::qstd::QBuffer;
@@ -56,6 +57,7 @@ bool CardDatabase::openUtf8(const char* path, bool create) {
     }
     if (create) executeOn(opened.get(), kCreationMarkSql);
 
+    stopWatching();
     sqlite3* previous = connection;
     connection = opened.release();
     sqlite3_busy_timeout(connection, kBusyTimeoutMs);
@@ -90,7 +92,20 @@ bool CardDatabase::createFile(const QString& path) {
     return openUtf8(utf8.c_str(), true);
 }
 
+void CardDatabase::watchWrites(std::shared_ptr<CardWriteLog> log) {
+    stopWatching();
+    if (!connection || !log) return;
+    writeLog = std::move(log);
+    writeLog->Watch(connection);
+}
+
+void CardDatabase::stopWatching() {
+    if (connection && writeLog) CardWriteLog::Unwatch(connection);
+    writeLog.reset();
+}
+
 void CardDatabase::close() {
+    stopWatching();
     if (connection) {
         // Deferred close: a statement still alive somewhere cannot keep the
         // handle (and the file) open forever.

@@ -4,10 +4,14 @@
 
 #include <sqlite3.h>
 
+#include <memory>
+
 #include "core/qbuffer.h"
 #include "core/qstring.h"
 #include "store/card_statement.h"
 #include "store/cipher/cipher_key.h"
+
+class CardWriteLog;
 
 // Owner of the one SQLite connection of a card database; every statement of
 // the program runs through it. Failures raise QError with the engine's message
@@ -40,6 +44,9 @@ public:
     // fails as busy (kBusyTimeoutMs until changed).
     void setBusyTimeout(int milliseconds);
     sqlite3* getConnection() const { return connection; }
+    // Lists the cards this connection writes in log, until the connection
+    // is closed or replaced; the database keeps the log alive until then.
+    void watchWrites(std::shared_ptr<CardWriteLog> log);
 
     void execute(const char* sql);
     void execute16(const wchar_t* sql);
@@ -80,5 +87,8 @@ public:
     int changedRows() const;
 
 private:
+    void stopWatching();
+
     sqlite3* connection = nullptr;
+    std::shared_ptr<CardWriteLog> writeLog;
 };

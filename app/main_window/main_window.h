@@ -327,6 +327,7 @@ private:
     void CommandSearchResult(const Command& command);
     void CommandFindNext(const Command& command);
     void OnSearchFinished();
+    void StartSearching();
     void EndSearching();
     void SearchAgain();
     void ShowSearchResult();

@@ -192,9 +192,8 @@ void MainWindow::CommandToggleSearchPanel(const Command&) {
     ShowWindow(searchPanel.GetHandle(), SW_HIDE);
     ShowWindow(cardTree.GetHandle(), SW_SHOW);
     searchPanelShown = false;
-    // The search connection's page cache may hold a large part of the file:
-    // given back with the panel, rebuilt by the next search.
-    search.Stop();
+    // The search keeps its text while the file is open: the next search is
+    // answered without reading the file again.
     SetFocus(cardTree.GetHandle());
     // Selecting the item again saves a modified editor and shows its card.
     const HTREEITEM selected = cardTree.GetSelectedItem();

@@ -55,6 +55,7 @@ bool MainWindow::OpenDatabase(const QString& path, bool create) {
         WatchFileChanges();
         RegisterRestart();
         if (!create) BackUpOnOpen();
+        StartSearching();
     } catch (const QError& error) {
         // The window never shows a database it could not read, and nothing is
         // written through a connection whose open failed (its key, say). The

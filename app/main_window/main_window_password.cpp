@@ -88,6 +88,7 @@ bool MainWindow::Rekey(const QString& caption, const QString& password, CipherFo
     }
     currentPassword = password;
     ShowKeyFormat();
+    StartSearching();
     return true;
 }
 

@@ -22,6 +22,14 @@ void MainWindow::CommandSearchRun(const Command& command) {
     search.Request(databasePath, currentPassword, searchPanel.GetSearchText());
 }
 
+// The search reads every card's text as soon as a file is open, and keeps
+// it current from what this window's connection writes, so that no search
+// waits for the file, not even the first one or one right after a save.
+void MainWindow::StartSearching() {
+    database.watchWrites(search.GetWriteLog());
+    search.WarmUp(databasePath, currentPassword);
+}
+
 // The results and the text belong to the file being closed: their card ids
 // mean other cards, or none, in the next one.
 void MainWindow::EndSearching() {

@@ -3,6 +3,7 @@
 // The benchmarks' card file: 100,000 cards of 2 KB of text made of a few
 // common words; one card in a thousand holds "needlework".
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
 
@@ -12,7 +13,12 @@
 
 namespace benchcards {
 
-constexpr int kCards = 100000;
+// 100,000 unless VORLEN_BENCH_CARDS says how many.
+inline int cardCount() {
+    const char* wanted = std::getenv("VORLEN_BENCH_CARDS");
+    const int count = wanted ? std::atoi(wanted) : 0;
+    return count > 0 ? count : 100000;
+}
 constexpr size_t kTextBytes = 2048;
 
 inline std::wstring makeText(std::mt19937& random, int id) {
@@ -35,7 +41,8 @@ inline void fill(CardDatabase& database) {
     std::mt19937 random(42);
     const kiln::qstd::QBuffer rtf;
     Transaction transaction(database);
-    for (int id = 1; id <= kCards; ++id) {
+    const int cards = cardCount();
+    for (int id = 1; id <= cards; ++id) {
         wchar_t title[32];
         std::swprintf(title, 32, L"Card %d", id);
         database.prepareInsert(title, 0, makeText(random, id).c_str(), rtf).step();
