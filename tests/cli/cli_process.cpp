@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 namespace {
@@ -17,7 +18,10 @@ std::wstring cliPath() {
 }
 
 // Drains one pipe on a thread of its own, so that a full stderr pipe cannot
-// stall the program while the test waits on stdout.
+// stall the program while the test waits on stdout. Once the program has
+// ended, what is left is read and the reading stops even if the pipe stays
+// open: a helper process the system started meanwhile may have inherited its
+// end, and a blocking read would then wait for ever.
 class PipeReader {
 public:
     PipeReader() {
@@ -26,6 +30,7 @@ public:
         SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
     }
     ~PipeReader() {
+        ended = true;
         if (thread.joinable()) thread.join();
         CloseHandle(read);
         if (write) CloseHandle(write);
@@ -38,12 +43,28 @@ public:
         write = nullptr;
         thread = std::thread([this] {
             char chunk[4096];
-            DWORD n = 0;
-            while (ReadFile(read, chunk, sizeof chunk, &n, nullptr) && n > 0) text.append(chunk, n);
+            for (;;) {
+                DWORD available = 0;
+                // Fails once every writer has closed its end: all is read.
+                if (!PeekNamedPipe(read, nullptr, 0, nullptr, &available, nullptr)) break;
+                if (available == 0) {
+                    if (ended) break;
+                    Sleep(2);
+                    continue;
+                }
+                DWORD n = 0;
+                if (!ReadFile(read, chunk, available < sizeof chunk ? available : sizeof chunk, &n, nullptr) ||
+                    n == 0) {
+                    break;
+                }
+                text.append(chunk, n);
+            }
         });
     }
 
+    // Called once the program has ended: its writes are all in the pipe.
     std::string finish() {
+        ended = true;
         thread.join();
         return text;
     }
@@ -52,6 +73,7 @@ private:
     HANDLE read = nullptr;
     HANDLE write = nullptr;
     std::thread thread;
+    std::atomic<bool> ended{false};
     std::string text;
 };
 
