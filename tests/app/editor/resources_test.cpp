@@ -54,13 +54,13 @@ TEST(ProgramMenus, MainAndTreePopupsListTheirCommandsInOrder) {
                 {{L"&New\tCtrl+N", 32854}, {L"&Open\tCtrl+O", 32853}, {L"&Save\tCtrl+S", 32855},
                  {L"&Close", 32800}, {nullptr, 0}, {L"Set &Password\tCtrl+Shift+K", 32856},
                  {L"C&hange Password\tCtrl+Alt+K", 32858}, {L"&Remove Password", 32859}, {nullptr, 0},
-                 {L"&Import", 32843}, {L"&Export", 32796}, {L"Expor&t branch...", 32890}, {nullptr, 0}, {L"&Associate extensions", 32876},
+                 {L"&Import", 32843}, {L"&Export", 32796}, {L"Expor&t branch...", 32890}, {L"Bac&kups...", IDM_BACKUPS}, {nullptr, 0}, {L"&Associate extensions", 32876},
                  {nullptr, 0}, {L"He&lp", 32797}, {L"&Feedback", 32798}, {L"A&bout \t F1", 32799}, {nullptr, 0},
                  {L"E&xit", 32801}});
     ExpectItems(GetSubMenu(menu, POPUP_TREE),
                 {{L"&Add Card", 32844}, {L"&Delete card", 32845}, {L"Delete A&ll Cards", 32846},
                  {L"Re&name\tF2", 32847}, {nullptr, 0}, {L"&Open in new tab\tCtrl+LClick", 32852}, {nullptr, 0},
-                 {L"&Export", 32861}, {L"Expor&t branch...", 32890}});
+                 {L"&Export", 32861}, {L"Expor&t branch...", 32890}, {L"&Print branch...", 32891}});
     DestroyMenu(menu);
 }
 

@@ -2,6 +2,7 @@
 // removed through the dialogs, and never a byte written to a file whose
 // password did not check.
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -285,26 +286,29 @@ TEST_F(MainWindowPasswordTest, APasswordCommandShowsItsProgressAndItsCancelLeave
     ASSERT_TRUE(window->IsDatabaseOpen());
     SetPassword(L"alpha", L"alpha");
     ASSERT_TRUE(Enciphered(cards.Path()));
-    EXPECT_EQ(prompts.progressCaptions, Texts{L"Set password"});
+    // A backup goes first.
+    EXPECT_EQ(prompts.progressCaptions, (Texts{L"Backup", L"Set password"}));
     EXPECT_EQ(prompts.lastPermille, 1000u);
-    const int reports = static_cast<int>(prompts.progressTexts.size());
+    const int reports = static_cast<int>(
+        std::count(prompts.progressTexts.begin(), prompts.progressTexts.end(), L"Enciphering the cards..."));
     // The derivation of the key, then every page twice: many reports.
     ASSERT_GE(reports, 6);
-    EXPECT_EQ(prompts.progressTexts.front(), L"Enciphering the cards...");
+    EXPECT_EQ(prompts.progressTexts.back(), L"Enciphering the cards...");
     window.reset();
 
     struct Case {
         const char* name;
         int command;
+        const wchar_t* caption;
         const wchar_t* filePassword;  // what the file is under; null for plain
         int cancelAt;
     };
     const Case cases[] = {
-        {"set, before the first page", IDM_SET_PASSWORD, nullptr, 1},
-        {"set, in the journal", IDM_SET_PASSWORD, nullptr, reports / 3},
-        {"set, writing the new pages", IDM_SET_PASSWORD, nullptr, reports * 3 / 4},
-        {"change, writing the new pages", IDM_CHANGE_PASSWORD, L"alpha", reports * 3 / 4},
-        {"remove, on the last report", IDM_REMOVE_PASSWORD, L"alpha", reports - 1},
+        {"set, before the first page", IDM_SET_PASSWORD, L"Set password", nullptr, 1},
+        {"set, in the journal", IDM_SET_PASSWORD, L"Set password", nullptr, reports / 3},
+        {"set, writing the new pages", IDM_SET_PASSWORD, L"Set password", nullptr, reports * 3 / 4},
+        {"change, writing the new pages", IDM_CHANGE_PASSWORD, L"Change password", L"alpha", reports * 3 / 4},
+        {"remove, on the last report", IDM_REMOVE_PASSWORD, L"Remove password", L"alpha", reports - 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -321,6 +325,7 @@ TEST_F(MainWindowPasswordTest, APasswordCommandShowsItsProgressAndItsCancelLeave
         prompts.newPassword = NewPasswordEntries{L"New", L"New"};
         prompts.passwordChange = PasswordChangeEntries{L"alpha", L"New", L"New"};
         prompts.cancelAtReport = c.cancelAt;
+        prompts.cancelOnlyIn = c.caption;
         Command(c.command);
         EXPECT_EQ(MessageTexts(prompts), Texts{});
         EXPECT_EQ(std::wstring(window->GetStatusBar().GetStatus().c_str()), L"  The password was left as it was.");

@@ -307,7 +307,7 @@ TEST_F(CardTreeTest, TheContextMenuGreysCardCommandsOverEmptySpaceAndSendsTheCho
     const std::vector<std::pair<std::wstring, bool>> onCard = {
         {L"&Add Card", false}, {L"&Delete card", false}, {L"Delete A&ll Cards", false}, {L"Re&name\tF2", false},
         {L"", false},          {L"&Open in new tab\tCtrl+LClick", false},           {L"", false},
-        {L"&Export", false},   {L"Expor&t branch...", false}};
+        {L"&Export", false},   {L"Expor&t branch...", false}, {L"&Print branch...", false}};
     ASSERT_EQ(prompts.menu.size(), onCard.size());
     for (size_t i = 0; i < onCard.size(); ++i) {
         EXPECT_EQ(prompts.menu[i].text, onCard[i].first) << i;

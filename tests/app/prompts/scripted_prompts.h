@@ -133,7 +133,7 @@ public:
     void RunWithProgress(HWND, const kiln::qstd::QString& caption, const ProgressWork& work) override {
         progressCaptions.push_back(caption.c_str());
         progressOpen = true;
-        ScriptedReport report(*this);
+        ScriptedReport report(*this, cancelOnlyIn.empty() || cancelOnlyIn == caption.c_str());
         std::exception_ptr failure;
         std::thread worker([&] {
             try {
@@ -174,6 +174,10 @@ public:
     int backupChoice = -1;
     std::vector<std::vector<BackupChoice>> backupLists;
     int cancelAtReport = -1;
+    // When set, only the reports of work under this caption count towards
+    // cancelAtReport; other work runs to its end.
+    std::wstring cancelOnlyIn;
+    int countedReports = 0;
     ScriptedPrintDialog printDialog;
 
     // What was asked and shown.
@@ -204,16 +208,18 @@ public:
 private:
     class ScriptedReport : public ProgressReport {
     public:
-        explicit ScriptedReport(ScriptedPrompts& owner) : owner(owner) {}
+        ScriptedReport(ScriptedPrompts& owner, bool counts) : owner(owner), counts(counts) {}
         bool Report(unsigned permille, const kiln::qstd::QString& text) override {
-            const int number = static_cast<int>(owner.progressTexts.size());
             owner.progressTexts.push_back(text.c_str());
             owner.lastPermille = permille;
+            if (!counts) return true;
+            const int number = owner.countedReports++;
             return owner.cancelAtReport < 0 || number < owner.cancelAtReport;
         }
 
     private:
         ScriptedPrompts& owner;
+        const bool counts;
     };
 };
 
