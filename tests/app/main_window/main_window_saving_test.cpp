@@ -9,6 +9,7 @@
 
 #include "documents/text_file.h"
 #include "main_window_fixture.h"
+#include "shell_drop.h"
 #include "resources/command_ids.h"
 #include "store/card_database.h"
 #include "store/card_operations.h"
@@ -166,10 +167,14 @@ TEST_F(SavingTest, ALockHeldElsewhereNeverFreezesTheWindowAndTheSaveLandsOnceItI
 // a file keeps the words, Discard drops them only once confirmed.
 TEST_F(SavingTest, EveryWayOutOfAPageThatCannotBeSavedOffersTheChoices) {
     CardFile elsewhere(L"vorlen-app-save-choices-other.data");
+    const std::wstring created = TempPath(L"vorlen-app-save-choices-new.data");
     const struct {
         const char* way;
         std::function<void(const CardFile&)> leave;
         std::function<bool()> left;
+        // Before the save starts failing: what the way needs in place.
+        std::function<void(const CardFile&)> prepare = nullptr;
+        const wchar_t* page = L"Journal";
     } ways[] = {
         {"another card",
          // The item that is there: finding one would read the file.
@@ -191,6 +196,29 @@ TEST_F(SavingTest, EveryWayOutOfAPageThatCannotBeSavedOffersTheChoices) {
          [this, &elsewhere] { return std::wstring(window->GetDatabasePath().c_str()) == elsewhere.Path(); }},
         {"Exit", [this](const CardFile&) { SendMessageW(window->GetHandle(), WM_CLOSE, 0, 0); },
          [this] { return !IsWindow(window->GetHandle()); }},
+        {"closing its tab",
+         [this](const CardFile&) { window->GetTabs().CloseTab(1); },
+         [this] { return window->GetTabs().GetTabCount() == 1; },
+         // The edits are typed into a second tab: the last one never closes.
+         [this](const CardFile& cards) {
+             HoldControl(true);
+             window->GetCardTree().SelectItem(window->RevealCard(cards.projects));
+             HoldControl(false);
+             ASSERT_EQ(window->GetTabs().GetTabCount(), 2u);
+         },
+         L"Projects"},
+        {"New",
+         [this, &created](const CardFile&) {
+             prompts.newDatabasePath = created;
+             Command(IDM_NEW_DATABASE);
+         },
+         [this, &created] { return std::wstring(window->GetDatabasePath().c_str()) == created; }},
+        {"dropping a card file",
+         [this, &elsewhere](const CardFile&) {
+             SendMessageW(window->GetHandle(), WM_DROPFILES,
+                          reinterpret_cast<WPARAM>(guitest::MakeShellDrop({elsewhere.Path()})), 0);
+         },
+         [this, &elsewhere] { return std::wstring(window->GetDatabasePath().c_str()) == elsewhere.Path(); }},
     };
     const struct {
         const char* cause;
@@ -202,7 +230,9 @@ TEST_F(SavingTest, EveryWayOutOfAPageThatCannotBeSavedOffersTheChoices) {
             CardFile cards(L"vorlen-app-save-choices.data");
             const std::wstring exported = TempPath(L"vorlen-app-save-choices.rtf");
             DeleteFileW(exported.c_str());
+            DeleteFileW(created.c_str());
             Open(cards, cards.journal);
+            if (way.prepare) way.prepare(cards);
             OtherWriter other(cards.Path());
             if (cause.lock) {
                 other.HoldWriteLock();
@@ -215,7 +245,7 @@ TEST_F(SavingTest, EveryWayOutOfAPageThatCannotBeSavedOffersTheChoices) {
             prompts.failedSaveChoices = {FailedSaveChoice::Cancel};
             way.leave(cards);
             ASSERT_EQ(prompts.failedSaves.size(), 1u) << what;
-            EXPECT_EQ(prompts.failedSaves[0].title, L"Journal") << what;
+            EXPECT_EQ(prompts.failedSaves[0].title, way.page) << what;
             EXPECT_FALSE(way.left()) << what;
             EXPECT_TRUE(window->HasUnsavedPages()) << what;
             EXPECT_NE(EditorText().find(L"Precious words"), std::wstring::npos) << what;
@@ -237,6 +267,7 @@ TEST_F(SavingTest, EveryWayOutOfAPageThatCannotBeSavedOffersTheChoices) {
             window.reset();
             prompts = ScriptedPrompts();
             DeleteFileW(exported.c_str());
+            DeleteFileW(created.c_str());
         }
     }
 }

@@ -62,8 +62,10 @@ public:
     }
     bool AskSavePath(HWND, SavePathKind kind, kiln::qstd::QString& path) override {
         saveKinds.push_back(kind);
-        if (savePath.empty()) return false;
-        path = savePath.c_str();
+        const std::wstring& given =
+            kind == SavePathKind::NewDatabase && !newDatabasePath.empty() ? newDatabasePath : savePath;
+        if (given.empty()) return false;
+        path = given.c_str();
         return true;
     }
     bool AskPassword(HWND, kiln::qstd::QString& answer) override {
@@ -151,6 +153,8 @@ public:
     // Answers; an empty path cancels the dialog.
     std::wstring openPath;
     std::wstring savePath;
+    // Answers "New Database" instead of savePath, when given.
+    std::wstring newDatabasePath;
     bool givePassword = false;
     std::wstring password;
     bool giveNewPassword = false;
