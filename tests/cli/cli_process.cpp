@@ -44,11 +44,15 @@ public:
         thread = std::thread([this] {
             char chunk[4096];
             for (;;) {
+                // Looked at before the pipe: an empty pipe seen after the
+                // program was known to have ended holds nothing more, while
+                // one seen before may still receive its last writes.
+                const bool endedBefore = ended;
                 DWORD available = 0;
                 // Fails once every writer has closed its end: all is read.
                 if (!PeekNamedPipe(read, nullptr, 0, nullptr, &available, nullptr)) break;
                 if (available == 0) {
-                    if (ended) break;
+                    if (endedBefore) break;
                     Sleep(2);
                     continue;
                 }
