@@ -58,6 +58,7 @@ protected:
     // "Move to" chosen from the tree's menu.
     void MoveFromMenu(CardId id) {
         const HTREEITEM item = window->RevealCard(id);
+        SendMessageW(Tree().GetHandle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
         RECT rect = {};
         std::memcpy(&rect, &item, sizeof(item));
         SendMessageW(Tree().GetHandle(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect));
