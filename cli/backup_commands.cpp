@@ -33,6 +33,8 @@ QString makeBackup(CardDatabase& database, const QString& path) {
 
 }  // namespace
 
+const OptionSpec kRestoreOptions[1] = {{L"--backup-password-stdin", false}};
+
 void backUpBeforeChange(const Invocation& invocation, CardDatabase& database, const QString& path) {
     if (invocation.options.noBackup) return;
     try {
@@ -77,9 +79,21 @@ void runRestore(const Invocation& invocation) {
         throw QError(L"Cannot restore \"" + backup + L"\": the file does not exist.");
     }
     requireWritableFile(path);
+    const bool ownPassword = invocation.arguments.option(L"--backup-password-stdin") != nullptr;
+    QString backupPassword;
+    if (ownPassword) invocation.in.readLine(backupPassword);
     CardDatabase database;
     openCardFile(database, path, invocation.options);
+    // An empty line: the backup was made while the file had no password.
+    const CipherKey backupKey = !ownPassword           ? keyOf(database)
+                                : backupPassword.IsEmpty() ? CipherKey()
+                                                           : CipherKey(backupPassword);
+    // Tried before anything changes: a wrong password backs nothing up.
+    if (store::countBackupCards(backup, backupKey) < 0) {
+        throw QError(L"Cannot restore \"" + backup + L"\": it is not a card database, or its password is not " +
+                     (ownPassword ? L"the one given." : L"this file's; give --backup-password-stdin and its password."));
+    }
     // The state being replaced is itself kept, so a restore can be undone.
     backUpBeforeChange(invocation, database, path);
-    store::restoreBackup(database, backup, keyOf(database));
+    store::restoreBackup(database, backup, backupKey);
 }

@@ -11,4 +11,7 @@ void backUpBeforeChange(const Invocation& invocation, CardDatabase& database, co
 
 void runBackup(const Invocation& invocation);
 void runBackups(const Invocation& invocation);
+// A backup made under another password than the file's has that password
+// read from standard input, after the file's own.
+extern const OptionSpec kRestoreOptions[1];
 void runRestore(const Invocation& invocation);

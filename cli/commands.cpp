@@ -238,9 +238,10 @@ const Command kCommands[] = {
     {L"backup", L"DB", L"make a backup of the file now and print its path", 1, nullptr, 0, runBackup},
     {L"backups", L"DB", L"list the file's backups, newest first: path, tab, local date and time, tab, cards", 1,
      nullptr, 0, runBackups},
-    {L"restore", L"DB BACKUP",
-     L"replace the file's cards with a backup's, after a backup of the file as it is; the password stays", 2,
-     nullptr, 0, runRestore},
+    {L"restore", L"DB BACKUP [--backup-password-stdin]",
+     L"replace the file's cards with a backup's, after a backup of the file as it is; the password stays; a "
+     L"backup made under another password reads that one from the next line of standard input",
+     2, kRestoreOptions, 1, runRestore},
     {L"office-text", L"FILE", L"write the text of a Word, Excel or PowerPoint file to standard output", 1,
      nullptr, 0, runOfficeText},
 };

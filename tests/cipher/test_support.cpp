@@ -9,6 +9,7 @@
 
 #include "core/qstring.h"
 #include "store/cipher/database_key.h"
+#include "tests/support/folder_removal.h"
 
 ScratchDirectory::ScratchDirectory() {
     wchar_t temp[MAX_PATH];
@@ -21,17 +22,7 @@ ScratchDirectory::ScratchDirectory() {
 }
 
 ScratchDirectory::~ScratchDirectory() {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((root + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                DeleteFileW((root + L"\\" + found.cFileName).c_str());
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(root.c_str());
+    RemoveFolderTree(root);
 }
 
 Bytes readFileBytes(const std::wstring& path) {
