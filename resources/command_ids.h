@@ -39,6 +39,11 @@
 #define IDM_TREE_EXPORT 32861
 #define IDM_EXPORT_BRANCH 32890
 #define IDM_PRINT_BRANCH 32891
+// "Move to...": the card's new parent picked in a small tree of the cards.
+#define IDM_MOVE_TO 32970
+#define IDD_MOVE_TO 32971
+#define IDC_MOVE_TREE 32972
+#define IDC_MOVE_CARD 32973
 
 // Editor menu (RICH)
 #define IDM_CUT 32807

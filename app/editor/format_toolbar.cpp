@@ -2,12 +2,15 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "window/display_scale.h"
 #include "app/editor/text_colors.h"
 #include "resources/command_ids.h"
 #include "window/palette.h"
 #include "window/qgdi_object.h"
 #include "window/qgraphics.h"
+#include "window/qmenu.h"
 
 using kiln::qstd::QString;
 using kiln::qwin::QBrush;
@@ -18,6 +21,7 @@ using kiln::qwin::QWindow;
 using kiln::qwin::ScaleX;
 using kiln::qwin::ScaleY;
 using kiln::qwin::scaleX;
+using kiln::qwin::scaleY;
 
 namespace {
 
@@ -81,6 +85,33 @@ const ColorList* ColorListOf(int combo) {
     return nullptr;
 }
 
+// The lists as the row shows them after the buttons, with the words the
+// overflow menu names them by.
+struct RowList {
+    int combo;
+    int command;  // 0 for a colour list: each entry carries its own
+    const wchar_t* name;
+};
+const RowList kRowLists[] = {
+    {FormatToolbar::kFontCombo, IDC_FONT_FACE, L"Font"},
+    {FormatToolbar::kSizeCombo, IDC_FONT_SIZE, L"Size"},
+    {FormatToolbar::kLineSpacingCombo, IDC_LINE_SPACING, L"Line spacing"},
+    {FormatToolbar::kTextColorCombo, 0, L"Text colour"},
+    {FormatToolbar::kBackColorCombo, 0, L"Highlight"},
+};
+static_assert(sizeof(kRowLists) / sizeof(kRowLists[0]) == kToolbarControlCount - kToolbarButtonCount,
+              "one list of the row per list the layout places");
+
+QString ComboItemText(HWND combo, LRESULT index) {
+    QString text;
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length > 0) {
+        wchar_t* buffer = text.GetBuffer(static_cast<int>(length));
+        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer));
+    }
+    return text;
+}
+
 HWND MakeCombo(HWND parent, int id, DWORD extraStyle, const wchar_t* cue) {
     const HWND combo = CreateWindowExW(0, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | extraStyle, 0, 0,
                                        0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
@@ -106,13 +137,15 @@ bool FormatToolbar::PreCreateWindow(CREATESTRUCTW& create) {
 
 bool FormatToolbar::OnCreate() {
     // The display scale is measured after construction, before creation.
-    for (int i = 0; i < kButtonCount; ++i) {
-        buttons[i] = Button{RECT{ScaleX(32 * i), 0, ScaleX(32 * (i + 1)), ScaleY(32)}, kButtons[i].command, i,
-                            kButtons[i].tooltip};
-    }
+    // Arrange places the buttons once the tooltips know them.
+    for (int i = 0; i < kButtonCount; ++i) buttons[i] = Button{RECT{}, kButtons[i].command, i, kButtons[i].tooltip};
     CreateCombos();
+    CreateOverflowButton();
     LoadImages();
     CreateTooltips();
+    RECT client = {};
+    GetClientRect(handle, &client);
+    Arrange(client.right);
     return false;
 }
 
@@ -167,24 +200,14 @@ void FormatToolbar::CreateCombos() {
     }
     for (const wchar_t* value : kLineSpacings) SendMessageW(spacing, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(value));
     for (const wchar_t* value : kSizes) SendMessageW(size, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(value));
-
-    const int height = ScaleY(24);
-    const int faceX = ScaleX(384) + 5, faceWidth = ScaleX(150);
-    const int sizeX = faceX + faceWidth + ScaleX(5), sizeWidth = ScaleX(55);
-    const int spacingX = sizeX + sizeWidth + ScaleX(5);
-    MoveWindow(face, faceX, 5, faceWidth, height, FALSE);
-    MoveWindow(size, sizeX, 5, sizeWidth, height, FALSE);
-    MoveWindow(spacing, spacingX, 5, ScaleX(55), height, FALSE);
-    CreateColorCombos(spacingX + ScaleX(55) + ScaleX(5));
+    CreateColorCombos();
 }
 
-void FormatToolbar::CreateColorCombos(int x) {
-    const int width = ScaleX(100);
+void FormatToolbar::CreateColorCombos() {
     for (const ColorList& list : kColorLists) {
         const HWND combo = CreateWindowExW(
-            0, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, x, 5,
-            width, ScaleY(24) + ScaleY(20) * static_cast<int>(list.count), handle,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(list.combo)), GetModuleHandleW(nullptr), nullptr);
+            0, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, 0, 0,
+            0, 0, handle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(list.combo)), GetModuleHandleW(nullptr), nullptr);
         SendMessageW(combo, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
         for (size_t i = 0; i < list.count; ++i) {
             const LRESULT item = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(list.colors[i].name));
@@ -192,8 +215,107 @@ void FormatToolbar::CreateColorCombos(int x) {
         }
         // The closed box is as tall as the text combos beside it.
         SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), ScaleY(24) - 6);
-        x += width + ScaleX(5);
     }
+}
+
+void FormatToolbar::CreateOverflowButton() {
+    overflowButton = CreateWindowExW(0, WC_BUTTONW, L"\u00BB", WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, handle,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOverflowButton)),
+                                     GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(overflowButton, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+}
+
+void FormatToolbar::Arrange(int width) {
+    const ToolbarArrangement row = ArrangeToolbar(width, scaleX, scaleY);
+    shownButtons = static_cast<int>(std::min<size_t>(row.shown, kButtonCount));
+    for (int i = 0; i < kButtonCount; ++i) {
+        buttons[i].rect = row.controls[static_cast<size_t>(i)];
+        if (!tooltip) continue;
+        TOOLINFOW tool = {};
+        tool.cbSize = sizeof(tool);
+        tool.hwnd = handle;
+        tool.uId = static_cast<UINT_PTR>(i + 1);
+        // A hidden button has no place the pointer can find.
+        if (i < shownButtons) tool.rect = buttons[i].rect;
+        SendMessageW(tooltip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    if (hot >= shownButtons) hot = -1;
+    const HWND focus = GetFocus();
+    bool focusHidden = false;
+    for (size_t i = 0; i < sizeof(kRowLists) / sizeof(kRowLists[0]); ++i) {
+        const HWND combo = GetCombo(kRowLists[i].combo);
+        const RECT& place = row.controls[kButtonCount + i];
+        const ColorList* colors = ColorListOf(kRowLists[i].combo);
+        // A colour list's window reaches down over its open list.
+        const int dropped = colors ? ScaleY(20) * static_cast<int>(colors->count) : 0;
+        MoveWindow(combo, place.left, place.top, place.right - place.left, place.bottom - place.top + dropped, FALSE);
+        const bool shown = kButtonCount + i < row.shown;
+        if (!shown && focus && (focus == combo || IsChild(combo, focus))) focusHidden = true;
+        ShowWindow(combo, shown ? SW_SHOWNA : SW_HIDE);
+    }
+    const RECT& more = row.overflow;
+    MoveWindow(overflowButton, more.left, more.top, more.right - more.left, more.bottom - more.top, FALSE);
+    ShowWindow(overflowButton, row.HasOverflow() ? SW_SHOWNA : SW_HIDE);
+    // The keys go on from where the list that went out of sight was.
+    if (focusHidden && row.HasOverflow()) SetFocus(overflowButton);
+    InvalidateRect(handle, nullptr, TRUE);
+}
+
+bool FormatToolbar::OnSize(UINT, int cx, int) {
+    Arrange(cx);
+    return false;
+}
+
+std::vector<HWND> FormatToolbar::GetFocusStops() const {
+    std::vector<HWND> stops;
+    for (const RowList& list : kRowLists) {
+        const HWND combo = GetCombo(list.combo);
+        if (combo && IsWindowVisible(combo)) stops.push_back(combo);
+    }
+    if (overflowButton && IsWindowVisible(overflowButton)) stops.push_back(overflowButton);
+    return stops;
+}
+
+std::vector<FormatToolbar::OverflowChoice> FormatToolbar::FillOverflowMenu(HMENU menu) const {
+    std::vector<OverflowChoice> choices;
+    auto add = [&choices](HMENU into, const wchar_t* text, int command, const QString& value, bool checked) {
+        choices.push_back(OverflowChoice{command, value});
+        AppendMenuW(into, MF_STRING | (checked ? MF_CHECKED : 0), choices.size(), text);
+    };
+    for (int i = shownButtons; i < kButtonCount; ++i) add(menu, buttons[i].tooltip, buttons[i].command, QString(), false);
+    for (const RowList& list : kRowLists) {
+        const HWND combo = GetCombo(list.combo);
+        if (!combo || IsWindowVisible(combo)) continue;
+        const HMENU entries = CreatePopupMenu();
+        const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+        const LRESULT current = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+        for (LRESULT item = 0; item < count; ++item) {
+            const QString text = ComboItemText(combo, item);
+            const int command = list.command ? list.command
+                                             : static_cast<int>(SendMessageW(combo, CB_GETITEMDATA,
+                                                                             static_cast<WPARAM>(item), 0));
+            add(entries, text.c_str(), command, list.command ? text : QString(), item == current);
+        }
+        // The submenu goes with the menu that holds it.
+        AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(entries), list.name);
+    }
+    return choices;
+}
+
+void FormatToolbar::RunOverflowChoice(const OverflowChoice& choice) {
+    // The text travels where a control handle would, as the lists send it.
+    const LPARAM text = choice.text.IsEmpty() ? 0 : reinterpret_cast<LPARAM>(choice.text.c_str());
+    SendMessageW(owner.GetHandle(), WM_COMMAND, MAKEWPARAM(choice.command, 0), text);
+}
+
+void FormatToolbar::ShowOverflowMenu() {
+    kiln::qwin::QPopupMenu menu;
+    const std::vector<OverflowChoice> choices = FillOverflowMenu(menu.Get());
+    RECT button = {};
+    GetWindowRect(overflowButton, &button);
+    const UINT chosen = kiln::qwin::TrackPopup(menu.Get(), POINT{button.left, button.bottom}, handle,
+                                               TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON);
+    if (chosen > 0 && chosen <= choices.size()) RunOverflowChoice(choices[chosen - 1]);
 }
 
 bool FormatToolbar::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
@@ -254,7 +376,8 @@ bool FormatToolbar::OnPaint(QPaintGraphics& graphics) {
     if (images.Get()) {
         // Large icons sit two pixels further in, centred in their larger buttons.
         const int nudge = scaleX > 1.0 ? 2 : 0;
-        for (const Button& button : buttons) {
+        for (int i = 0; i < shownButtons; ++i) {
+            const Button& button = buttons[i];
             ImageList_Draw(images.Get(), button.image, buffer, button.rect.left + ScaleX(4) + nudge,
                            button.rect.top + ScaleY(4) + nudge, ILD_TRANSPARENT);
         }
@@ -263,7 +386,7 @@ bool FormatToolbar::OnPaint(QPaintGraphics& graphics) {
 }
 
 int FormatToolbar::ButtonAt(POINT point) const {
-    for (int i = 0; i < kButtonCount; ++i) {
+    for (int i = 0; i < shownButtons; ++i) {
         if (PtInRect(&buttons[i].rect, point)) return i;
     }
     return -1;
@@ -298,6 +421,11 @@ kiln::qwin::AccessiblePart FormatToolbar::AccessiblePartAt(int index) const {
     part.name = buttons[index].tooltip;
     part.rect = buttons[index].rect;
     part.state = index == hot ? STATE_SYSTEM_HOTTRACKED : 0;
+    // Behind the overflow button it is still there, and still pressed by its action.
+    if (index >= shownButtons) {
+        part.state = STATE_SYSTEM_INVISIBLE;
+        part.rect = RECT{};
+    }
     part.defaultAction = L"Press";
     return part;
 }
@@ -331,6 +459,10 @@ bool FormatToolbar::OnMouseLeave() {
 }
 
 bool FormatToolbar::OnCommand(int id, int code, HWND control) {
+    if (id == kOverflowButton) {
+        if (code == BN_CLICKED) ShowOverflowMenu();
+        return true;
+    }
     if (ColorListOf(id)) {
         // Chosen, even again, the colour is applied; moving through the list is not choosing.
         if (code != CBN_SELENDOK || showingFormat) return true;
@@ -351,13 +483,7 @@ bool FormatToolbar::OnCommand(int id, int code, HWND control) {
     QString text;
     if (code == CBN_SELCHANGE || code == CBN_CLOSEUP) {
         const LRESULT selected = SendMessageW(control, CB_GETCURSEL, 0, 0);
-        if (selected != CB_ERR) {
-            const LRESULT length = SendMessageW(control, CB_GETLBTEXTLEN, static_cast<WPARAM>(selected), 0);
-            if (length > 0) {
-                wchar_t* buffer = text.GetBuffer(static_cast<int>(length));
-                SendMessageW(control, CB_GETLBTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(buffer));
-            }
-        }
+        if (selected != CB_ERR) text = ComboItemText(control, selected);
     } else if (code == CBN_EDITCHANGE) {
         const int length = GetWindowTextLengthW(control);
         if (length > 0) GetWindowTextW(control, text.GetBuffer(length), length + 1);

@@ -172,6 +172,7 @@ public:
     TabContainer& GetTabs() { return tabs; }
     const MainMenuButton& GetMenuButton() const { return menuButton; }
     const FormatToolbar& GetToolbar() const { return toolbar; }
+    FormatToolbar& GetToolbar() { return toolbar; }
     const Splitter& GetSplitter() const { return splitter; }
     const SearchPanel& GetSearchPanel() const { return searchPanel; }
     bool IsSearchPanelShown() const { return searchPanelShown; }
@@ -243,7 +244,6 @@ private:
     void CycleToolbarFocus(int step);
     void SwitchTab(int step);
     void CloseActiveTab();
-    void MoveSelectedCard(bool outward);
     void RememberFocus();
     // false when no child could take the focus.
     bool RestoreFocus();
@@ -254,7 +254,11 @@ private:
     // Esc while dragging: the card stays where it was.
     void CancelCardDrag();
     void EndCardDrag();
+    // target TVI_ROOT: the top level, which only the keys and "Move to" name.
     void MoveDraggedCard(HTREEITEM target, HTREEITEM dragged);
+    // main_window_move.cpp: moving a card without the mouse.
+    void MoveSelectedCard(bool outward);
+    void MoveCardAndSelectIt(HTREEITEM target, HTREEITEM item);
     // main_window_drop.cpp: false when the database failed, which ends the drop.
     bool AddCardFromFile(const kiln::qstd::QString& path);
     bool AddBranchFromFolder(const kiln::qstd::QString& folder);
@@ -346,6 +350,8 @@ private:
     void BackUpOnOpen();
     store::DatabaseBackups Backups() const;
     void CommandBackups(const Command& command);
+    // main_window_move.cpp
+    void CommandMoveTo(const Command& command);
     bool RestoreBackup(const kiln::qstd::QString& backupPath);
 
     UserPrompts& prompts;

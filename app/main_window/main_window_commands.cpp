@@ -74,6 +74,7 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
         {IDB_DELETE, &MainWindow::CommandDelete},
         {IDM_DELETE_ALL_CARDS, &MainWindow::CommandDeleteAll},
         {IDM_BACKUPS, &MainWindow::CommandBackups},
+        {IDM_MOVE_TO, &MainWindow::CommandMoveTo},
         {IDS_MINIMIZE_TO_TRAY, &MainWindow::CommandHideToTray},
         {IDS_ALWAYS_ON_TOP, &MainWindow::CommandAlwaysOnTop},
         {IDM_ADD_CARD, &MainWindow::CommandAddCard},

@@ -74,17 +74,18 @@ void MainWindow::MoveDraggedCard(HTREEITEM target, HTREEITEM dragged) {
         ShowMessage(store::kMoveRefusedMessage);
         return;
     }
-    const CardId targetId = cardTree.GetCardId(target);
+    const bool topLevel = target == TVI_ROOT;
+    const CardId targetId = topLevel ? 0 : cardTree.GetCardId(target);
     const CardId draggedId = cardTree.GetCardId(dragged);
     // The target's level is read before the move, or the moved card would
     // come into it twice; the tree changes only once the database has.
     LoadChildCards(target);
     store::moveCard(database, draggedId, targetId);
     const HTREEITEM oldParent = cardTree.GetParentItem(dragged);
-    cardTree.CopySubtree(dragged, target, draggedId);
+    const HTREEITEM copy = cardTree.CopySubtree(dragged, target, draggedId);
     cardTree.DeleteItem(dragged);
     if (oldParent && !cardTree.GetChildItem(oldParent)) cardTree.SetHasChildren(oldParent, false);
-    cardTree.SelectItem(target);
+    cardTree.SelectItem(topLevel ? copy : target);
 }
 
 bool MainWindow::OnCaptureChanged() {

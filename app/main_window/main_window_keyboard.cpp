@@ -6,12 +6,9 @@
 #include <vector>
 
 #include "app/main_window/main_window.h"
-#include "core/qerror.h"
 #include "resources/command_ids.h"
-#include "store/card_operations.h"
 #include "window/qmenu.h"
 
-using kiln::qstd::QError;
 
 namespace {
 
@@ -130,6 +127,11 @@ bool MainWindow::RunNavigationKey(const MSG& msg) {
         CloseActiveTab();
         return true;
     case VK_RETURN:
+        // Enter presses the toolbar's overflow button, as Space does.
+        if (focus && focus == toolbar.GetOverflowButton() && !control && !alt && !shift) {
+            SendMessageW(focus, BM_CLICK, 0, 0);
+            return true;
+        }
         if (focus != cardTree.GetHandle() || control || alt || shift) return false;
         if (const HWND editor = ActiveEditorControl()) SetFocus(editor);
         return true;
@@ -191,38 +193,33 @@ void MainWindow::CycleFocus(int step) {
         panes.push_back(editor);
     }
     if (searchPanelShown) panes.push_back(searchPanel.GetHandle());
-    panes.push_back(toolbar.GetCombo(FormatToolbar::kFontCombo));
+    // The toolbar's first stop: its font list, or its overflow button once
+    // the list is out of sight.
+    const std::vector<HWND> toolbarStops = toolbar.GetFocusStops();
+    if (!toolbarStops.empty()) panes.push_back(toolbarStops.front());
     const HWND focus = GetFocus();
     const int count = static_cast<int>(panes.size());
     int current = -1;
     for (int i = 0; i < count; ++i) {
-        if (Contains(panes[i], focus)) current = i;
+        const bool inToolbar = !toolbarStops.empty() && panes[i] == toolbarStops.front();
+        if (Contains(inToolbar ? toolbar.GetHandle() : panes[i], focus)) current = i;
     }
     const int next = current < 0 ? 0 : (current + step + count) % count;
     SetFocus(panes[next]);
 }
 
-// The toolbar's lists, left to right, as Tab and Shift+Tab walk them.
+// The toolbar's lists and its overflow button, left to right, as Tab and
+// Shift+Tab walk them.
 void MainWindow::CycleToolbarFocus(int step) {
-    std::vector<HWND> combos;
-    for (int id : {FormatToolbar::kFontCombo, FormatToolbar::kSizeCombo, FormatToolbar::kLineSpacingCombo,
-                   FormatToolbar::kTextColorCombo, FormatToolbar::kBackColorCombo}) {
-        if (const HWND combo = toolbar.GetCombo(id)) combos.push_back(combo);
-    }
-    if (combos.empty()) return;
-    auto left = [](HWND window) {
-        RECT rect = {};
-        GetWindowRect(window, &rect);
-        return rect.left;
-    };
-    std::sort(combos.begin(), combos.end(), [&](HWND a, HWND b) { return left(a) < left(b); });
+    const std::vector<HWND> stops = toolbar.GetFocusStops();
+    if (stops.empty()) return;
     const HWND focus = GetFocus();
-    const int count = static_cast<int>(combos.size());
+    const int count = static_cast<int>(stops.size());
     int current = -1;
     for (int i = 0; i < count; ++i) {
-        if (Contains(combos[i], focus)) current = i;
+        if (Contains(stops[i], focus)) current = i;
     }
-    SetFocus(combos[current < 0 ? 0 : (current + step + count) % count]);
+    SetFocus(stops[current < 0 ? 0 : (current + step + count) % count]);
 }
 
 void MainWindow::SwitchTab(int step) {
@@ -234,27 +231,6 @@ void MainWindow::SwitchTab(int step) {
 void MainWindow::CloseActiveTab() {
     const int active = tabs.GetActiveIndex();
     if (active >= 0) tabs.CloseTab(static_cast<unsigned>(active));
-}
-
-// outward: the card becomes the next sibling of its parent; inward: the
-// last child of the sibling above it. Refused as a drop there would be.
-void MainWindow::MoveSelectedCard(bool outward) {
-    if (!IsDatabaseOpen()) return;
-    const HTREEITEM item = cardTree.GetSelectedItem();
-    if (!item) return;
-    const HTREEITEM parent = cardTree.GetParentItem(item);
-    const HTREEITEM target = outward ? (parent ? cardTree.GetParentItem(parent) : nullptr)
-                                     : cardTree.GetPreviousItem(item);
-    const CardId cardId = cardTree.GetCardId(item);
-    try {
-        MoveDraggedCard(target, item);
-    } catch (const QError& error) {
-        ShowMessage(error.message);
-        return;
-    }
-    if (!target) return;
-    const HTREEITEM moved = RevealCard(cardId);
-    if (moved != TVI_ROOT) cardTree.SelectItem(moved);
 }
 
 void MainWindow::RememberFocus() {

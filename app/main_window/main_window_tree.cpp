@@ -143,7 +143,7 @@ void MainWindow::ShowTreeMenu(HTREEITEM item, POINT screen) {
         cardTree.SetDropTarget(item);
     } else {
         cardTree.SelectItem(nullptr);
-        for (UINT command : {IDM_RENAME, IDM_DELETE_CARD, IDM_OPEN_IN_NEW_TAB}) {
+        for (UINT command : {IDM_RENAME, IDM_DELETE_CARD, IDM_OPEN_IN_NEW_TAB, IDM_MOVE_TO}) {
             EnableMenuItem(popup, command, MF_BYCOMMAND | MF_GRAYED);
         }
     }

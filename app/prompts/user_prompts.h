@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -40,6 +41,16 @@ struct BackupChoice {
     kiln::qstd::QString cards;  // their number, or "?" when not known
     kiln::qstd::QString size;
 };
+
+// A card the "Move to" dialog offers as a new parent.
+struct MoveTargetCard {
+    int64_t id;
+    kiln::qstd::QString title;
+    bool hasChildren;
+};
+// The cards one level below a card (0: the top level), read when the dialog
+// first opens that branch, so a large file is never read whole.
+using MoveTargetLevel = std::function<std::vector<MoveTargetCard>(int64_t parentId)>;
 
 // What long work tells the progress dialog that shows it.
 class ProgressReport {
@@ -101,6 +112,10 @@ public:
     // "Backups": the list, newest first; true with the index of the one to
     // restore, false when closed.
     virtual bool ChooseBackup(HWND owner, const std::vector<BackupChoice>& backups, size_t& chosen) = 0;
+    // "Move to": the new parent of the card of this title, picked from the
+    // tree of cards; true with its id (0: the top level), false when cancelled.
+    virtual bool ChooseMoveTarget(HWND owner, const kiln::qstd::QString& cardTitle, const MoveTargetLevel& readLevel,
+                                  int64_t& parentId) = 0;
 };
 
 // The real dialogs: message boxes, the system's file dialogs, the password
@@ -127,6 +142,8 @@ public:
     void RunWithProgress(HWND owner, const kiln::qstd::QString& caption, const ProgressWork& work) override;
     documents::PrintDialog& GetPrintDialog() override { return printDialog; }
     bool ChooseBackup(HWND owner, const std::vector<BackupChoice>& backups, size_t& chosen) override;
+    bool ChooseMoveTarget(HWND owner, const kiln::qstd::QString& cardTitle, const MoveTargetLevel& readLevel,
+                          int64_t& parentId) override;
 
 private:
     documents::SystemPrintDialog printDialog;

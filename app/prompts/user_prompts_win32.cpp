@@ -9,6 +9,7 @@
 #include "app/prompts/backups_dialog.h"
 #include "app/prompts/change_password_dialog.h"
 #include "app/prompts/enter_password_dialog.h"
+#include "app/prompts/move_to_dialog.h"
 #include "window/qmenu.h"
 #include "app/product.h"
 #include "app/prompts/set_password_dialog.h"
@@ -220,5 +221,13 @@ bool Win32UserPrompts::ChooseBackup(HWND owner, const std::vector<BackupChoice>&
     BackupsDialog dialog(backups);
     if (dialog.DoModal(owner) != IDOK) return false;
     chosen = dialog.GetChosen();
+    return true;
+}
+
+bool Win32UserPrompts::ChooseMoveTarget(HWND owner, const QString& cardTitle, const MoveTargetLevel& readLevel,
+                                        int64_t& parentId) {
+    MoveToDialog dialog(cardTitle, readLevel);
+    if (dialog.DoModal(owner) != IDOK) return false;
+    parentId = dialog.GetChosen();
     return true;
 }

@@ -191,6 +191,7 @@ HWND CardTreeView::GetEditControl() const {
 
 bool CardTreeView::IsDropAllowed(HTREEITEM target, HTREEITEM dragged) const {
     if (!target) return false;
+    if (target == TVI_ROOT) return true;
     for (HTREEITEM item = target; item; item = GetParentItem(item)) {
         if (item == dragged) return false;
     }

@@ -67,7 +67,8 @@ public:
     // Starts in-place editing of the item's label; the label's edit control, or null.
     HWND EditLabel(HTREEITEM item);
     HWND GetEditControl() const;
-    // False when target is null or lies in dragged's subtree (dragged itself included).
+    // False when target is null or lies in dragged's subtree (dragged itself
+    // included); any card may go to the top level (TVI_ROOT).
     bool IsDropAllowed(HTREEITEM target, HTREEITEM dragged) const;
     // A copy of dragged and the items below it as the last child of target,
     // carrying draggedId; children still to be read stay so in the copy.

@@ -34,6 +34,7 @@ public:
     UINT ChooseFromMenu(HWND, HMENU, POINT) override { return 0; }
     void OpenInShell(const kiln::qstd::QString&) override {}
     bool ChooseBackup(HWND, const std::vector<BackupChoice>&, size_t&) override { return false; }
+    bool ChooseMoveTarget(HWND, const kiln::qstd::QString&, const MoveTargetLevel&, int64_t&) override { return false; }
     void RunWithProgress(HWND, const kiln::qstd::QString&, const ProgressWork& work) override {
         struct Unwatched : ProgressReport {
             bool Report(unsigned, const kiln::qstd::QString&) override { return true; }

@@ -54,12 +54,12 @@ TEST(ProgramMenus, MainAndTreePopupsListTheirCommandsInOrder) {
                 {{L"&New\tCtrl+N", 32854}, {L"&Open\tCtrl+O", 32853}, {L"&Save\tCtrl+S", 32855},
                  {L"&Close", 32800}, {nullptr, 0}, {L"Set &Password\tCtrl+Shift+K", 32856},
                  {L"C&hange Password\tCtrl+Alt+K", 32858}, {L"&Remove Password", 32859}, {nullptr, 0},
-                 {L"&Import", 32843}, {L"&Export", 32796}, {L"Expor&t branch...", 32890}, {L"Bac&kups...", IDM_BACKUPS}, {nullptr, 0}, {L"&Associate extensions", 32876},
+                 {L"&Import", 32843}, {L"&Export", 32796}, {L"Expor&t branch...", 32890}, {L"Mo&ve to...\tCtrl+Shift+M", IDM_MOVE_TO}, {L"Bac&kups...", IDM_BACKUPS}, {nullptr, 0}, {L"&Associate extensions", 32876},
                  {nullptr, 0}, {L"He&lp", 32797}, {L"&Feedback", 32798}, {L"A&bout \t F1", 32799}, {nullptr, 0},
                  {L"E&xit", 32801}});
     ExpectItems(GetSubMenu(menu, POPUP_TREE),
                 {{L"&Add Card", 32844}, {L"&Delete card", 32845}, {L"Delete A&ll Cards", 32846},
-                 {L"Re&name\tF2", 32847}, {nullptr, 0}, {L"&Open in new tab\tCtrl+LClick", 32852}, {nullptr, 0},
+                 {L"Re&name\tF2", 32847}, {L"Mo&ve to...\tCtrl+Shift+M", IDM_MOVE_TO}, {nullptr, 0}, {L"&Open in new tab\tCtrl+LClick", 32852}, {nullptr, 0},
                  {L"&Export", 32861}, {L"Expor&t branch...", 32890}, {L"&Print branch...", 32891}});
     DestroyMenu(menu);
 }
@@ -127,7 +127,7 @@ TEST(ProgramAccelerators, EveryKeyCarriesItsCommand) {
         {FVIRTKEY, VK_DELETE, 32845},   {c, 'Y', 32789},          {FVIRTKEY, VK_F2, 32847},
         {c, 'S', 32792},                {c, 'R', 32791},          {c, 'U', 32793},
         {FVIRTKEY, VK_F1, 23424},       {c, 'Z', 32794},          {c | FSHIFT, 'L', 23454},
-        {c, 'W', 32872},
+        {c, 'W', 32872},                {c | FSHIFT, 'M', IDM_MOVE_TO},
     };
     ASSERT_EQ(count, static_cast<int>(sizeof(expected) / sizeof(expected[0])));
     for (const ACCEL& key : expected) {

@@ -37,6 +37,7 @@ TEST_F(MainWindowTest, EveryCommandWithoutADatabaseDoesItsPartOrSaysWhatIsMissin
         {IDM_SAVE, L"Please open or create a new database!", none},
         {IDA_SAVE, L"Please open or create a new database!", none},
         {IDM_CLOSE_DATABASE, L"Open a database first!", none},
+        {IDM_MOVE_TO, L"Open a database first!", [](const ScriptedPrompts& p, MainWindow&) { return p.moveQuestions.empty(); }},
         {IDC_SEARCH_PANEL, L"Open a database first!", [](const ScriptedPrompts&, MainWindow& w) { return !w.IsSearchPanelShown(); }},
         {IDM_EXIT, nullptr, [](const ScriptedPrompts&, MainWindow& w) { return CloseIsQueued(w.GetHandle()); }},
         {IDM_HELP, nullptr, [](const ScriptedPrompts& p, MainWindow&) { return p.opened.size() == 1; }},

@@ -4,10 +4,13 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "window/display_scale.h"
+#include "window/qmenu.h"
 #include "app/product.h"
+#include "gui_harness.h"
 #include "main_window_fixture.h"
 #include "resources/command_ids.h"
 
@@ -345,6 +348,78 @@ TEST_F(MainWindowTest, TheToolbarsColourListsOfferTheEditorsColours) {
         EXPECT_GT(shown.left, previous.right);
         EXPECT_LE(shown.bottom, bar.bottom);
         previous = shown;
+    }
+}
+
+// A 700-pixel window, at 96 and at 144 dots per inch: the row ends inside
+// the toolbar with the overflow button, whose menu offers every list it hides
+// and applies what is chosen there as the list would. A wide window needs no
+// such button.
+TEST_F(MainWindowTest, WhatTheToolbarCannotShowIsOfferedBehindItsOverflowButton) {
+    const int lists[] = {FormatToolbar::kFontCombo, FormatToolbar::kSizeCombo, FormatToolbar::kLineSpacingCombo,
+                         FormatToolbar::kTextColorCombo, FormatToolbar::kBackColorCombo};
+    const struct {
+        int dpi;
+        int width;
+        size_t listsShown;
+        std::vector<std::wstring> menu;
+    } cases[] = {
+        {96, 700, 3, {L"Text colour", L"Highlight"}},
+        {144, 700, 0, {L"Font", L"Size", L"Line spacing", L"Text colour", L"Highlight"}},
+        {96, 1000, 5, {}},
+    };
+    auto inToolbar = [](HWND child, const FormatToolbar& toolbar) {
+        RECT rect = {};
+        GetWindowRect(child, &rect);
+        MapWindowPoints(nullptr, toolbar.GetHandle(), reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.dpi << " dpi, " << c.width << " pixels");
+        CardFile cards(L"vorlen-app-toolbar-overflow.data");
+        Start(cards.Path(), c.dpi, c.width, 640);
+        FormatToolbar& toolbar = window->GetToolbar();
+        RECT bar = {};
+        GetClientRect(toolbar.GetHandle(), &bar);
+        for (size_t i = 0; i < 5; ++i) {
+            const HWND combo = toolbar.GetCombo(lists[i]);
+            EXPECT_EQ(IsWindowVisible(combo) != FALSE, i < c.listsShown) << "list " << i;
+            if (i < c.listsShown) {
+                EXPECT_LE(inToolbar(combo, toolbar).right, bar.right) << "list " << i;
+            }
+        }
+        const HWND more = toolbar.GetOverflowButton();
+        const std::vector<HWND> stops = toolbar.GetFocusStops();
+        EXPECT_EQ(IsWindowVisible(more) != FALSE, !c.menu.empty());
+        EXPECT_EQ(stops.size(), c.listsShown + (c.menu.empty() ? 0 : 1));
+        kiln::qwin::QPopupMenu menu;
+        const std::vector<FormatToolbar::OverflowChoice> choices = toolbar.FillOverflowMenu(menu.Get());
+        std::vector<std::wstring> names;
+        for (int i = 0; i < GetMenuItemCount(menu.Get()); ++i) {
+            wchar_t name[64] = {};
+            GetMenuStringW(menu.Get(), static_cast<UINT>(i), name, 64, MF_BYPOSITION);
+            names.push_back(name);
+        }
+        EXPECT_EQ(names, c.menu);
+        if (!c.menu.empty()) {
+            EXPECT_LE(inToolbar(more, toolbar).right, bar.right);
+            EXPECT_EQ(stops.back(), more);
+            // Red, chosen from the menu, colours the selected text of the card.
+            ASSERT_TRUE(window->GetCardTree().SelectItem(window->RevealCard(cards.ideas)));
+            const HWND editor = window->GetTabs().GetActiveEditor()->GetEditor().GetHandle();
+            SendMessageW(editor, EM_SETSEL, 0, 5);
+            const auto red = std::find_if(choices.begin(), choices.end(), [](const FormatToolbar::OverflowChoice& choice) {
+                return choice.command == IDM_COLOR_RED;
+            });
+            ASSERT_NE(red, choices.end());
+            toolbar.RunOverflowChoice(*red);
+            CHARFORMAT2W format = {};
+            format.cbSize = sizeof(format);
+            SendMessageW(editor, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+            EXPECT_EQ(format.crTextColor, RGB(255, 0, 0));
+        }
+        window.reset();
+        guitest::DrainQuit();
     }
 }
 

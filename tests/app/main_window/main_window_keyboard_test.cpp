@@ -201,6 +201,37 @@ TEST_F(KeyboardTest, CtrlTabSwitchesTabsAndCtrlF4ClosesOne) {
     EXPECT_TRUE(IsWindow(window->GetHandle()));
 }
 
+// In a 700-pixel window F6 and Tab still reach all of the toolbar: its lists
+// that are shown and the overflow button that holds the rest (alone at 144
+// dpi, where no list fits); F6 goes on from either to the next pane.
+TEST_F(KeyboardTest, TabWalksTheToolbarsShownListsAndItsOverflowButton) {
+    for (const int dpi : {96, 144}) {
+        SCOPED_TRACE(dpi);
+        CardFile cards(L"vorlen-keys-overflow.data");
+        Start(cards.Path(), dpi, 700, 640);
+        SetForegroundWindow(window->GetHandle());
+        SetFocus(Tree());
+        const HWND more = window->GetToolbar().GetOverflowButton();
+        Press(VK_F6, kShift);
+        if (dpi == 96) {
+            EXPECT_TRUE(Within(FontList(), GetFocus()));
+            Press(VK_TAB, kShift);
+            EXPECT_EQ(GetFocus(), more);
+            Press(VK_TAB);
+            EXPECT_TRUE(Within(FontList(), GetFocus()));
+            Press(VK_TAB, kShift);
+        } else {
+            EXPECT_EQ(GetFocus(), more);
+            Press(VK_TAB);
+        }
+        EXPECT_EQ(GetFocus(), more);
+        Press(VK_F6);
+        EXPECT_EQ(GetFocus(), Tree());
+        window.reset();
+        guitest::DrainQuit();
+    }
+}
+
 TEST_F(KeyboardTest, AltShiftArrowsMoveTheCardOrAreRefusedAsADropWouldBe) {
     CardFile cards(L"vorlen-keys-move.data");
     StartFocused(cards);
@@ -213,9 +244,13 @@ TEST_F(KeyboardTest, AltShiftArrowsMoveTheCardOrAreRefusedAsADropWouldBe) {
     Press(VK_RIGHT, kAlt | kShift);
     EXPECT_EQ(ParentInFile(cards, cards.journal), cards.ideas);
     EXPECT_EQ(window->GetCardTree().GetCardId(window->GetCardTree().GetSelectedItem()), cards.journal);
-    // And back out beside Ideas.
+    // And back out beside Ideas, then beside Projects at the top level.
     Press(VK_LEFT, kAlt | kShift);
     EXPECT_EQ(ParentInFile(cards, cards.journal), cards.projects);
+    Press(VK_LEFT, kAlt | kShift);
+    EXPECT_EQ(ParentInFile(cards, cards.journal), 0);
+    EXPECT_EQ(window->GetCardTree().GetParentItem(window->GetCardTree().GetSelectedItem()), nullptr);
+    EXPECT_EQ(window->GetCardTree().GetCardId(window->GetCardTree().GetSelectedItem()), cards.journal);
     EXPECT_TRUE(prompts.messages.empty());
 
     // Ideas has no sibling above it; Projects has no parent.

@@ -306,7 +306,7 @@ TEST_F(CardTreeTest, TheContextMenuGreysCardCommandsOverEmptySpaceAndSendsTheCho
     RightClick(PointOf(journal));
     const std::vector<std::pair<std::wstring, bool>> onCard = {
         {L"&Add Card", false}, {L"&Delete card", false}, {L"Delete A&ll Cards", false}, {L"Re&name\tF2", false},
-        {L"", false},          {L"&Open in new tab\tCtrl+LClick", false},           {L"", false},
+        {L"Mo&ve to...\tCtrl+Shift+M", false}, {L"", false},          {L"&Open in new tab\tCtrl+LClick", false},           {L"", false},
         {L"&Export", false},   {L"Expor&t branch...", false}, {L"&Print branch...", false}};
     ASSERT_EQ(prompts.menu.size(), onCard.size());
     for (size_t i = 0; i < onCard.size(); ++i) {
@@ -329,8 +329,8 @@ TEST_F(CardTreeTest, TheContextMenuGreysCardCommandsOverEmptySpaceAndSendsTheCho
     prompts.menuChoice = IDM_ADD_CARD;
     RightClick(POINT{PointOf(journal).x, window->CurrentLayout().tree.y + window->CurrentLayout().tree.height - 5});
     for (const ShownMenuItem& item : prompts.menu) {
-        const bool cardCommand =
-            item.command == IDM_RENAME || item.command == IDM_DELETE_CARD || item.command == IDM_OPEN_IN_NEW_TAB;
+        const bool cardCommand = item.command == IDM_RENAME || item.command == IDM_DELETE_CARD ||
+                                 item.command == IDM_OPEN_IN_NEW_TAB || item.command == IDM_MOVE_TO;
         EXPECT_EQ(item.greyed, cardCommand) << std::string(item.text.begin(), item.text.end());
     }
     // Add Card with nothing selected: a card at the top level, its label being edited.

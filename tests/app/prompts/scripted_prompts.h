@@ -97,6 +97,16 @@ public:
         chosen = static_cast<size_t>(backupChoice);
         return true;
     }
+    // Reads the top level as the dialog does when it opens, then answers.
+    bool ChooseMoveTarget(HWND, const kiln::qstd::QString& cardTitle, const MoveTargetLevel& readLevel,
+                          int64_t& parentId) override {
+        moveQuestions.push_back(cardTitle.c_str());
+        moveTopLevel.clear();
+        for (const MoveTargetCard& card : readLevel(0)) moveTopLevel.push_back(card.title.c_str());
+        if (moveTarget < 0) return false;
+        parentId = moveTarget;
+        return true;
+    }
     bool AskYesNo(HWND, const kiln::qstd::QString& caption, const kiln::qstd::QString& text, UINT icon) override {
         questions.push_back({caption.c_str(), text.c_str(), icon});
         if (questions.size() <= yesNoAnswers.size()) return yesNoAnswers[questions.size() - 1];
@@ -177,6 +187,11 @@ public:
     // The backup the Backups dialog restores, newest first; -1 closes it.
     int backupChoice = -1;
     std::vector<std::vector<BackupChoice>> backupLists;
+    // The new parent "Move to" picks (0: the top level); -1 cancels.
+    int64_t moveTarget = -1;
+    // The title of each card "Move to" asked about, and the top level it offered last.
+    std::vector<std::wstring> moveQuestions;
+    std::vector<std::wstring> moveTopLevel;
     int cancelAtReport = -1;
     // When set, only the reports of work under this caption count towards
     // cancelAtReport; other work runs to its end.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <string>
@@ -300,6 +301,86 @@ TEST(Win32UserPromptsTest, TheAboutBoxNamesTheProductAndItsVersion) {
     ASSERT_TRUE(outcome.inTime);
     EXPECT_NE(texts.find(L"Vorlen " VORLEN_VERSION L" "), std::wstring::npos);
     EXPECT_NE(texts.find(L"Version " VORLEN_VERSION L" (" VORLEN_ARCHITECTURE L")"), std::wstring::npos);
+}
+
+}  // namespace
+
+namespace {
+
+std::wstring ItemText(HWND tree, HTREEITEM item) {
+    wchar_t text[64] = {};
+    TVITEMW data = {};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = 64;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data));
+    return text;
+}
+
+HTREEITEM Next(HWND tree, HTREEITEM item, UINT how) {
+    return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
+}
+
+// The dialog reads a branch only when it is opened, and gives the id of the
+// entry selected when OK is pressed: the top level's is 0.
+TEST(Win32UserPromptsTest, TheMoveToDialogGivesTheSelectedParentOnlyWhenConfirmed) {
+    const struct {
+        const char* name;
+        bool pickIdeas;
+        const wchar_t* button;
+        bool answered;
+        int64_t parent;
+    } cases[] = {
+        {"a card", true, L"OK", true, 2},
+        {"the top level", false, L"OK", true, 0},
+        {"cancelled", true, L"Cancel", false, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<int64_t> levelsRead;
+        const MoveTargetLevel readLevel = [&levelsRead](int64_t parentId) {
+            levelsRead.push_back(parentId);
+            if (parentId == 0) return std::vector<MoveTargetCard>{{1, L"Projects", true}, {3, L"Journal", false}};
+            if (parentId == 1) return std::vector<MoveTargetCard>{{2, L"Ideas", false}};
+            return std::vector<MoveTargetCard>{};
+        };
+        Win32UserPrompts prompts;
+        int64_t parent = -1;
+        bool answered = false;
+        std::vector<std::wstring> topLevel;
+        std::wstring label;
+        const guitest::ModalOutcome outcome = guitest::DriveModal(
+            [&] {
+                answered = prompts.ChooseMoveTarget(nullptr, L"Journal", readLevel, parent);
+                return INT_PTR(0);
+            },
+            L"Move to",
+            [&](HWND dialog) {
+                label = guitest::DescendantTexts(dialog);
+                const HWND tree = GetDlgItem(dialog, IDC_MOVE_TREE);
+                const HTREEITEM top = Next(tree, nullptr, TVGN_ROOT);
+                topLevel.push_back(ItemText(tree, top));
+                for (HTREEITEM item = Next(tree, top, TVGN_CHILD); item; item = Next(tree, item, TVGN_NEXT)) {
+                    topLevel.push_back(ItemText(tree, item));
+                }
+                if (c.pickIdeas) {
+                    const HTREEITEM projects = Next(tree, top, TVGN_CHILD);
+                    SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(projects));
+                    const HTREEITEM ideas = Next(tree, projects, TVGN_CHILD);
+                    EXPECT_EQ(ItemText(tree, ideas), L"Ideas");
+                    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(ideas));
+                }
+                guitest::ClickButton(dialog, c.button);
+            });
+        ASSERT_TRUE(outcome.windowFound);
+        ASSERT_TRUE(outcome.inTime);
+        EXPECT_NE(label.find(L"Move \"Journal\" under:"), std::wstring::npos) << label;
+        EXPECT_EQ(topLevel, (std::vector<std::wstring>{L"(the top level)", L"Projects", L"Journal"}));
+        EXPECT_EQ(levelsRead, (c.pickIdeas ? std::vector<int64_t>{0, 1} : std::vector<int64_t>{0}));
+        EXPECT_EQ(answered, c.answered);
+        EXPECT_EQ(parent, c.parent);
+    }
 }
 
 }  // namespace
