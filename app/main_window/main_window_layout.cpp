@@ -63,9 +63,41 @@ void MainWindow::LayoutBody() {
     if (batch) EndDeferWindowPos(batch);
 }
 
+bool MainWindow::OnDpiChanged(int dpiX, int dpiY, const RECT* suggested) {
+    kiln::qwin::SetDisplayScale(dpiX, dpiY);
+    ApplyDisplayScale();
+    if (suggested) {
+        SetWindowPos(handle, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // A window of the same size at another scale gets no WM_SIZE.
+    LayoutChildren();
+    return true;
+}
+
+void MainWindow::FollowMonitorScale() {
+    const int dpi = kiln::qwin::WindowDpi(handle);
+    if (dpi <= 0 || dpi == kiln::qwin::DisplayDpiY()) return;
+    kiln::qwin::SetDisplayScale(dpi, dpi);
+    ApplyDisplayScale();
+    LayoutChildren();
+}
+
+void MainWindow::ApplyDisplayScale() {
+    captionBar.ApplyDisplayScale();
+    menuButton.ApplyDisplayScale();
+    statusBar.ApplyDisplayScale();
+    cardTree.ApplyDisplayScale();
+    tabs.ApplyDisplayScale();
+    searchPanel.ApplyDisplayScale();
+    welcomeBrowser.ApplyDisplayScale();
+    InvalidateRect(handle, nullptr, FALSE);
+}
+
 bool MainWindow::OnGetMinMaxInfo(MINMAXINFO* info) {
-    info->ptMinTrackSize.x = kMinTrackWidth;
-    info->ptMinTrackSize.y = kMinTrackHeight;
+    const SIZE smallest = ComputeMinimumSize(scaleX, scaleY);
+    info->ptMinTrackSize.x = smallest.cx;
+    info->ptMinTrackSize.y = smallest.cy;
     return true;
 }
 
