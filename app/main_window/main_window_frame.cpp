@@ -75,17 +75,18 @@ bool MainWindow::OnNcHitTest(POINT* point, LRESULT* result) {
     return true;
 }
 
+namespace {
+BOOL CALLBACK TellOfColourChange(HWND child, LPARAM) {
+    SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+}  // namespace
+
 bool MainWindow::OnSysColorChange() {
     tabs.SetBackground(kiln::qwin::PartColor(kiln::qwin::UiPart::Pane));
     // The common controls among the descendants (the trees, the combos)
     // take the new colours only when told.
-    EnumChildWindows(
-        handle,
-        [](HWND child, LPARAM) -> BOOL {
-            SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
-            return TRUE;
-        },
-        0);
+    EnumChildWindows(handle, TellOfColourChange, 0);
     RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     return false;
 }
