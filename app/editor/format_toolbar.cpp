@@ -7,10 +7,10 @@
 #include "window/display_scale.h"
 #include "app/editor/text_colors.h"
 #include "resources/command_ids.h"
-#include "window/palette.h"
 #include "window/qgdi_object.h"
 #include "window/qgraphics.h"
 #include "window/qmenu.h"
+#include "window/ui_colors.h"
 
 using kiln::qstd::QString;
 using kiln::qwin::QBrush;
@@ -22,12 +22,10 @@ using kiln::qwin::ScaleX;
 using kiln::qwin::ScaleY;
 using kiln::qwin::scaleX;
 using kiln::qwin::scaleY;
+using kiln::qwin::PartColor;
+using kiln::qwin::UiPart;
 
 namespace {
-
-const COLORREF kBackground = kiln::qwin::palette::kToolbarBlue;
-const COLORREF kHotFill = kiln::qwin::palette::kHotFill;
-const COLORREF kHotBorder = kiln::qwin::palette::kHotBorder;
 
 struct ButtonDefinition {
     int command;
@@ -367,10 +365,10 @@ bool FormatToolbar::OnPaint(QPaintGraphics& graphics) {
     RECT client;
     GetClientRect(handle, &client);
     QMemoryGraphics buffer(graphics, client);
-    buffer.FillSolidRect(client, kBackground);
+    buffer.FillSolidRect(client, PartColor(UiPart::Toolbar));
     if (hot >= 0) {
-        QBrush border(CreateSolidBrush(kHotBorder));
-        buffer.FillSolidRect(buttons[hot].rect, kHotFill);
+        QBrush border(CreateSolidBrush(PartColor(UiPart::HotBorder)));
+        buffer.FillSolidRect(buttons[hot].rect, PartColor(UiPart::HotFill));
         FrameRect(buffer, &buttons[hot].rect, border.Get());
     }
     if (images.Get()) {

@@ -16,6 +16,10 @@ bool TabContainer::Create(QWindow* parent, int id, DWORD style) {
     return QTabContainer::Create(parent, id, style);
 }
 
+void TabContainer::ApplyDisplayScale() {
+    QTabContainer::ApplyDisplayScale(ScaleY(kDefaultStripHeight));
+}
+
 bool TabContainer::OnMButtonDown(UINT, POINT*) {
     SetCapture(handle);
     return true;

@@ -22,6 +22,7 @@ public:
 
     // The strip's height follows the display scale.
     bool Create(kiln::qwin::QWindow* parent, int id, DWORD style) override;
+    void ApplyDisplayScale();
     bool OnMButtonDown(UINT keys, POINT* point) override;
     bool OnMButtonUp(UINT keys, POINT* point) override;
 

@@ -3,8 +3,8 @@
 #include <initializer_list>
 
 #include "window/display_scale.h"
-#include "window/palette.h"
 #include "window/qgraphics.h"
+#include "window/ui_colors.h"
 
 using kiln::qstd::QString;
 using kiln::qwin::QBrush;
@@ -18,18 +18,12 @@ using kiln::qwin::ScaleX;
 using kiln::qwin::ScaleY;
 using kiln::qwin::scaleX;
 using kiln::qwin::scaleY;
+using kiln::qwin::PartColor;
+using kiln::qwin::UiPart;
 
 namespace {
 
-const COLORREF kCaptionBlue = kiln::qwin::palette::kFrameBlue;
-const COLORREF kWhite = kiln::qwin::palette::kWhite;
-const COLORREF kButtonHot = RGB(26, 115, 185);
-const COLORREF kButtonPressed = RGB(53, 131, 192);
-const COLORREF kCloseHot = RGB(232, 17, 35);
-const COLORREF kClosePressed = RGB(139, 50, 91);
-const COLORREF kCloseStroke = RGB(94, 154, 203);
-const COLORREF kCloseStrokeHot = RGB(241, 106, 118);
-const COLORREF kCloseStrokePressed = RGB(246, 166, 172);
+// At 96 pixels per inch.
 const int kTextLeft = 33;
 const int kTextTop = 5;
 
@@ -67,8 +61,16 @@ bool CaptionBar::OnSize(UINT, int cx, int) {
     buttons[Minimise] = at.minimise;
     buttons[Maximise] = at.maximise;
     buttons[Close] = at.close;
-    textRect = RECT{kTextLeft, kTextTop, at.close.left, at.close.bottom};
+    textRect = RECT{ScaleX(kTextLeft), ScaleY(kTextTop), at.close.left, at.close.bottom};
     return true;
+}
+
+void CaptionBar::ApplyDisplayScale() {
+    font.Reset(kiln::qwin::CreateMenuFont());
+    RECT client;
+    GetClientRect(handle, &client);
+    OnSize(SIZE_RESTORED, client.right, client.bottom);
+    InvalidateRect(handle, nullptr, FALSE);
 }
 
 void CaptionBar::SetTitle(const QString& text) {
@@ -88,11 +90,11 @@ bool CaptionBar::OnPaint(QPaintGraphics& graphics) {
     RECT client;
     GetClientRect(handle, &client);
     QMemoryGraphics buffer(graphics, client);
-    buffer.FillSolidRect(client, kCaptionBlue);
+    buffer.FillSolidRect(client, PartColor(UiPart::Caption));
     {
         QSelectObject fontIn(buffer, font.Get());
         SetBkMode(buffer, TRANSPARENT);
-        SetTextColor(buffer, kWhite);
+        SetTextColor(buffer, PartColor(UiPart::CaptionText));
         RECT text = textRect;
         DrawTextW(buffer, title.c_str(), -1, &text,
                   DT_CENTER | DT_SINGLELINE | DT_WORD_ELLIPSIS | DT_NOPREFIX);
@@ -107,43 +109,46 @@ void CaptionBar::DrawButton(HDC dc, Button button) const {
     for (bool p : pressed) anyPressed = anyPressed || p;
     const bool hot = hovered[button] && (!anyPressed || pressed[button]);
     if (hot) {
-        COLORREF fill;
+        UiPart fill;
         if (button == Close) {
-            fill = pressed[button] ? kClosePressed : kCloseHot;
+            fill = pressed[button] ? UiPart::CloseButtonPressed : UiPart::CloseButtonHot;
         } else {
-            fill = pressed[button] ? kButtonPressed : kButtonHot;
+            fill = pressed[button] ? UiPart::CaptionButtonPressed : UiPart::CaptionButtonHot;
         }
-        QBrush brush(CreateSolidBrush(fill));
+        QBrush brush(CreateSolidBrush(PartColor(fill)));
         FillRect(dc, &r, brush.Get());
     }
+    const COLORREF glyph = PartColor(hot ? UiPart::CaptionGlyphHot : UiPart::CaptionText);
     const int x = r.left;
     switch (button) {
     case Minimise: {
         const int y = ScaleY(14);
-        Line(dc, x + ScaleX(17), y, x + ScaleX(27), y, kWhite);
+        Line(dc, x + ScaleX(17), y, x + ScaleX(27), y, glyph);
         break;
     }
     case Maximise: {
         const int left = x + ScaleX(17), top = ScaleY(9), right = x + ScaleX(27), bottom = ScaleY(19);
         if (IsZoomed(owner.GetHandle())) {
             // The window behind: only its edges that show above and right.
-            Line(dc, left + 2, top - 2, right + 2, top - 2, kWhite);
-            Line(dc, right + 1, top - 2, right + 1, bottom - 2, kWhite);
+            Line(dc, left + 2, top - 2, right + 2, top - 2, glyph);
+            Line(dc, right + 1, top - 2, right + 1, bottom - 2, glyph);
         }
-        Outline(dc, left, top, right, bottom, kWhite);
+        Outline(dc, left, top, right, bottom, glyph);
         break;
     }
     default: {
         const int half = ScaleY(5);
         const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
-        COLORREF stroke = pressed[Close] ? kCloseStrokePressed : hovered[Close] ? kCloseStrokeHot : kCloseStroke;
+        const COLORREF stroke = PartColor(pressed[Close]   ? UiPart::CloseEdgePressed
+                                          : hovered[Close] ? UiPart::CloseEdgeHot
+                                                           : UiPart::CloseEdge);
         // Soft edges beside each white diagonal.
         for (int offset : {-1, 1}) {
             Line(dc, cx - half + offset, cy - half, cx + half + offset + 1, cy + half + 1, stroke);
             Line(dc, cx + half + offset, cy - half, cx - half + offset - 1, cy + half + 1, stroke);
         }
-        Line(dc, cx - half, cy - half, cx + half + 1, cy + half + 1, kWhite);
-        Line(dc, cx + half, cy - half, cx - half - 1, cy + half + 1, kWhite);
+        Line(dc, cx - half, cy - half, cx + half + 1, cy + half + 1, glyph);
+        Line(dc, cx + half, cy - half, cx - half - 1, cy + half + 1, glyph);
         break;
     }
     }

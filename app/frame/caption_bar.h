@@ -30,6 +30,10 @@ public:
     // One child per button for screen readers.
     bool OnGetObject(WPARAM flags, LPARAM objectId, LRESULT* result) override;
 
+    // The font and the buttons for the display scale.
+    void ApplyDisplayScale();
+    HFONT GetFont() const { return font.Get(); }
+
     void SetTitle(const kiln::qstd::QString& text);
     const kiln::qstd::QString& GetTitle() const { return title; }
     const RECT& GetButtonRect(Button button) const { return buttons[button]; }

@@ -12,6 +12,7 @@ Placement Place(int x, int y, int width, int height) {
     return Placement{x, y, std::max(width, 0), std::max(height, 0)};
 }
 
+// At 96 pixels per inch.
 const int kCornerSize = 10;
 const int kBorderSize = 3;
 
@@ -62,18 +63,24 @@ MainLayout ComputeMainLayout(int cx, int cy, int treeWidth, bool maximised, cons
     return layout;
 }
 
-LRESULT FrameHitTest(const RECT& window, POINT p, double sy) {
+SIZE ComputeMinimumSize(double sx, double sy) {
+    return SIZE{Truncate(kMinTrackWidth * sx), Truncate(kMinTrackHeight * sy)};
+}
+
+LRESULT FrameHitTest(const RECT& window, POINT p, double sx, double sy) {
     const LONG L = window.left, T = window.top, R = window.right, B = window.bottom;
-    const bool nearLeft = p.x < L + kCornerSize, nearRight = p.x >= R - kCornerSize;
-    const bool nearTop = p.y < T + kCornerSize, nearBottom = p.y >= B - kCornerSize;
+    const int cornerX = Truncate(kCornerSize * sx), cornerY = Truncate(kCornerSize * sy);
+    const int borderX = Truncate(kBorderSize * sx), borderY = Truncate(kBorderSize * sy);
+    const bool nearLeft = p.x < L + cornerX, nearRight = p.x >= R - cornerX;
+    const bool nearTop = p.y < T + cornerY, nearBottom = p.y >= B - cornerY;
     if (nearLeft && nearTop) return HTTOPLEFT;
     if (nearRight && nearTop) return HTTOPRIGHT;
     if (nearLeft && nearBottom) return HTBOTTOMLEFT;
     if (nearRight && nearBottom) return HTBOTTOMRIGHT;
-    if (p.x < L + kBorderSize) return HTLEFT;
-    if (p.y < T + kBorderSize) return HTTOP;
-    if (p.y > B - kBorderSize) return HTBOTTOM;
-    if (p.x > R - kBorderSize) return HTRIGHT;
+    if (p.x < L + borderX) return HTLEFT;
+    if (p.y < T + borderY) return HTTOP;
+    if (p.y > B - borderY) return HTBOTTOM;
+    if (p.x > R - borderX) return HTRIGHT;
     if (p.y < T + Truncate(30 * sy + 2)) return HTCAPTION;
     return HTNOWHERE;
 }

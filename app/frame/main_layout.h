@@ -46,14 +46,15 @@ struct MainLayout {
 // sizes.
 MainLayout ComputeMainLayout(int cx, int cy, int treeWidth, bool maximised, const FrameMetrics& metrics);
 
-// The smallest size the user can drag the window to.
+// The smallest size the user can drag the window to, at 96 pixels per inch.
 const int kMinTrackWidth = 640;
 const int kMinTrackHeight = 480;
+SIZE ComputeMinimumSize(double sx, double sy);
 
 // The self-drawn frame's answer for a screen point inside the window's
 // rectangle: a resizing corner or border, HTCAPTION over the caption band, or
 // HTNOWHERE when the point is left to the default (the client area).
-LRESULT FrameHitTest(const RECT& window, POINT screen, double sy);
+LRESULT FrameHitTest(const RECT& window, POINT screen, double sx, double sy);
 
 // The caption's three buttons in the caption bar's own co-ordinates.
 struct CaptionButtons {

@@ -1,22 +1,17 @@
 #include "app/frame/menu_button.h"
 
-#include "window/palette.h"
-#include "window/qmenu.h"
 #include "resources/command_ids.h"
 #include "window/qgraphics.h"
+#include "window/qmenu.h"
+#include "window/ui_colors.h"
 
 using kiln::qwin::QGraphics;
 using kiln::qwin::QMemoryGraphics;
 using kiln::qwin::QPaintGraphics;
 using kiln::qwin::QSelectObject;
 using kiln::qwin::QWindow;
-
-namespace {
-const COLORREF kEdge = RGB(49, 82, 132);
-const COLORREF kFace = RGB(62, 109, 181);
-const COLORREF kFaceHot = RGB(62, 129, 201);
-const COLORREF kFacePressed = RGB(23, 61, 117);
-}  // namespace
+using kiln::qwin::PartColor;
+using kiln::qwin::UiPart;
 
 MainMenuButton::MainMenuButton(QWindow& owner) : owner(owner) {}
 
@@ -29,6 +24,11 @@ bool MainMenuButton::OnCreate() {
     return false;
 }
 
+void MainMenuButton::ApplyDisplayScale() {
+    font.Reset(kiln::qwin::CreateMenuFont());
+    InvalidateRect(handle, nullptr, FALSE);
+}
+
 bool MainMenuButton::OnEraseBackground(QGraphics&) {
     return true;
 }
@@ -37,12 +37,14 @@ bool MainMenuButton::OnPaint(QPaintGraphics& graphics) {
     RECT client;
     GetClientRect(handle, &client);
     QMemoryGraphics buffer(graphics, client);
-    buffer.FillSolidRect(client, kEdge);
+    buffer.FillSolidRect(client, PartColor(UiPart::MenuButtonEdge));
     RECT face = {client.left + 1, client.top, client.right - 1, client.bottom - 1};
-    buffer.FillSolidRect(face, pressed ? kFacePressed : hovered ? kFaceHot : kFace);
+    buffer.FillSolidRect(face, PartColor(pressed   ? UiPart::MenuButtonPressed
+                                         : hovered ? UiPart::MenuButtonHot
+                                                   : UiPart::MenuButtonFace));
     QSelectObject fontIn(buffer, font.Get());
     SetBkMode(buffer, TRANSPARENT);
-    SetTextColor(buffer, kiln::qwin::palette::kWhite);
+    SetTextColor(buffer, PartColor(pressed || hovered ? UiPart::MenuButtonHotText : UiPart::MenuButtonText));
     DrawTextW(buffer, L"VORLEN", 6, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     return true;
 }

@@ -12,6 +12,9 @@ public:
 
     const wchar_t* GetClassName() const override;
     bool OnCreate() override;
+    // The font for the display scale.
+    void ApplyDisplayScale();
+    HFONT GetFont() const { return font.Get(); }
     bool OnEraseBackground(kiln::qwin::QGraphics& graphics) override;
     bool OnPaint(kiln::qwin::QPaintGraphics& graphics) override;
     bool OnMouseMove(UINT keys, POINT* point) override;

@@ -1,5 +1,7 @@
 #include "app/frame/splitter.h"
-#include "window/palette.h"
+
+#include "window/qgraphics.h"
+#include "window/ui_colors.h"
 
 using kiln::qwin::QWindow;
 
@@ -13,9 +15,14 @@ bool Splitter::PreRegisterClass(WNDCLASSW& windowClass) {
     QWindow::PreRegisterClass(windowClass);
     windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_SIZEWE);
-    // A class brush lives as long as the class, which is the process.
-    static const HBRUSH background = CreateSolidBrush(kiln::qwin::palette::kPaneBlue);
-    windowClass.hbrBackground = background;
+    return true;
+}
+
+// Painted rather than left to a class brush: the colour changes with high contrast.
+bool Splitter::OnEraseBackground(kiln::qwin::QGraphics& graphics) {
+    RECT client;
+    GetClientRect(handle, &client);
+    graphics.FillSolidRect(client, kiln::qwin::PartColor(kiln::qwin::UiPart::Pane));
     return true;
 }
 

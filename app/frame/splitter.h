@@ -10,6 +10,7 @@ public:
 
     const wchar_t* GetClassName() const override;
     bool PreRegisterClass(WNDCLASSW& windowClass) override;
+    bool OnEraseBackground(kiln::qwin::QGraphics& graphics) override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
 private:

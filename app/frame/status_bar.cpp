@@ -1,7 +1,8 @@
 #include "app/frame/status_bar.h"
 
-#include "window/palette.h"
+#include "window/display_scale.h"
 #include "window/qgraphics.h"
+#include "window/ui_colors.h"
 
 using kiln::qstd::QString;
 using kiln::qwin::QGraphics;
@@ -18,6 +19,11 @@ const wchar_t* StatusBar::GetClassName() const {
 bool StatusBar::OnCreate() {
     font.Reset(kiln::qwin::CreateMenuFont());
     return false;
+}
+
+void StatusBar::ApplyDisplayScale() {
+    font.Reset(kiln::qwin::CreateMenuFont());
+    InvalidateRect(handle, nullptr, FALSE);
 }
 
 void StatusBar::SetStatus(const QString& message) {
@@ -58,20 +64,20 @@ bool StatusBar::OnPaint(QPaintGraphics& graphics) {
     RECT client;
     GetClientRect(handle, &client);
     QMemoryGraphics buffer(graphics, client);
-    buffer.FillSolidRect(client, kiln::qwin::palette::kFrameBlue);
+    buffer.FillSolidRect(client, kiln::qwin::PartColor(kiln::qwin::UiPart::StatusBar));
     QSelectObject fontIn(buffer, font.Get());
     SetBkMode(buffer, TRANSPARENT);
-    SetTextColor(buffer, kiln::qwin::palette::kWhite);
+    SetTextColor(buffer, kiln::qwin::PartColor(kiln::qwin::UiPart::StatusText));
     RECT message = client;
     const QString right = RightText();
     if (!right.IsEmpty()) {
         // The state keeps its room; a long message is shortened instead.
         RECT state = client;
-        state.right -= 10;
+        state.right -= kiln::qwin::ScaleX(10);
         DrawTextW(buffer, right.c_str(), -1, &state, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         RECT measured = {};
         DrawTextW(buffer, right.c_str(), -1, &measured, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-        message.right = state.right - (measured.right - measured.left) - 20;
+        message.right = state.right - (measured.right - measured.left) - kiln::qwin::ScaleX(20);
     }
     DrawTextW(buffer, text.c_str(), -1, &message, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     return true;

@@ -28,6 +28,7 @@ bool CardApp::InitInstance() {
     const RECT placed = PlaceWindow(mainWindow.GetSettings().windowRect, MonitorWorkAreas());
     SetWindowPos(mainWindow.GetHandle(), nullptr, placed.left, placed.top, placed.right - placed.left,
                  placed.bottom - placed.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    mainWindow.FollowMonitorScale();
     SetWindowLongPtrW(mainWindow.GetHandle(), GWL_EXSTYLE,
                       GetWindowLongPtrW(mainWindow.GetHandle(), GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
     ShowWindow(mainWindow.GetHandle(), showCommand);

@@ -10,16 +10,12 @@
 #include "app/product.h"
 #include "core/qerror.h"
 #include "resources/command_ids.h"
-#include "window/palette.h"
+#include "window/ui_colors.h"
 
 using kiln::qstd::QError;
 using kiln::qstd::QString;
 using kiln::qwin::QMainFrame;
 using kiln::qwin::QWindow;
-
-namespace {
-const COLORREF kFrameBackground = kiln::qwin::palette::kPaneBlue;
-}  // namespace
 
 MainWindow::MainWindow(UserPrompts& prompts, const QString& startupPath, const QString& settingsPath)
     : prompts(prompts),
@@ -52,9 +48,6 @@ bool MainWindow::PreRegisterClass(WNDCLASSW& windowClass) {
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VORLEN));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    // A class brush lives as long as the class, which is the process.
-    static const HBRUSH background = CreateSolidBrush(kFrameBackground);
-    windowClass.hbrBackground = background;
     return true;
 }
 
@@ -90,7 +83,7 @@ void MainWindow::CreateChildren() {
     cardTree.CreateTree(*this, settings.treeLines);
 
     tabs.Create(this, 0, 0);
-    tabs.SetBackground(kFrameBackground);
+    tabs.SetBackground(kiln::qwin::PartColor(kiln::qwin::UiPart::Pane));
     tabs.SetCloseGuard([this](unsigned index) { return SaveTabBeforeClose(index); });
     auto welcome = std::make_unique<EditorPage>();
     EditorPage* page = welcome.get();

@@ -126,6 +126,11 @@ public:
     bool OnMouseMove(UINT keys, POINT* point) override;
     // Another window took the pointer (Alt+Tab, a message box) mid-drag.
     bool OnCaptureChanged() override;
+    // Moved to a monitor of another scale: everything is made again at the
+    // new scale and the window goes where the system suggests.
+    bool OnDpiChanged(int dpiX, int dpiY, const RECT* suggested) override;
+    // Created on a monitor whose scale is not the one measured at start-up.
+    void FollowMonitorScale();
 
     // --- main_window_frame.cpp: the self-drawn frame ---------------------------
     bool OnEraseBackground(kiln::qwin::QGraphics& graphics) override;
@@ -135,6 +140,8 @@ public:
     bool OnMouseActivate(HWND topWindow, UINT hitCode, UINT mouseMessage, LRESULT* result) override;
     bool OnNcCalcSize(bool calcValidRects, NCCALCSIZE_PARAMS* params) override;
     bool OnNcHitTest(POINT* point, LRESULT* result) override;
+    // High contrast went on or off, or the user chose other colours.
+    bool OnSysColorChange() override;
 
     // --- main_window_database.cpp: opening, closing, saving --------------------
     // true when the database is open and shown. A failure is shown to the
@@ -185,6 +192,8 @@ private:
     // main_window.cpp
     void CreateChildren();
     // main_window_layout.cpp
+    void ArrangeToolbarAtScale();
+    void ApplyDisplayScale();
     void LayoutChildren();
     void LayoutBody();
     // main_window_database.cpp

@@ -4,18 +4,14 @@
 #include "window/display_scale.h"
 #include "app/main_window/main_window.h"
 #include "app/product.h"
-#include "window/palette.h"
 #include "window/qgraphics.h"
+#include "window/ui_colors.h"
 
 using kiln::qstd::QString;
 using kiln::qwin::QGraphics;
 using kiln::qwin::QPaintGraphics;
+using kiln::qwin::scaleX;
 using kiln::qwin::scaleY;
-
-namespace {
-const COLORREF kActiveFrame = kiln::qwin::palette::kFrameBlue;
-const COLORREF kInactiveFrame = kiln::qwin::palette::kInactiveFrame;
-}  // namespace
 
 bool MainWindow::OnEraseBackground(QGraphics&) {
     return true;
@@ -25,7 +21,8 @@ bool MainWindow::OnPaint(QPaintGraphics& graphics) {
     RECT client;
     GetClientRect(handle, &client);
     // Only the one-pixel gaps between the children show this.
-    graphics.FillSolidRect(client, applicationActive ? kActiveFrame : kInactiveFrame);
+    graphics.FillSolidRect(client, kiln::qwin::PartColor(applicationActive ? kiln::qwin::UiPart::Caption
+                                                                        : kiln::qwin::UiPart::InactiveFrame));
     UpdateCaption();
     return true;
 }
@@ -72,8 +69,24 @@ bool MainWindow::OnNcHitTest(POINT* point, LRESULT* result) {
     if (*result) return true;
     RECT window;
     GetWindowRect(handle, &window);
-    const LRESULT hit = FrameHitTest(window, *point, scaleY);
+    const LRESULT hit = FrameHitTest(window, *point, scaleX, scaleY);
     if (hit == HTNOWHERE) return false;
     *result = hit;
     return true;
+}
+
+namespace {
+BOOL CALLBACK TellOfColourChange(HWND child, LPARAM) {
+    SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+}  // namespace
+
+bool MainWindow::OnSysColorChange() {
+    tabs.SetBackground(kiln::qwin::PartColor(kiln::qwin::UiPart::Pane));
+    // The common controls among the descendants (the trees, the combos)
+    // take the new colours only when told.
+    EnumChildWindows(handle, TellOfColourChange, 0);
+    RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    return false;
 }

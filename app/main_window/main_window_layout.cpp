@@ -63,9 +63,50 @@ void MainWindow::LayoutBody() {
     if (batch) EndDeferWindowPos(batch);
 }
 
+bool MainWindow::OnDpiChanged(int dpiX, int dpiY, const RECT* suggested) {
+    kiln::qwin::SetDisplayScale(dpiX, dpiY);
+    ApplyDisplayScale();
+    if (suggested) {
+        SetWindowPos(handle, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // A window of the same size at another scale gets no WM_SIZE.
+    LayoutChildren();
+    ArrangeToolbarAtScale();
+    return true;
+}
+
+void MainWindow::FollowMonitorScale() {
+    const int dpi = kiln::qwin::WindowDpi(handle);
+    if (dpi <= 0 || dpi == kiln::qwin::DisplayDpiY()) return;
+    kiln::qwin::SetDisplayScale(dpi, dpi);
+    ApplyDisplayScale();
+    LayoutChildren();
+    ArrangeToolbarAtScale();
+}
+
+// The toolbar's controls are placed at the scale in force; a toolbar whose
+// size did not change gets no WM_SIZE to place them again.
+void MainWindow::ArrangeToolbarAtScale() {
+    RECT bar;
+    if (GetClientRect(toolbar.GetHandle(), &bar)) toolbar.Arrange(bar.right - bar.left);
+}
+
+void MainWindow::ApplyDisplayScale() {
+    captionBar.ApplyDisplayScale();
+    menuButton.ApplyDisplayScale();
+    statusBar.ApplyDisplayScale();
+    cardTree.ApplyDisplayScale();
+    tabs.ApplyDisplayScale();
+    searchPanel.ApplyDisplayScale();
+    welcomeBrowser.ApplyDisplayScale();
+    InvalidateRect(handle, nullptr, FALSE);
+}
+
 bool MainWindow::OnGetMinMaxInfo(MINMAXINFO* info) {
-    info->ptMinTrackSize.x = kMinTrackWidth;
-    info->ptMinTrackSize.y = kMinTrackHeight;
+    const SIZE smallest = ComputeMinimumSize(scaleX, scaleY);
+    info->ptMinTrackSize.x = smallest.cx;
+    info->ptMinTrackSize.y = smallest.cy;
     return true;
 }
 

@@ -7,8 +7,8 @@
 
 #include "window/display_scale.h"
 #include "resources/command_ids.h"
-#include "window/palette.h"
 #include "window/qgraphics.h"
+#include "window/ui_colors.h"
 
 using kiln::qstd::QObArray;
 using kiln::qstd::QString;
@@ -18,14 +18,18 @@ using kiln::qwin::QPaintGraphics;
 using kiln::qwin::QPen;
 using kiln::qwin::QSelectObject;
 using kiln::qwin::QWindow;
+using kiln::qwin::ScaleX;
 using kiln::qwin::ScaleY;
+using kiln::qwin::PartColor;
+using kiln::qwin::UiPart;
 
 namespace {
-const COLORREF kBackground = kiln::qwin::palette::kPaneBlue;
-const COLORREF kCross = RGB(70, 74, 78);
-const COLORREF kHotCross = RGB(170, 74, 78);
+// At 96 pixels per inch.
 const int kTitleBand = 48;
+const int kTitleFontHeight = 30;
 const int kCloseSize = 15;
+const int kCloseRight = 17;
+const int kCloseTop = 5;
 // The panel's own message: put the next batch of results into the list.
 const UINT kInsertMoreResults = WM_APP + 1;
 // Small enough that a batch never keeps the window from its messages for
@@ -63,9 +67,6 @@ const wchar_t* SearchPanel::GetClassName() const {
 
 bool SearchPanel::PreRegisterClass(WNDCLASSW& windowClass) {
     QWindow::PreRegisterClass(windowClass);
-    // A class brush lives as long as the class, which is the process.
-    static const HBRUSH background = CreateSolidBrush(kBackground);
-    windowClass.hbrBackground = background;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     return true;
 }
@@ -78,16 +79,11 @@ bool SearchPanel::PreCreateWindow(CREATESTRUCTW& create) {
 
 bool SearchPanel::OnCreate() {
     const HINSTANCE module = GetModuleHandleW(nullptr);
-    font.Reset(kiln::qwin::CreateMenuFont());
-    titleFont.Reset(CreateFontW(30, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
-                                L"Segoe UI"));
     searchBox.CreateEx(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, RECT{0, 0, 0, 0}, handle,
                        IDC_SEARCH_BOX, module);
     searchBox.Subclass();
-    SendMessageW(searchBox.GetHandle(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
     strip.Reset(static_cast<HBITMAP>(
         LoadImageW(module, MAKEINTRESOURCEW(IDB_CARD_TREE), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    images.CreateFromBitmap(16, 13, ILC_COLOR32 | ILC_MASK | ILC_HIGHQUALITYSCALE, 2, 2, strip.Get(), RGB(0, 0, 0));
     resultList = CreateWindowExW(0, WC_TREEVIEWW, L"",
                                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_BORDER | TVS_HASBUTTONS |
                                      TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS | TVS_FULLROWSELECT,
@@ -95,10 +91,27 @@ bool SearchPanel::OnCreate() {
                                  module, nullptr);
     SendMessageW(resultList, TVM_SETEXTENDEDSTYLE, 0,
                  TVS_EX_DOUBLEBUFFER | TVS_EX_RICHTOOLTIP | TVS_EX_AUTOHSCROLL | TVS_EX_FADEINOUTEXPANDOS);
-    SendMessageW(resultList, TVM_SETITEMHEIGHT, ScaleY(22), 0);
     SetWindowTheme(resultList, L"explorer", nullptr);
-    SendMessageW(resultList, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images.Get()));
+    ApplyDisplayScale();
     return false;
+}
+
+void SearchPanel::ApplyDisplayScale() {
+    font.Reset(kiln::qwin::CreateMenuFont());
+    titleFont.Reset(CreateFontW(ScaleY(kTitleFontHeight), 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                0, 0, 0, 0, L"Segoe UI"));
+    SendMessageW(searchBox.GetHandle(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    SendMessageW(resultList, TVM_SETITEMHEIGHT, ScaleY(22), 0);
+    // The list draws with the old images until it holds the new ones.
+    kiln::qwin::QImageList scaled;
+    if (scaled.CreateScaledFromBitmap(16, 13, ScaleX(16), ScaleY(13), ILC_COLOR32 | ILC_MASK | ILC_HIGHQUALITYSCALE,
+                                      strip.Get(), RGB(0, 0, 0))) {
+        SendMessageW(resultList, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(scaled.Get()));
+        images.Reset(scaled.Detach());
+    }
+    RECT client;
+    GetClientRect(handle, &client);
+    OnSize(SIZE_RESTORED, client.right, client.bottom);
 }
 
 bool SearchPanel::OnSize(UINT, int cx, int cy) {
@@ -112,7 +125,8 @@ bool SearchPanel::OnSize(UINT, int cx, int cy) {
 RECT SearchPanel::CloseBox() const {
     RECT client;
     GetClientRect(handle, &client);
-    return RECT{client.right - 17, 5, client.right - 17 + kCloseSize, 5 + kCloseSize};
+    const int left = client.right - ScaleX(kCloseRight), top = ScaleY(kCloseTop);
+    return RECT{left, top, left + ScaleX(kCloseSize), top + ScaleY(kCloseSize)};
 }
 
 bool SearchPanel::OnEraseBackground(QGraphics&) {
@@ -123,15 +137,16 @@ bool SearchPanel::OnPaint(QPaintGraphics& graphics) {
     RECT client;
     GetClientRect(handle, &client);
     QMemoryGraphics buffer(graphics, client);
-    buffer.FillSolidRect(client, kBackground);
+    buffer.FillSolidRect(client, PartColor(UiPart::Pane));
     {
         QSelectObject fontIn(buffer, titleFont.Get());
         SetBkMode(buffer, TRANSPARENT);
-        RECT band = {0, 0, client.right, kTitleBand};
+        SetTextColor(buffer, PartColor(UiPart::PaneText));
+        RECT band = {0, 0, client.right, ScaleY(kTitleBand)};
         DrawTextW(buffer, L"Search", -1, &band, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
     const RECT box = CloseBox();
-    QPen pen(CreatePen(PS_SOLID, 2, closeHot ? kHotCross : kCross));
+    QPen pen(CreatePen(PS_SOLID, 2, PartColor(closeHot ? UiPart::PaneMarkHot : UiPart::PaneMark)));
     QSelectObject penIn(buffer, pen.Get());
     MoveToEx(buffer, box.left + 3, box.top + 3, nullptr);
     LineTo(buffer, box.right - 3, box.bottom - 3);

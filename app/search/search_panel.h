@@ -43,6 +43,8 @@ public:
     // Created hidden: the search command shows it.
     bool PreCreateWindow(CREATESTRUCTW& create) override;
     bool OnCreate() override;
+    // Fonts, row height and images for the display scale, and the layout again.
+    void ApplyDisplayScale();
     bool OnSize(UINT type, int cx, int cy) override;
     bool OnEraseBackground(kiln::qwin::QGraphics& graphics) override;
     bool OnPaint(kiln::qwin::QPaintGraphics& graphics) override;
@@ -76,6 +78,7 @@ public:
 
     HWND GetSearchBox() const { return searchBox.GetHandle(); }
     HWND GetResultList() const { return resultList; }
+    HFONT GetTitleFont() const { return titleFont.Get(); }
     bool IsCloseBoxHot() const { return closeHot; }
 
 private:

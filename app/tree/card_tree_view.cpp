@@ -9,6 +9,7 @@
 
 using kiln::qstd::QString;
 using kiln::qwin::QWindow;
+using kiln::qwin::ScaleX;
 using kiln::qwin::ScaleY;
 
 namespace {
@@ -40,15 +41,24 @@ bool CardTreeView::CreateTree(QWindow& parent, bool treeLines) {
     if (!Create(&parent, IDC_CARD_TREE, kTreeStyle | (treeLines ? TVS_HASLINES : 0))) return false;
     SendMessageW(handle, TVM_SETEXTENDEDSTYLE, 0,
                  kExtendedStyle | (treeLines ? 0 : TVS_EX_FADEINOUTEXPANDOS));
-    SendMessageW(handle, TVM_SETITEMHEIGHT, ScaleY(22), 0);
     SetWindowTheme(handle, L"explorer", nullptr);
     strip.Reset(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_CARD_TREE),
                                                 IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    if (images.CreateFromBitmap(16, 16, ILC_COLOR32 | ILC_MASK | ILC_HIGHQUALITYSCALE, 2, 2, strip.Get(),
-                                RGB(0, 0, 0))) {
-        SendMessageW(handle, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images.Get()));
-    }
+    ApplyDisplayScale();
     return true;
+}
+
+void CardTreeView::ApplyDisplayScale() {
+    SendMessageW(handle, TVM_SETITEMHEIGHT, ScaleY(22), 0);
+    // The control keeps drawing with the list it holds until it gets the
+    // new one: the old list goes only after that.
+    kiln::qwin::QImageList scaled;
+    if (!scaled.CreateScaledFromBitmap(16, 16, ScaleX(16), ScaleY(16), ILC_COLOR32 | ILC_MASK | ILC_HIGHQUALITYSCALE,
+                                       strip.Get(), RGB(0, 0, 0))) {
+        return;
+    }
+    SendMessageW(handle, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(scaled.Get()));
+    images.Reset(scaled.Detach());
 }
 
 void CardTreeView::AddLevel(HTREEITEM parent, const kiln::qstd::QObArray<CardNode>& cards) {

@@ -25,6 +25,8 @@ public:
     // library's routing, with the card images; treeLines adds the lines.
     bool Create(kiln::qwin::QWindow* parent, int id, DWORD style) override;
     bool CreateTree(kiln::qwin::QWindow& parent, bool treeLines);
+    // Row height and card images for the display scale.
+    void ApplyDisplayScale();
     // System keys go to the default procedure, which hands them to the
     // top-level window (Alt+F4 closes it, Alt+letter reaches its menu): some
     // tree controls keep them.

@@ -34,6 +34,8 @@ public:
     // until the control has shown a page.
     void ShowWelcomePage();
     bool IsShowingNativePage() const;
+    // The native page follows the display scale; the control scales itself.
+    void ApplyDisplayScale() { fallback.ApplyDisplayScale(); }
 
     // For the event sink: a command of the page, and a document the control
     // finished loading.

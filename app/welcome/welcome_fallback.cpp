@@ -4,26 +4,18 @@
 #include <initializer_list>
 
 #include "resources/command_ids.h"
-#include "window/palette.h"
+#include "window/display_scale.h"
 #include "window/picture_file.h"
 #include "window/qgraphics.h"
+#include "window/ui_colors.h"
 
-using kiln::qwin::QClientGraphics;
 using kiln::qwin::QGraphics;
 using kiln::qwin::QMemoryGraphics;
 using kiln::qwin::QPaintGraphics;
+using kiln::qwin::PartColor;
+using kiln::qwin::UiPart;
 
 namespace {
-
-// The welcome page's style sheet.
-const COLORREF kPageBackground = kiln::qwin::palette::kNearWhite;
-const COLORREF kPageText = RGB(40, 40, 40);
-const COLORREF kNavigationBackground = RGB(0xEE, 0xEE, 0xEE);
-const COLORREF kAccent = RGB(0x1A, 0x4E, 0xC2);
-const COLORREF kLinkText = RGB(0, 0, 0);
-const COLORREF kHotLinkText = kiln::qwin::palette::kWhite;
-// The window frame's blue, for a link held down.
-const COLORREF kPressedLink = kiln::qwin::palette::kFrameBlue;
 
 // Lengths of the page at 96 pixels per inch.
 const int kNavigationWidth = 220;
@@ -114,15 +106,18 @@ bool WelcomeFallback::PreRegisterClass(WNDCLASSW& windowClass) {
 }
 
 bool WelcomeFallback::OnCreate() {
-    {
-        QClientGraphics screen(handle);
-        if (screen.GetHandle()) dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    }
     words = LoadWelcomeWords();
+    ApplyDisplayScale();
+    return false;
+}
+
+void WelcomeFallback::ApplyDisplayScale() {
+    dpi = kiln::qwin::DisplayDpiY();
     CreateFonts();
+    if (logo) DeleteObject(logo);
     logo = LoadLogo(Scaled(kLogoSize));
     Layout();
-    return false;
+    if (handle) InvalidateRect(handle, nullptr, FALSE);
 }
 
 void WelcomeFallback::CreateFonts() {
@@ -162,8 +157,8 @@ bool WelcomeFallback::OnPaint(QPaintGraphics& graphics) {
 
 void WelcomeFallback::Draw(QGraphics& canvas, const RECT& client) {
     const HDC dc = canvas;
-    canvas.FillSolidRect(client, kPageBackground);
-    canvas.FillSolidRect({0, 0, Scaled(kNavigationWidth), client.bottom}, kNavigationBackground);
+    canvas.FillSolidRect(client, PartColor(UiPart::Page));
+    canvas.FillSolidRect({0, 0, Scaled(kNavigationWidth), client.bottom}, PartColor(UiPart::PageNavigation));
     SetBkMode(dc, TRANSPARENT);
 
     if (logo) {
@@ -179,15 +174,15 @@ void WelcomeFallback::Draw(QGraphics& canvas, const RECT& client) {
     const int headingTop = Scaled(kLogoTop + kLogoSize + kHeadingGap);
     DrawPageText(dc, words.heading, {Scaled(kListLeft), headingTop, Scaled(kListLeft + kListWidth),
                             headingTop + Scaled(kHeadingHeight)},
-             headingFont, kAccent, DT_SINGLELINE | DT_VCENTER);
+             headingFont, PartColor(UiPart::PageHeading), DT_SINGLELINE | DT_VCENTER);
 
     for (int i = 0; i < kActionCount; ++i) {
         RECT link = actions[i];
         const bool lit = i == hot || i == pressed;
-        if (lit) canvas.FillSolidRect(link, i == pressed ? kPressedLink : kAccent);
+        if (lit) canvas.FillSolidRect(link, PartColor(i == pressed ? UiPart::PagePressedLink : UiPart::PageAccent));
         if (hasFocus && keyboardCues && i == focused) DrawFocusRect(dc, &link);
         link.left += Scaled(kLinkPadding);
-        DrawPageText(dc, ActionText(i), link, textFont, lit ? kHotLinkText : kLinkText,
+        DrawPageText(dc, ActionText(i), link, textFont, PartColor(lit ? UiPart::PageAccentText : UiPart::PageLink),
                  DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
     }
 
@@ -197,10 +192,10 @@ void WelcomeFallback::Draw(QGraphics& canvas, const RECT& client) {
     const int right = std::max(left + Scaled(kListWidth), std::min(left + Scaled(kSectionWidth),
                                                                    static_cast<int>(client.right) - Scaled(kListGap)));
     const int titleBottom = Scaled(kSectionTop + kTitleHeight);
-    DrawPageText(dc, words.title, {left, Scaled(kSectionTop), right, titleBottom}, titleFont, kAccent,
-             DT_SINGLELINE | DT_VCENTER);
-    DrawPageText(dc, words.description, {left, titleBottom + Scaled(kTitleGap), right, client.bottom}, textFont, kPageText,
-             DT_WORDBREAK);
+    DrawPageText(dc, words.title, {left, Scaled(kSectionTop), right, titleBottom}, titleFont,
+             PartColor(UiPart::PageHeading), DT_SINGLELINE | DT_VCENTER);
+    DrawPageText(dc, words.description, {left, titleBottom + Scaled(kTitleGap), right, client.bottom}, textFont,
+             PartColor(UiPart::PageText), DT_WORDBREAK);
 }
 
 const kiln::qstd::QString& WelcomeFallback::ActionText(int index) const {

@@ -31,6 +31,8 @@ public:
     const wchar_t* GetClassName() const override;
     bool PreRegisterClass(WNDCLASSW& windowClass) override;
     bool OnCreate() override;
+    // Lengths, fonts and logo for the display scale.
+    void ApplyDisplayScale();
     bool OnEraseBackground(kiln::qwin::QGraphics& graphics) override;
     bool OnPaint(kiln::qwin::QPaintGraphics& graphics) override;
     bool OnMouseMove(UINT keys, POINT* point) override;

@@ -49,7 +49,7 @@ private:
 };
 
 // The menu font of the system's non-client metrics, which the program's
-// custom-drawn controls use for their texts.
+// custom-drawn controls use for their texts, at the display scale.
 HFONT CreateMenuFont();
 
 }  // namespace qwin

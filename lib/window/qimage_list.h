@@ -21,7 +21,18 @@ public:
     // A list of width x height images cut from a bitmap strip of the
     // program's resources, with `mask` as the transparent colour.
     bool CreateFromBitmap(int width, int height, UINT flags, int initial, int grow, HBITMAP strip, COLORREF mask);
+    // The same with every image stretched to scaledWidth x scaledHeight. Each
+    // pixel is copied whole, never blended, so the transparent colour stays
+    // exact at the edges.
+    bool CreateScaledFromBitmap(int width, int height, int scaledWidth, int scaledHeight, UINT flags, HBITMAP strip,
+                                COLORREF mask);
     HIMAGELIST Get() const { return list; }
+    // Gives up the list without destroying it.
+    HIMAGELIST Detach() {
+        HIMAGELIST held = list;
+        list = nullptr;
+        return held;
+    }
     // Takes over a list made elsewhere (a drag image), releasing the one held.
     void Reset(HIMAGELIST other = nullptr) {
         if (list) ImageList_Destroy(list);

@@ -1,5 +1,7 @@
 #include "window/qmenu.h"
 
+#include "window/ui_colors.h"
+
 namespace kiln {
 namespace qwin {
 
@@ -17,13 +19,6 @@ POINT OnSomeMonitor(POINT point) {
 }
 
 }  // namespace
-
-bool IsHighContrast() {
-    HIGHCONTRASTW contrast = {};
-    contrast.cbSize = sizeof(contrast);
-    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
-           (contrast.dwFlags & HCF_HIGHCONTRASTON);
-}
 
 QMenuResource::QMenuResource(int resourceId)
     : menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId))) {}

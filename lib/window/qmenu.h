@@ -37,9 +37,6 @@ private:
     HMENU menu;
 };
 
-// Whether the user asked for high contrast (SPI_GETHIGHCONTRAST).
-bool IsHighContrast();
-
 // Shows a popup at a screen point and answers the chosen command (0 when
 // none). A point on no monitor has its x moved into the nearest monitor's
 // work area. `flags` add alignment and button flags.

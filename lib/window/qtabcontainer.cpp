@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "window/display_scale.h"
 #include "window/qgraphics.h"
 #include "window/qtheme.h"
 
@@ -12,8 +13,6 @@ namespace {
 const int kCornerRadius = 4;
 // A drag moves a tab only once the pointer has gone this far.
 const int kDragStep = 3;
-const COLORREF kCloseMark = RGB(202, 202, 202);
-const COLORREF kHotCloseMark = RGB(219, 68, 55);
 
 void FrameRounded(HDC dc, const RECT& rect, COLORREF fill, COLORREF border) {
     QBrush brush(CreateSolidBrush(fill));
@@ -60,6 +59,13 @@ bool QTabContainer::PreRegisterClass(WNDCLASSW& windowClass) {
 bool QTabContainer::OnCreate() {
     font.Reset(CreateMenuFont());
     return false;
+}
+
+void QTabContainer::ApplyDisplayScale(int scaledStripHeight) {
+    stripHeight = scaledStripHeight;
+    font.Reset(CreateMenuFont());
+    Layout();
+    if (handle) InvalidateRect(handle, nullptr, TRUE);
 }
 
 void QTabContainer::SetBackground(COLORREF colour) {
@@ -204,19 +210,20 @@ void QTabContainer::Layout() {
     RECT client;
     if (!handle || tabs.GetCount() == 0 || !GetClientRect(handle, &client) || IsRectEmpty(&client)) return;
     const int count = static_cast<int>(tabs.GetCount());
-    int width = (client.right - 2 * kMargin) / count;
-    if (flags & kCapTabWidth) width = std::min(width, kMaxTabWidth);
+    const int marginX = ScaleX(kMargin), marginY = ScaleY(kMargin);
+    int width = (client.right - 2 * marginX) / count;
+    if (flags & kCapTabWidth) width = std::min(width, ScaleX(kMaxTabWidth));
     for (int i = 0; i < count; ++i) {
-        const int x = kMargin + i * (width - 1);
+        const int x = marginX + i * (width - 1);
         RECT& rect = tabs[i]->rect;
         // The tab being dragged follows the pointer, not its slot.
         if (i == dragged) {
-            rect.top = kMargin - 1;
+            rect.top = marginY - 1;
             rect.bottom = stripHeight;
         } else if (i == active) {
-            rect = RECT{x - 1, kMargin - 1, x + width + 1, stripHeight};
+            rect = RECT{x - 1, marginY - 1, x + width + 1, stripHeight};
         } else {
-            rect = RECT{x, kMargin, x + width, stripHeight};
+            rect = RECT{x, marginY, x + width, stripHeight};
         }
         SetWindowPos(tabs[i]->page->GetHandle(), nullptr, client.left + 1, stripHeight, client.right - 2,
                      client.bottom - stripHeight - 1, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -237,9 +244,9 @@ void QTabContainer::Repaint() {
 
 RECT QTabContainer::CloseBox(unsigned index) const {
     const RECT& rect = tabs[index]->rect;
-    const int left = rect.right - kCloseOffset;
-    const int top = rect.top + 4;
-    return RECT{left, top, left + kCloseSize, top + kCloseSize};
+    const int left = rect.right - ScaleX(kCloseOffset);
+    const int top = rect.top + ScaleY(4);
+    return RECT{left, top, left + ScaleX(kCloseSize), top + ScaleY(kCloseSize)};
 }
 
 int QTabContainer::TabAt(POINT point, bool* onClose) const {
@@ -288,11 +295,12 @@ bool QTabContainer::OnPaint(QPaintGraphics& graphics) {
                          isActive ? theme.GetActiveTabBorder() : isHot ? theme.GetHotTabBorder() : theme.GetTabBorder());
             RECT text = tab.rect;
             InflateRect(&text, -2, -2);
-            if (flags & kCloseMarks) text.right = tab.rect.right - kCloseOffset;
+            if (flags & kCloseMarks) text.right = tab.rect.right - ScaleX(kCloseOffset);
             DrawTextW(buffer, tab.title.c_str(), -1, &text,
                       DT_CENTER | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
             if (flags & kCloseMarks) {
-                DrawCloseMark(buffer, CloseBox(i), static_cast<int>(i) == hot && hotClose ? kHotCloseMark : kCloseMark);
+                const bool closeHot = static_cast<int>(i) == hot && hotClose;
+                DrawCloseMark(buffer, CloseBox(i), closeHot ? theme.GetHotCloseMark() : theme.GetCloseMark());
             }
         }
     }
@@ -396,8 +404,8 @@ void QTabContainer::DragTo(POINT point) {
     GetClientRect(handle, &client);
     RECT& rect = tabs[dragged]->rect;
     const int width = rect.right - rect.left;
-    dx = std::max(dx, kMargin - static_cast<int>(rect.left));
-    dx = std::min(dx, static_cast<int>(client.right) - kMargin - static_cast<int>(rect.right));
+    dx = std::max(dx, ScaleX(kMargin) - static_cast<int>(rect.left));
+    dx = std::min(dx, static_cast<int>(client.right) - ScaleX(kMargin) - static_cast<int>(rect.right));
     // A tab held near its trailing edge does not move back under the pointer.
     const int threshold = static_cast<int>(width * 0.1);
     if (dx < 0 && point.x > rect.right - threshold) return;

@@ -36,6 +36,7 @@ public:
     static const DWORD kDragToReorder = 8;
     static const DWORD kKeepLastTab = 16;
 
+    // At 96 pixels per inch; the control scales them.
     static const int kDefaultStripHeight = 25;
     static const int kMargin = 3;
     static const int kMaxTabWidth = 160;
@@ -94,6 +95,9 @@ public:
     void SetStripHeight(int height) { stripHeight = height; }
     int GetStripHeight() const { return stripHeight; }
     void SetBackground(COLORREF colour);
+    // The monitor's scale changed: the strip, the font and the tabs follow.
+    void ApplyDisplayScale(int scaledStripHeight);
+    HFONT GetFont() const { return font.Get(); }
 
 protected:
     // Called whenever another tab became the active one, and after a close.

@@ -6,7 +6,8 @@ namespace kiln {
 namespace qwin {
 
 // The colours of the library's custom-drawn controls (the tab strip among
-// them). A derived theme may change any of them.
+// them), the system's own while high contrast is on. A derived theme may
+// change any of them.
 class QTheme {
 public:
     virtual ~QTheme() = default;
@@ -27,6 +28,8 @@ public:
     virtual COLORREF GetButtonBorder() const;
     virtual COLORREF GetText() const;
     virtual COLORREF GetActiveBand() const;
+    virtual COLORREF GetCloseMark() const;
+    virtual COLORREF GetHotCloseMark() const;
 
     // The one process-wide theme.
     static const QTheme& Default();

@@ -118,6 +118,9 @@ public:
     virtual bool OnThemeChanged();
     virtual bool OnSysColorChange();
     virtual bool OnDwmCompositionChanged();
+    // The window is now on a monitor of another scale (per-monitor
+    // awareness); `suggested` is where the system proposes it goes.
+    virtual bool OnDpiChanged(int dpiX, int dpiY, const RECT* suggested);
 
     // --- Mouse in the client area --------------------------------------------
 

@@ -87,6 +87,7 @@ bool QWindow::OnCtlColorBtn(QGraphics&, int, LRESULT*) { return false; }
 bool QWindow::OnCtlColorStatic(QGraphics&, int, LRESULT*) { return false; }
 bool QWindow::OnSysColorChange() { return false; }
 bool QWindow::OnDwmCompositionChanged() { return false; }
+bool QWindow::OnDpiChanged(int, int, const RECT*) { return false; }
 bool QWindow::OnLButtonDown(UINT, POINT*) { return false; }
 bool QWindow::OnLButtonUp(UINT, POINT*) { return false; }
 bool QWindow::OnLButtonDblClk(UINT, POINT*) { return false; }

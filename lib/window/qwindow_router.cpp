@@ -100,6 +100,8 @@ bool QWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
     case WM_THEMECHANGED: return OnThemeChanged();
     case WM_SYSCOLORCHANGE: return OnSysColorChange();
     case WM_DWMCOMPOSITIONCHANGED: return OnDwmCompositionChanged();
+    case WM_DPICHANGED:
+        return OnDpiChanged(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
 
     // Mouse in the client area
     case WM_LBUTTONDOWN: return OnLButtonDown(keys, &point);

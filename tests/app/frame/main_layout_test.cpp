@@ -111,10 +111,26 @@ TEST(FrameHitTestTest, CornersBordersAndTheCaptionBand) {
         {96, {500, 698}, HTBOTTOM},        {96, {500, 697}, HTNOWHERE},      {96, {898, 400}, HTRIGHT},
         {96, {897, 400}, HTNOWHERE},       {96, {500, 131}, HTCAPTION},      {96, {500, 132}, HTNOWHERE},
         {96, {500, 400}, HTNOWHERE},       {144, {500, 146}, HTCAPTION},     {144, {500, 147}, HTNOWHERE},
+        // The corners and borders grow with the scale too.
+        {144, {114, 114}, HTTOPLEFT},      {144, {115, 130}, HTCAPTION},     {144, {103, 400}, HTLEFT},
+        {144, {885, 685}, HTBOTTOMRIGHT},  {144, {897, 400}, HTRIGHT},       {144, {500, 697}, HTBOTTOM},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.dpi << " dpi at " << c.point.x << "," << c.point.y);
-        EXPECT_EQ(FrameHitTest(window, c.point, Scale(c.dpi)), c.expected);
+        EXPECT_EQ(FrameHitTest(window, c.point, Scale(c.dpi), Scale(c.dpi)), c.expected);
+    }
+}
+
+TEST(MinimumSizeTest, GrowsWithTheScale) {
+    struct Case {
+        int dpi;
+        LONG cx, cy;
+    };
+    for (const Case& c : {Case{96, 640, 480}, Case{120, 800, 600}, Case{144, 960, 720}}) {
+        SCOPED_TRACE(c.dpi);
+        const SIZE size = ComputeMinimumSize(Scale(c.dpi), Scale(c.dpi));
+        EXPECT_EQ(size.cx, c.cx);
+        EXPECT_EQ(size.cy, c.cy);
     }
 }
 

@@ -90,8 +90,9 @@ TEST_F(MainWindowTest, AfterResizingEveryChildSitsAtItsLayoutRectangle) {
         int dpi;
         int cx, cy;
     };
-    // Sizes within the test display, which caps how large a window may be.
-    const Case cases[] = {{96, 900, 640}, {96, 1020, 760}, {144, 1000, 700}, {192, 1020, 760}};
+    // Sizes within the test display, which caps how large a window may be,
+    // and at least the window's minimum at their scale (960 x 720 at 144 dpi).
+    const Case cases[] = {{96, 900, 640}, {96, 1020, 760}, {120, 1000, 700}, {144, 1000, 740}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.dpi << " dpi, " << c.cx << "x" << c.cy);
         Start(L"", c.dpi, c.cx, c.cy);
