@@ -111,13 +111,15 @@ public:
                   if (blocked > longest) longest = blocked;
                   Sleep(1);
               }
+              stopped = true;
           }) {}
     // The last probe may wait for this thread's answer.
     double Stop() {
         probing = false;
-        while (WaitForSingleObject(thread.native_handle(), 1) == WAIT_TIMEOUT) {
+        while (!stopped) {
             MSG pending;
             while (PeekMessageW(&pending, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&pending);
+            Sleep(1);
         }
         thread.join();
         return longest;
@@ -125,6 +127,7 @@ public:
 
 private:
     std::atomic<bool> probing{true};
+    std::atomic<bool> stopped{false};
     std::atomic<double> longest{0.0};
     std::thread thread;
 };
