@@ -37,8 +37,24 @@ public:
         path = savePath.c_str();
         return true;
     }
+    // When the work began its last phase (writing the file, storing the cards).
+    double lastPhase = 0;
     void RunWithProgress(HWND owner, const kiln::qstd::QString& caption, const ProgressWork& work) override {
-        real.RunWithProgress(owner, caption, work);
+        real.RunWithProgress(owner, caption, [&](ProgressReport& report) {
+            struct Watched : ProgressReport {
+                ProgressReport& shown;
+                double& lastPhase;
+                Watched(ProgressReport& shown, double& lastPhase) : shown(shown), lastPhase(lastPhase) {}
+                bool Report(unsigned permille, const kiln::qstd::QString& text) override {
+                    const std::wstring said = text.c_str();
+                    if (lastPhase == 0 && (said == L"Writing the file..." || said.rfind(L"Storing cards", 0) == 0)) {
+                        lastPhase = secondsNow();
+                    }
+                    return shown.Report(permille, text);
+                }
+            } watched(report, lastPhase);
+            work(watched);
+        });
     }
 
 private:
@@ -56,7 +72,7 @@ void MakeCards(const std::wstring& path, int count) {
                   "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %d) "
                   "INSERT INTO tab (id, title, parent, position, txt, rtf) SELECT i + 1, 'Card ' || i, "
                   "CASE WHEN i <= 10 THEN 1 ELSE (i - 1) / 10 + 1 END, '', '', "
-                  "'{\\rtf1\\ansi {\\b Card ' || i || '} ' || replace(hex(zeroblob(500)), '0', 'word ') || '\\par}' "
+                  "'{\\rtf1\\ansi {\\b Card ' || i || '} ' || replace(hex(zeroblob(100)), '0', 'word ') || '\\par}' "
                   "FROM n",
                   count);
     database.execute("INSERT INTO tab (id, title, parent, position, txt, rtf) VALUES (1, 'Top', 0, '', '', '')");
@@ -108,7 +124,10 @@ public:
                   DWORD_PTR answer = 0;
                   SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &answer);
                   const double blocked = secondsNow() - start;
-                  if (blocked > longest) longest = blocked;
+                  if (blocked > longest) {
+                      longest = blocked;
+                      longestAt = start - begun;
+                  }
                   Sleep(1);
               }
               stopped = true;
@@ -129,6 +148,13 @@ private:
     std::atomic<bool> probing{true};
     std::atomic<bool> stopped{false};
     std::atomic<double> longest{0.0};
+    const double begun = secondsNow();
+
+public:
+    // Seconds from the start to the longest block.
+    std::atomic<double> longestAt{0.0};
+
+private:
     std::thread thread;
 };
 
@@ -156,13 +182,16 @@ int wmain(int argc, wchar_t** argv) {
         window.GetCardTree().SelectItem(window.GetCardTree().GetChildItem(TVI_ROOT));
         Prober prober(window.GetHandle());
         const double start = secondsNow();
+        prompts.lastPhase = 0;
         SendMessageW(window.GetHandle(), WM_COMMAND, MAKEWPARAM(IDM_EXPORT_BRANCH, 0), 0);
         const double took = secondsNow() - start;
         const double blocked = prober.Stop();
         WIN32_FILE_ATTRIBUTE_DATA attributes = {};
         GetFileAttributesExW(prompts.savePath.c_str(), GetFileExInfoStandard, &attributes);
-        std::printf("  %ls: %.2f s, %lu KB; window thread blocked at most %.1f ms; status \"%ls\"\n", name, took,
-                    attributes.nFileSizeLow / 1024, blocked * 1000, Status(window).c_str());
+        std::printf("  %ls: %.2f s (reading the cards %.2f s, writing %.2f s), %lu KB; window thread blocked at "
+                    "most %.1f ms, %.2f s in; status \"%ls\"\n",
+                    name, took, prompts.lastPhase - start, start + took - prompts.lastPhase,
+                    attributes.nFileSizeLow / 1024, blocked * 1000, prober.longestAt.load(), Status(window).c_str());
         std::fflush(stdout);
         DeleteFileW(prompts.savePath.c_str());
     }
@@ -171,11 +200,14 @@ int wmain(int argc, wchar_t** argv) {
     {
         Prober prober(window.GetHandle());
         const double start = secondsNow();
+        prompts.lastPhase = 0;
         SendMessageW(window.GetHandle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(folder)), 0);
         const double took = secondsNow() - start;
         const double blocked = prober.Stop();
-        std::printf("  %.2f s; window thread blocked at most %.1f ms; %d tree items\n", took, blocked * 1000,
-                    window.GetCardTree().GetCount());
+        std::printf("  %.2f s (reading the files %.2f s, storing the cards and showing them %.2f s); window thread "
+                    "blocked at most %.1f ms, %.2f s in; %d tree items\n",
+                    took, prompts.lastPhase - start, start + took - prompts.lastPhase, blocked * 1000,
+                    prober.longestAt.load(), window.GetCardTree().GetCount());
     }
     RemoveFolder(folder, files);
     DeleteFileW(data.c_str());
