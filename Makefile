@@ -47,6 +47,7 @@ dist: build
 		echo "dist: dist/vorlen-$(VERSION)-$$arch.zip" && \
 		makensis -V2 -DVERSION=$(VERSION) -DVERSION_QUAD=$(VERSION_QUAD) -DARCH=$$arch \
 			-DSOURCE=$(abspath $(BUILD))/dist/vorlen-$(VERSION)-$$arch -DICON=$(CURDIR)/resources/vorlen.ico \
+			-DSHORTCUT_TOOL=$(abspath $(BUILD))/$$arch/installer/shortcut-app-id.exe \
 			-DOUTFILE=$(CURDIR)/dist/vorlen-$(VERSION)-$$arch-setup.exe installer/vorlen.nsi && \
 		echo "dist: dist/vorlen-$(VERSION)-$$arch-setup.exe"; \
 	done

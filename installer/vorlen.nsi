@@ -1,6 +1,8 @@
 ; The setup program of one build: made by `make dist` with
-;   makensis -DVERSION=2.0 -DVERSION_QUAD=2.0.0.0 -DARCH=x64 -DSOURCE=<folder> -DOUTFILE=<setup.exe> vorlen.nsi
-; where <folder> holds vorlen.exe, vorlen-cli.exe and README.txt.
+;   makensis -DVERSION=2.0 -DVERSION_QUAD=2.0.0.0 -DARCH=x64 -DSOURCE=<folder> -DSHORTCUT_TOOL=<exe>
+;            -DOUTFILE=<setup.exe> vorlen.nsi
+; where <folder> holds vorlen.exe, vorlen-cli.exe and README.txt, and <exe> is
+; this build's shortcut-app-id.exe.
 ;
 ; Per user and without administrator rights: the program goes to
 ; %LOCALAPPDATA%\Programs\Vorlen, everything registered goes under HKCU.
@@ -62,6 +64,15 @@ VIAddVersionKey "LegalCopyright" "Copyright (c) the Vorlen authors"
 
 !insertmacro MUI_LANGUAGE "English"
 
+; The running program calls itself "Vorlen" to the taskbar; a shortcut with
+; the same id is grouped with its window and pinned as one. A shortcut
+; without it still starts the program, so a failure is not an error.
+!macro GiveShortcutAppId SHORTCUT
+  InitPluginsDir
+  File "/oname=$PLUGINSDIR\shortcut-app-id.exe" "${SHORTCUT_TOOL}"
+  ExecWait '"$PLUGINSDIR\shortcut-app-id.exe" "${SHORTCUT}" ${PRODUCT}'
+!macroend
+
 Section "Vorlen" SectionProgram
   SectionIn RO
   SetOutPath "$INSTDIR"
@@ -71,6 +82,7 @@ Section "Vorlen" SectionProgram
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   CreateShortcut "$SMPROGRAMS\Vorlen.lnk" "$INSTDIR\vorlen.exe" "" "$INSTDIR\vorlen.exe" 0
+  !insertmacro GiveShortcutAppId "$SMPROGRAMS\Vorlen.lnk"
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} ${VERSION} (${ARCH})"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -89,6 +101,7 @@ SectionEnd
 ; Optional and off by default.
 Section /o "Desktop shortcut" SectionDesktop
   CreateShortcut "$DESKTOP\Vorlen.lnk" "$INSTDIR\vorlen.exe" "" "$INSTDIR\vorlen.exe" 0
+  !insertmacro GiveShortcutAppId "$DESKTOP\Vorlen.lnk"
 SectionEnd
 Section "Open .data card files with Vorlen" SectionAssociation
   ; Another program's card files are taken over only when the user agrees;

@@ -3,11 +3,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <new>
 
 #include "core/qerror.h"
 #include "core/qmultibytestr.h"
 #include "store/cipher/database_key.h"
 #include "store/transaction.h"
+#include "store/worker_failure.h"
 
 using kiln::qstd::QError;
 using kiln::qstd::QMultiByteStr;
@@ -199,8 +201,8 @@ void BackgroundSearch::Run(QString path, QString password) {
     QString openError;
     try {
         openForSearch(database, path, password);
-    } catch (const QError& error) {
-        openError = error.message;
+    } catch (...) {
+        openError = DescribeCurrentException();
     }
     std::unique_lock<std::mutex> lock(mutex);
     connection = database.getConnection();
@@ -211,7 +213,13 @@ void BackgroundSearch::Run(QString path, QString password) {
             const int misses = cacheMisses(database);
             ReadAllCards(database, plainFile);
             warmUpPages = cacheMisses(database) - misses;
-        } catch (const QError&) {
+        } catch (const std::bad_alloc&) {
+            // The text does not fit in this process after all: the searches
+            // read the file instead, as beyond the cap.
+            keptText.Clear();
+            keptTextReady = false;
+            keptTextOn = false;
+        } catch (...) {
             // Stopped, or the file could not be read: the first search reads
             // it again and says what failed.
             keptText.Clear();
@@ -277,6 +285,8 @@ void BackgroundSearch::Search(CardDatabase& database, unsigned request, const QS
     } catch (const QError& error) {
         interrupted = error.code == SQLITE_INTERRUPT;
         found.error = error.message;
+    } catch (...) {
+        found.error = DescribeCurrentException();
     }
     {
         std::lock_guard<std::mutex> lock(mutex);

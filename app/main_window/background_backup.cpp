@@ -2,9 +2,6 @@
 
 #include <windows.h>
 
-#include <new>
-
-#include "core/qerror.h"
 #include "store/backup/database_backup.h"
 
 using kiln::qstd::QString;
@@ -24,8 +21,8 @@ void BackgroundBackup::StartDaily(const QString& backupsRoot, const QString& dat
             SYSTEMTIME now;
             GetLocalTime(&now);
             if (!backups.madeOn(now)) backups.backUp(key, now);
-        } catch (const kiln::qstd::QError&) {
-        } catch (const std::bad_alloc&) {
+        } catch (...) {
+            // An exception leaving the thread would end the process.
         }
     });
 }

@@ -68,6 +68,9 @@ void MainWindow::RefreshFromFile() {
     RefreshScope scope(refreshing);
     RefreshTabs();
     RefreshTree();
+    // The results would offer cards another program deleted, under titles it
+    // changed, and miss the ones it added.
+    SearchAgain();
 }
 
 void MainWindow::RefreshTabs() {

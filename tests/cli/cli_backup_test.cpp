@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli_process.h"
+#include "tests/support/folder_removal.h"
 
 namespace {
 
@@ -16,21 +17,6 @@ std::wstring tempPath(const std::wstring& name) {
     wchar_t dir[MAX_PATH];
     const DWORD n = GetTempPathW(MAX_PATH, dir);
     return std::wstring(dir, n) + name;
-}
-
-void removeFolder(const std::wstring& folder) {
-    WIN32_FIND_DATAW data;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) removeFolder(folder + L"\\" + name);
-            else DeleteFileW((folder + L"\\" + name).c_str());
-        } while (FindNextFileW(search, &data));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
 }
 
 std::vector<std::string> lines(const std::string& text) {
@@ -60,7 +46,7 @@ protected:
         root = tempPath(L"vorlen-cli-backup-root");
         DeleteFileW(path.c_str());
         DeleteFileW(source.c_str());
-        removeFolder(root);
+        RemoveFolderTree(root);
         SetEnvironmentVariableW(L"VORLEN_BACKUPS", root.c_str());
         ok({L"create", path});
         ok({L"add", path, L"--title", L"Projects"});
@@ -70,7 +56,7 @@ protected:
     void TearDown() override {
         DeleteFileW(path.c_str());
         DeleteFileW(source.c_str());
-        removeFolder(root);
+        RemoveFolderTree(root);
     }
 
     std::string ok(std::vector<std::wstring> arguments) {

@@ -49,7 +49,8 @@ mkdir -p "$payload"
 cp "$build/app/vorlen.exe" "$build/cli/vorlen-cli.exe" "$payload/"
 sed "s/@ARCH@/$arch/g; s/@VERSION@/$version/g" "$root/resources/dist-readme.txt" > "$payload/README.txt"
 makensis -V2 -DVERSION="$version" -DVERSION_QUAD="$(echo "$version.0.0.0" | cut -d. -f1-4)" -DARCH="$arch" \
-  -DSOURCE="$payload" -DICON="$root/resources/vorlen.ico" -DOUTFILE="$work/vorlen-setup.exe" \
+  -DSOURCE="$payload" -DICON="$root/resources/vorlen.ico" -DSHORTCUT_TOOL="$build/installer/shortcut-app-id.exe" \
+  -DOUTFILE="$work/vorlen-setup.exe" \
   "$root/installer/vorlen.nsi"
 
 "$WINELOADER" wineboot -i </dev/null >/dev/null 2>&1
@@ -75,6 +76,11 @@ wineserver -w
 check "the programs are installed per user" test -f "$installed/vorlen.exe" -a -f "$installed/vorlen-cli.exe" \
   -a -f "$installed/uninstall.exe"
 check "a Start menu shortcut" test -f "$start_menu/Vorlen.lnk"
+# Giving the shortcut the program's id rewrites it: it must still start the
+# installed program. (Wine's shell keeps no such id, so the id itself can
+# only be seen on Windows.)
+check "the Start menu shortcut starts the installed program" \
+  grep -q 'Programs\\Vorlen\\vorlen\.exe' <(strings -e l "$start_menu/Vorlen.lnk"; strings "$start_menu/Vorlen.lnk")
 check "no desktop shortcut unless chosen" test ! -e "$user_dir/Desktop/Vorlen.lnk"
 check "the uninstall entry names the version" test "$(reg_value "$uninstall_key" DisplayVersion)" = "$version"
 check "the uninstall entry has a quiet uninstall" \

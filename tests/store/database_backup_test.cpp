@@ -12,6 +12,7 @@
 #include "store/card_operations.h"
 #include "store/cipher/database_key.h"
 #include "test_database.h"
+#include "tests/support/folder_removal.h"
 
 using kiln::qstd::QError;
 using kiln::qstd::QString;
@@ -120,21 +121,6 @@ std::wstring readAll(const std::wstring& path) {
     return std::wstring(bytes.begin(), bytes.end());
 }
 
-void removeFolder(const std::wstring& folder) {
-    WIN32_FIND_DATAW data;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) removeFolder(folder + L"\\" + name);
-            else DeleteFileW((folder + L"\\" + name).c_str());
-        } while (FindNextFileW(search, &data));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
 void touch(const std::wstring& path) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
@@ -149,7 +135,7 @@ protected:
                std::wstring(::testing::UnitTest::GetInstance()->current_test_info()->name(),
                             ::testing::UnitTest::GetInstance()->current_test_info()->name() +
                                 strlen(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        removeFolder(root);
+        RemoveFolderTree(root);
         createCards();
         const CardId top = store::addCard(database, 0, L"Zebracrossing");
         store::addCard(database, top, L"Second");
@@ -157,7 +143,7 @@ protected:
     }
     void TearDown() override {
         TestDatabaseFile::TearDown();
-        removeFolder(root);
+        RemoveFolderTree(root);
     }
     store::DatabaseBackups backups() const { return store::DatabaseBackups(root.c_str(), path); }
     CipherKey key() const { return databaseKey(database.getConnection()); }

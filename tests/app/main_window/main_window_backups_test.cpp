@@ -10,36 +10,22 @@
 #include "resources/command_ids.h"
 #include "store/backup/database_backup.h"
 #include "store/card_operations.h"
+#include "tests/support/folder_removal.h"
 
 namespace apptest {
 namespace {
-
-void RemoveFolder(const std::wstring& folder) {
-    WIN32_FIND_DATAW data;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveFolder(folder + L"\\" + name);
-            else DeleteFileW((folder + L"\\" + name).c_str());
-        } while (FindNextFileW(search, &data));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
 
 class WindowBackupsTest : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
         root = TempPath(L"vorlen-window-backup-root");
-        RemoveFolder(root);
+        RemoveFolderTree(root);
         SetEnvironmentVariableW(L"VORLEN_BACKUPS", root.c_str());
     }
     void TearDown() override {
         window.reset();
-        RemoveFolder(root);
+        RemoveFolderTree(root);
         MainWindowTest::TearDown();
     }
     std::vector<store::BackupFile> Backups(const CardFile& cards) {

@@ -388,6 +388,26 @@ TEST_F(SearchPanelTest, DeletingOrRenamingCardsRefreshesTheResults) {
     EXPECT_TRUE(prompts.messages.empty());
 }
 
+// Another program deletes, renames and adds cards: once the window notices,
+// the results are those of the file as it is now.
+TEST_F(SearchPanelTest, ChangesMadeByAnotherProgramRefreshTheResults) {
+    CardFile cards(L"vorlen-search-elsewhere.data");
+    OpenWithPanel(cards);
+    ASSERT_TRUE(SearchFor(L"needle"));
+    ASSERT_EQ(Titles(), (std::vector<std::wstring>{L"First", L"Second"}));
+
+    {
+        CardDatabase other;
+        other.openFile(cards.Path().c_str());
+        store::deleteCard(other, first);
+        store::renameCard(other, second, L"Second renamed");
+        AddCard(other, L"Third", L"a needle found elsewhere");
+    }
+    window->CheckForChanges();
+    EXPECT_TRUE(WaitForTitles({L"Second renamed", L"Third"}));
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
 // The search reads the file, so the card being edited is saved first: its
 // new text is found and its old text no longer is.
 TEST_F(SearchPanelTest, TheEditsOfTheShownResultAreSearchedToo) {
