@@ -155,7 +155,7 @@ void runImportFolder(const Invocation& invocation) {
     // one transaction or not at all.
     NewCardBranch branch;
     std::vector<QString> skipped;
-    ReadFolderCards(invocation.arguments.positional(2), branch, skipped, [] { return true; });
+    ReadFolderCards(invocation.arguments.positional(2), branch, skipped, [](unsigned, unsigned) { return true; });
     QString line;
     line.Format(L"%lld", static_cast<long long>(addCardBranch(database, parentId, branch)));
     invocation.out.writeLine(line);

@@ -59,8 +59,7 @@ void runExport(const Invocation& invocation) {
     openCardFile(database, invocation.arguments.positional(0), invocation.options);
     store::requireCard(database, id);
     const QBuffer rtf = store::loadCardContent(database, id);
-    if (documents::IsDocxName(file)) documents::ExportDocx(file, rtf);
-    else documents::ExportRtf(file, rtf);
+    documents::ExportCard(file, rtf);
 }
 
 void runExportTree(const Invocation& invocation) {

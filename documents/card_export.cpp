@@ -141,4 +141,12 @@ void ExportDocx(const QString& path, const QBuffer& rtf) {
     WriteExportFile(path, docx.GetData(), docx.GetCount());
 }
 
+void ExportCard(const QString& path, const QBuffer& rtf) {
+    if (IsDocxName(path)) {
+        ExportDocx(path, rtf);
+    } else {
+        ExportRtf(path, rtf);
+    }
+}
+
 }  // namespace documents

@@ -32,4 +32,8 @@ void WriteExportFile(const kiln::qstd::QString& path, const void* bytes, size_t 
 void ExportRtf(const kiln::qstd::QString& path, const kiln::qstd::QBuffer& rtf);
 void ExportDocx(const kiln::qstd::QString& path, const kiln::qstd::QBuffer& rtf);
 
+// The card as a Word document when path ends in ".docx", else as its RTF:
+// the one place where a file's ending picks the form of an exported card.
+void ExportCard(const kiln::qstd::QString& path, const kiln::qstd::QBuffer& rtf);
+
 }  // namespace documents

@@ -30,7 +30,8 @@ namespace {
 
 // Depth first with a stack of its own: a folder tree can be deeper than the
 // thread's stack would like.
-void addChildren(CardDatabase& database, CardId parentId, const NewCardBranch& branch) {
+template <typename Visit>
+void visitBelow(CardId parentId, const NewCardBranch& branch, const Visit& visit) {
     struct Pending {
         CardId parent;
         const NewCardBranch* card;
@@ -42,9 +43,8 @@ void addChildren(CardDatabase& database, CardId parentId, const NewCardBranch& b
     while (!pending.empty()) {
         const Pending next = pending.back();
         pending.pop_back();
-        const CardId id = store::addCard(database, next.parent);
-        database.rename(next.card->title, id);
-        database.saveCardContent(next.card->txt, next.card->rtf, id);
+        const CardId id = visit(next.parent, *next.card);
+        if (id == 0) return;
         for (auto child = next.card->children.rbegin(); child != next.card->children.rend(); ++child) {
             pending.push_back(Pending{id, &*child});
         }
@@ -53,12 +53,35 @@ void addChildren(CardDatabase& database, CardId parentId, const NewCardBranch& b
 
 }  // namespace
 
-CardId addCardBranch(CardDatabase& database, CardId parentId, const NewCardBranch& branch) {
+unsigned countBranchCards(const NewCardBranch& branch) {
+    unsigned count = 1;
+    visitBelow(1, branch, [&](CardId, const NewCardBranch&) {
+        ++count;
+        return CardId(1);
+    });
+    return count;
+}
+
+CardId addCardBranch(CardDatabase& database, CardId parentId, const NewCardBranch& branch,
+                     const std::function<bool(unsigned made)>& keepGoing) {
     Transaction transaction(database);
-    const CardId id = store::addCard(database, parentId);
-    database.rename(branch.title, id);
-    database.saveCardContent(branch.txt, branch.rtf, id);
-    addChildren(database, id, branch);
+    unsigned made = 0;
+    bool stopped = false;
+    const auto make = [&](CardId parent, const NewCardBranch& card) -> CardId {
+        if (keepGoing && !keepGoing(made)) {
+            stopped = true;
+            return 0;
+        }
+        const CardId id = store::addCard(database, parent);
+        database.rename(card.title, id);
+        database.saveCardContent(card.txt, card.rtf, id);
+        ++made;
+        return id;
+    };
+    const CardId id = make(parentId, branch);
+    if (id == 0) return 0;
+    visitBelow(id, branch, make);
+    if (stopped) return 0;
     transaction.commit();
     return id;
 }

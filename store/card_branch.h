@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "core/qbuffer.h"
@@ -30,7 +31,14 @@ struct NewCardBranch {
     std::vector<NewCardBranch> children;
 };
 
+// The number of cards the branch makes: its top card and all below it.
+unsigned countBranchCards(const NewCardBranch& branch);
+
 // Makes the card under parentId (0: the top level) and every card below it,
 // children in the order given, in one transaction: a failure leaves the file
 // as it was. Returns the new top card's id.
-CardId addCardBranch(CardDatabase& database, CardId parentId, const NewCardBranch& branch);
+//
+// keepGoing, when given, is asked before each card with how many are made
+// so far; once it says no, nothing is kept and 0 is returned.
+CardId addCardBranch(CardDatabase& database, CardId parentId, const NewCardBranch& branch,
+                     const std::function<bool(unsigned made)>& keepGoing = nullptr);

@@ -60,40 +60,81 @@ std::wstring LastName(const std::wstring& folder) {
     return slash == std::wstring::npos ? trimmed : trimmed.substr(slash + 1);
 }
 
-bool ReadInto(const std::wstring& folder, NewCardBranch& branch, std::vector<QString>& skipped,
-              const std::function<bool()>& keepGoing) {
-    branch.title = LastName(folder).c_str();
+// What a folder holds of use, listed before anything is read: its readable
+// files and its subfolders in name order, each subfolder's listing in folders.
+struct Listing {
+    struct Item {
+        std::wstring name;
+        int folder;  // the index in folders; -1 for a file
+    };
+    std::wstring path;
+    std::vector<Item> items;
+    std::vector<Listing> folders;
+};
+
+Listing ListTree(const std::wstring& folder, unsigned& files) {
+    Listing listing;
+    listing.path = folder;
     for (const Entry& entry : ListFolder(folder)) {
-        const std::wstring path = folder + L"\\" + entry.name;
         if (entry.folder) {
-            NewCardBranch child;
-            if (!ReadInto(path, child, skipped, keepGoing)) return false;
-            branch.children.push_back(std::move(child));
-            continue;
+            listing.items.push_back(Listing::Item{entry.name, static_cast<int>(listing.folders.size())});
+            listing.folders.push_back(ListTree(folder + L"\\" + entry.name, files));
+        } else if (Readable(KindOfFile(entry.name.c_str()))) {
+            listing.items.push_back(Listing::Item{entry.name, -1});
+            ++files;
         }
-        if (!Readable(KindOfFile(entry.name.c_str()))) continue;
-        if (!keepGoing()) return false;
-        CardContent content;
-        try {
-            ReadCardContentFromFile(path.size() < MAX_PATH ? path.c_str() : LongPath(path).c_str(), content);
-        } catch (const QError& error) {
-            skipped.push_back(QString(path.c_str()) + L": " + error.message);
-            continue;
-        }
-        NewCardBranch card;
-        card.title = entry.name.c_str();
-        card.txt = content.txt;
-        card.rtf = content.rtf;
-        branch.children.push_back(std::move(card));
     }
-    return true;
+    return listing;
 }
+
+class FolderReader {
+public:
+    FolderReader(std::vector<QString>& skipped, unsigned total,
+                 const std::function<bool(unsigned read, unsigned total)>& keepGoing)
+        : skipped(skipped), total(total), keepGoing(keepGoing) {}
+
+    bool Read(const Listing& listing, NewCardBranch& branch) {
+        branch.title = LastName(listing.path).c_str();
+        for (const Listing::Item& item : listing.items) {
+            if (item.folder >= 0) {
+                NewCardBranch child;
+                if (!Read(listing.folders[static_cast<size_t>(item.folder)], child)) return false;
+                branch.children.push_back(std::move(child));
+                continue;
+            }
+            if (!keepGoing(done, total)) return false;
+            ++done;
+            const std::wstring path = listing.path + L"\\" + item.name;
+            CardContent content;
+            try {
+                ReadCardContentFromFile(path.size() < MAX_PATH ? path.c_str() : LongPath(path).c_str(), content);
+            } catch (const QError& error) {
+                skipped.push_back(QString(path.c_str()) + L": " + error.message);
+                continue;
+            }
+            NewCardBranch card;
+            card.title = item.name.c_str();
+            card.txt = content.txt;
+            card.rtf = content.rtf;
+            branch.children.push_back(std::move(card));
+        }
+        return true;
+    }
+
+private:
+    std::vector<QString>& skipped;
+    const unsigned total;
+    const std::function<bool(unsigned read, unsigned total)>& keepGoing;
+    unsigned done = 0;
+};
 
 }  // namespace
 
 bool ReadFolderCards(const QString& folder, NewCardBranch& branch, std::vector<QString>& skipped,
-                     const std::function<bool()>& keepGoing) {
+                     const std::function<bool(unsigned read, unsigned total)>& keepGoing) {
     branch = NewCardBranch();
     skipped.clear();
-    return ReadInto(folder.c_str(), branch, skipped, keepGoing);
+    unsigned total = 0;
+    const Listing listing = ListTree(folder.c_str(), total);
+    return FolderReader(skipped, total, keepGoing).Read(listing, branch);
 }

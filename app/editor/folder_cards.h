@@ -13,8 +13,11 @@
 // readable kind that cannot be read is left out and named in skipped with
 // the reason. Paths beyond MAX_PATH are read too.
 //
-// keepGoing is asked before each file; false when it said no (the branch is
+// The folder is listed whole before any file is read, so that keepGoing,
+// asked before each readable file with how many were read and of how many,
+// can tell how far the reading is; false when it said no (the branch is
 // then incomplete and not to be stored). Throws QError when the folder
 // itself cannot be listed.
 bool ReadFolderCards(const kiln::qstd::QString& folder, NewCardBranch& branch,
-                     std::vector<kiln::qstd::QString>& skipped, const std::function<bool()>& keepGoing);
+                     std::vector<kiln::qstd::QString>& skipped,
+                     const std::function<bool(unsigned read, unsigned total)>& keepGoing);

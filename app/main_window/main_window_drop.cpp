@@ -13,6 +13,7 @@
 #include "store/card_branch.h"
 #include "store/card_operations.h"
 #include "window/qdropped_files.h"
+#include "window/qsessions.h"
 #include "window/qwait_cursor.h"
 
 using kiln::qstd::QError;
@@ -75,22 +76,46 @@ bool MainWindow::AddCardFromFile(const QString& path) {
 
 // A folder becomes a branch at the top level, every file read before the
 // first card is made; the files that could not be read are named in one
-// message at the end.
+// message at the end. A large folder takes a while: the reading and the
+// storing run behind a progress dialog whose Cancel leaves the file and the
+// tree as they were.
 bool MainWindow::AddBranchFromFolder(const QString& folder) {
+    if (!RequireWritableDatabase()) return false;
     NewCardBranch branch;
     std::vector<QString> skipped;
+    CardId cardId = 0;
     try {
-        ReadFolderCards(folder, branch, skipped, [] { return true; });
         SaveCurrentCard();
-        const CardId cardId = addCardBranch(database, 0, branch);
-        const HTREEITEM item = cardTree.InsertItem(branch.title.c_str(), TVI_ROOT, cardId, !branch.children.empty());
-        LoadChildCards(item);
-        cardTree.Expand(item);
-        cardTree.SelectItem(item);
+        RunOnDatabase(L"Add folder", [&](ProgressReport& report) {
+            // Pictures other than PNG and JPEG are converted through COM,
+            // and a few files need a hidden editor: both on this thread.
+            kiln::qwin::QOleSession ole(L"OLE could not be initialised to read the files.");
+            if (!report.Report(0, L"Listing the folder...")) return;
+            const bool read = ReadFolderCards(folder, branch, skipped, [&](unsigned done, unsigned total) {
+                QString text;
+                text.Format(L"Reading files: %u of %u", done, total);
+                return report.Report(total == 0 ? 0 : static_cast<unsigned>(800ull * done / total), text);
+            });
+            if (!read) return;
+            const unsigned cards = countBranchCards(branch);
+            cardId = addCardBranch(database, 0, branch, [&](unsigned made) {
+                QString text;
+                text.Format(L"Storing cards: %u of %u", made, cards);
+                return report.Report(800 + static_cast<unsigned>(200ull * made / cards), text);
+            });
+        });
     } catch (const QError& error) {
         ShowMessage(folder + L"\n\n" + error.message);
         return false;
     }
+    if (cardId == 0) {
+        SetStatusText(L"The folder was not added.");
+        return false;
+    }
+    const HTREEITEM item = cardTree.InsertItem(branch.title.c_str(), TVI_ROOT, cardId, !branch.children.empty());
+    LoadChildCards(item);
+    cardTree.Expand(item);
+    cardTree.SelectItem(item);
     if (!skipped.empty()) {
         QString message = L"These files could not be read and were left out:\n";
         for (const QString& file : skipped) message = message + L"\n" + file;

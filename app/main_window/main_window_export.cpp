@@ -23,11 +23,7 @@ void MainWindow::CommandExport(const Command&) {
     try {
         QBuffer rtf;
         if (!page->GetRtf(rtf)) throw QError(L"The editor's content could not be read.");
-        if (documents::IsDocxName(path)) {
-            documents::ExportDocx(path, rtf);
-        } else {
-            documents::ExportRtf(path, rtf);
-        }
+        documents::ExportCard(path, rtf);
     } catch (const QError& error) {
         // The status line never claims a file that was not written.
         QString reason = error.message;
@@ -40,7 +36,9 @@ void MainWindow::CommandExport(const Command&) {
 }
 
 // The selected card and everything below it, or every card when none is
-// selected, as the file holds them: the shown card is saved first.
+// selected, as the file holds them: the shown card is saved first. A large
+// branch takes a while: it is read and written behind a progress dialog
+// whose Cancel leaves no file, and an older file of that name as it was.
 void MainWindow::CommandExportBranch(const Command&) {
     if (!RequireOpenDatabase()) return;
     const HTREEITEM selected = cardTree.GetSelectedItem();
@@ -48,15 +46,29 @@ void MainWindow::CommandExportBranch(const Command&) {
     QString path;
     if (!prompts.AskSavePath(handle, SavePathKind::Branch, path)) return;
     SetStatusText(L"Exporting...");
+    bool exported = false;
     try {
         SaveCurrentCard();
-        std::vector<documents::BranchCard> cards;
-        for (const BranchCardRow& row : readBranch(database, top)) {
-            const QBuffer rtf = store::loadCardContent(database, row.id);
-            cards.push_back(
-                documents::BranchCard{row.title.c_str(), row.depth, documents::ReadRtf(rtf.GetData(), rtf.GetCount())});
-        }
-        documents::ExportBranch(path, cards);
+        RunOnDatabase(L"Export branch", [&](ProgressReport& report) {
+            if (!report.Report(0, L"Reading the cards...")) return;
+            const std::vector<BranchCardRow> rows = readBranch(database, top);
+            std::vector<documents::BranchCard> cards;
+            cards.reserve(rows.size());
+            for (const BranchCardRow& row : rows) {
+                QString text;
+                text.Format(L"Reading cards: %u of %u", static_cast<unsigned>(cards.size()),
+                            static_cast<unsigned>(rows.size()));
+                if (!report.Report(static_cast<unsigned>(800ull * cards.size() / rows.size()), text)) return;
+                const QBuffer rtf = store::loadCardContent(database, row.id);
+                cards.push_back(documents::BranchCard{row.title.c_str(), row.depth,
+                                                      documents::ReadRtf(rtf.GetData(), rtf.GetCount())});
+            }
+            // The last chance to stop: once the file is being written it is
+            // finished, as a half-written one would only be removed again.
+            if (!report.Report(800, L"Writing the file...")) return;
+            documents::ExportBranch(path, cards);
+            exported = true;
+        });
     } catch (const QError& error) {
         QString reason = error.message;
         reason.Trim();
@@ -64,5 +76,5 @@ void MainWindow::CommandExportBranch(const Command&) {
         ShowMessage(error.message);
         return;
     }
-    SetStatusText(L"Exported to file: " + path);
+    SetStatusText(exported ? L"Exported to file: " + path : QString(L"Export cancelled."));
 }

@@ -188,11 +188,7 @@ bool MainWindow::SavePageToFile(EditorPage& page) {
     try {
         QBuffer rtf;
         if (!page.GetRtf(rtf)) throw QError(L"The editor's content could not be read.");
-        if (documents::IsDocxName(path)) {
-            documents::ExportDocx(path, rtf);
-        } else {
-            documents::ExportRtf(path, rtf);
-        }
+        documents::ExportCard(path, rtf);
     } catch (const QError& error) {
         ShowMessage(error.message);
         return false;

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <exception>
+#include <mutex>
 #include <thread>
 
 #include "app/product.h"
@@ -20,20 +21,37 @@ namespace {
 // Cancel does not close the dialog: it asks the work to stop, and the dialog
 // closes when the work has ended, so that the caller never goes on while the
 // work still writes.
+//
+// The work only leaves its latest report behind; the dialog's own timer
+// shows it five times a second. Work that reports for each of thousands of
+// cards then never waits for the dialog to redraw, and the dialog is not
+// kept redrawing texts nobody could read.
 class ProgressDialog : public QTaskDialog, public ProgressReport {
 public:
     ProgressDialog(HWND owner, const QString& caption)
         : QTaskDialog(owner, kProductName, kProductName, caption.c_str(), nullptr, TDCBF_CANCEL_BUTTON,
                       TDF_SHOW_PROGRESS_BAR | TDF_POSITION_RELATIVE_TO_WINDOW | TDF_ALLOW_DIALOG_CANCELLATION |
-                          TDF_USE_HICON_MAIN) {
+                          TDF_USE_HICON_MAIN | TDF_CALLBACK_TIMER) {
         mainIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VORLEN));
         progressMax = 1000;
     }
 
     bool Report(unsigned permille, const QString& text) override {
-        SetProgressPos(static_cast<int>(permille));
-        SetElementText(TDE_CONTENT, text);
+        std::lock_guard<std::mutex> lock(reportLock);
+        reportedPermille = permille;
+        reportedText = text;
+        reportPending = true;
         return !cancelRequested;
+    }
+
+    bool OnCreate() override {
+        ShowReport();
+        return false;
+    }
+
+    bool OnTimer(UINT_PTR) override {
+        ShowReport();
+        return false;
     }
 
     HRESULT OnButtonClicked(int id) override {
@@ -43,7 +61,27 @@ public:
     }
 
 private:
+    // On the dialog's thread only.
+    void ShowReport() {
+        unsigned permille;
+        QString text;
+        {
+            std::lock_guard<std::mutex> lock(reportLock);
+            if (!reportPending) return;
+            reportPending = false;
+            permille = reportedPermille;
+            text = reportedText;
+        }
+        SetProgressPos(static_cast<int>(permille));
+        // Once cancelled, the dialog says so until it closes.
+        if (!cancelRequested) SetElementText(TDE_CONTENT, text);
+    }
+
     std::atomic<bool> cancelRequested{false};
+    std::mutex reportLock;
+    bool reportPending = false;
+    unsigned reportedPermille = 0;
+    QString reportedText;
 };
 
 }  // namespace

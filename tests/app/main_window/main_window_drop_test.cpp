@@ -360,5 +360,110 @@ TEST_F(DropTest, AFileDroppedOnAnEditorThatTakesNoTypingChangesNothing) {
     EXPECT_EQ(cards.StoredRtf(cards.journal), deep);
 }
 
+// A folder of three subfolders of twenty text files each, removed afterwards.
+class LargeFolder {
+public:
+    explicit LargeFolder(const wchar_t* name) : path(TempPath(name)) {
+        CreateDirectoryW(path.c_str(), nullptr);
+        for (int part = 0; part < kParts; ++part) {
+            CreateDirectoryW(Part(part).c_str(), nullptr);
+            for (int note = 0; note < kNotes; ++note) {
+                const std::string text = "note " + std::to_string(part) + "." + std::to_string(note);
+                HANDLE file = CreateFileW(Note(part, note).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+                DWORD written = 0;
+                WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+                CloseHandle(file);
+            }
+        }
+    }
+    LargeFolder(const LargeFolder&) = delete;
+    LargeFolder& operator=(const LargeFolder&) = delete;
+    ~LargeFolder() {
+        for (int part = 0; part < kParts; ++part) {
+            for (int note = 0; note < kNotes; ++note) DeleteFileW(Note(part, note).c_str());
+            RemoveDirectoryW(Part(part).c_str());
+        }
+        RemoveDirectoryW(path.c_str());
+    }
+
+    static constexpr int kParts = 3;
+    static constexpr int kNotes = 20;
+    static constexpr int kFiles = kParts * kNotes;
+    // The folder's card, a card per subfolder and a card per file.
+    static constexpr int kCards = 1 + kParts + kFiles;
+    const std::wstring path;
+
+private:
+    std::wstring Part(int part) const { return path + L"\\part " + std::to_wstring(part); }
+    std::wstring Note(int part, int note) const {
+        return Part(part) + (note < 10 ? L"\\note 0" : L"\\note ") + std::to_wstring(note) + L".txt";
+    }
+};
+
+unsigned StoredCardCount(const CardFile& cards) {
+    CardDatabase database;
+    database.openFile(cards.Path().c_str());
+    return loadCardTree(database).getCount();
+}
+
+TEST_F(DropTest, ALargeFolderIsReadAndStoredBehindTheProgressDialog) {
+    CardFile cards(L"vorlen-drop-large.data");
+    LargeFolder folder(L"vorlen-drop-large");
+    Start(cards.Path());
+    const unsigned before = StoredCardCount(cards);
+    Drop({folder.path});
+
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(prompts.progressCaptions, std::vector<std::wstring>{L"Add folder"});
+    EXPECT_FALSE(prompts.progressOpen);
+    // The listing, a report before each file is read and before each card is made.
+    ASSERT_EQ(prompts.progressTexts.size(), 1u + LargeFolder::kFiles + LargeFolder::kCards);
+    EXPECT_EQ(prompts.progressTexts[1], L"Reading files: 0 of 60");
+    EXPECT_EQ(prompts.progressTexts[60], L"Reading files: 59 of 60");
+    EXPECT_EQ(prompts.progressTexts.back(), L"Storing cards: 63 of 64");
+    EXPECT_GT(prompts.lastPermille, 990u);
+    EXPECT_EQ(SelectedTitle(), L"vorlen-drop-large");
+    EXPECT_EQ(StoredCardCount(cards), before + LargeFolder::kCards);
+    CardTreeView& tree = window->GetCardTree();
+    const HTREEITEM lastPart = tree.GetNextItem(tree.GetNextItem(tree.GetChildItem(tree.GetSelectedItem())));
+    ASSERT_NE(lastPart, nullptr);
+    EXPECT_EQ(std::wstring(tree.GetItemText(lastPart).c_str()), L"part 2");
+}
+
+// Cancel while the files are read, and while the cards are made (which
+// the transaction then takes back): the file and the tree are as they were.
+TEST_F(DropTest, ACancelledFolderLeavesTheFileAndTheTreeAsTheyWere) {
+    CardFile cards(L"vorlen-drop-cancel.data");
+    LargeFolder folder(L"vorlen-drop-cancel");
+    ScratchFile after(L"vorlen-drop-cancel-after.txt", "never read");
+    struct Case {
+        const char* name;
+        int cancelAt;
+    };
+    const Case cases[] = {
+        {"while reading", 30},
+        {"while storing", 1 + LargeFolder::kFiles + 40},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        prompts = ScriptedPrompts();
+        Start(cards.Path());
+        const unsigned before = StoredCardCount(cards);
+        const std::vector<std::wstring> titles = TopLevelTitles();
+        const int items = window->GetCardTree().GetCount();
+        prompts.cancelAtReport = c.cancelAt;
+        // The cancel ends the drop: the file after the folder is not read either.
+        Drop({folder.path, after.Path()});
+
+        EXPECT_EQ(prompts.countedReports, c.cancelAt + 1);
+        EXPECT_TRUE(prompts.messages.empty());
+        EXPECT_EQ(TopLevelTitles(), titles);
+        EXPECT_EQ(window->GetCardTree().GetCount(), items);
+        EXPECT_EQ(StoredCardCount(cards), before);
+        window.reset();
+        EXPECT_EQ(StoredCardCount(cards), before);
+    }
+}
+
 }  // namespace
 }  // namespace apptest

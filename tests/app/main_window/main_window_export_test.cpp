@@ -2,12 +2,14 @@
 // not, as RTF or as a Word document, and a status line that never claims a
 // file that was not written.
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
 #include "documents/office_text.h"
 #include "main_window_fixture.h"
 #include "resources/command_ids.h"
+#include "store/card_database.h"
 
 using kiln::qstd::QBuffer;
 using kiln::qstd::QString;
@@ -129,6 +131,91 @@ TEST_F(MainWindowExportTest, AFailedExportSaysSoAndWritesNothing) {
     Command(IDM_EXPORT);
     EXPECT_EQ(Status(), statusBefore);
     EXPECT_TRUE(prompts.messages.empty());
+}
+
+// Many cards below Projects, each with a word of its own: enough that the
+// export reports its way through them.
+void AddManyCards(const CardFile& cards, int count) {
+    CardDatabase database;
+    database.openFile(cards.Path().c_str());
+    const std::string sql =
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(count - 1) +
+        ") INSERT INTO tab (title, parent, position, txt, rtf) SELECT 'Card ' || i, " +
+        std::to_string(cards.projects) + ", '', 'word' || i, '{\\rtf1\\ansi word' || i || '\\par}' FROM n";
+    database.execute(sql.c_str());
+}
+
+TEST_F(MainWindowExportTest, ALargeBranchIsExportedBehindTheProgressDialogToTheEnd) {
+    CardFile cards(L"vorlen-export-large.data");
+    AddManyCards(cards, 300);
+    Start(cards.Path());
+    ASSERT_TRUE(window->GetCardTree().SelectItem(window->RevealCard(cards.projects)));
+    const std::wstring path = TempPath(L"vorlen-large-branch.html");
+    DeleteFileW(path.c_str());
+    prompts.savePath = path;
+    Command(IDM_EXPORT_BRANCH);
+
+    EXPECT_EQ(prompts.progressCaptions, std::vector<std::wstring>{L"Export branch"});
+    EXPECT_FALSE(prompts.progressOpen);
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(Status(), L"  Exported to file: " + path);
+    // A report for every card read, rising, then one for the writing.
+    ASSERT_GE(prompts.progressTexts.size(), 302u);
+    EXPECT_NE(std::find(prompts.progressTexts.begin(), prompts.progressTexts.end(), L"Reading cards: 150 of 302"),
+              prompts.progressTexts.end());
+    EXPECT_EQ(prompts.progressTexts.back(), L"Writing the file...");
+    EXPECT_EQ(prompts.lastPermille, 800u);
+    const std::string html = FileBytes(path);
+    size_t at = html.find("<h1>Projects</h1>");
+    ASSERT_NE(at, std::string::npos);
+    for (int i = 0; i < 300; ++i) {
+        at = html.find("Card " + std::to_string(i) + "</h2>", at);
+        ASSERT_NE(at, std::string::npos) << "card " << i;
+        EXPECT_NE(html.find("word" + std::to_string(i) + "<", at), std::string::npos) << "card " << i;
+    }
+    DeleteFileW(path.c_str());
+}
+
+// Cancel while the cards are read, and at the last moment before the file is
+// written: no file is made, an older one keeps its bytes.
+TEST_F(MainWindowExportTest, ACancelledBranchExportLeavesNoFileAndAnOlderOneAsItWas) {
+    CardFile cards(L"vorlen-export-cancel.data");
+    AddManyCards(cards, 200);
+    struct Case {
+        const char* name;
+        const wchar_t* file;
+        bool older;
+        int cancelAt;
+    };
+    const Case cases[] = {
+        {"midway, new file", L"vorlen-cancelled.html", false, 100},
+        {"midway, older file", L"vorlen-cancelled.docx", true, 100},
+        {"before the writing, older file", L"vorlen-cancelled-late.html", true, 203},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        prompts = ScriptedPrompts();
+        Start(cards.Path());
+        ASSERT_TRUE(window->GetCardTree().SelectItem(window->RevealCard(cards.projects)));
+        const std::wstring path = TempPath(c.file);
+        DeleteFileW(path.c_str());
+        const std::string older = "an older export that stays";
+        if (c.older) std::ofstream(path.c_str(), std::ios::binary) << older;
+        prompts.savePath = path;
+        prompts.cancelAtReport = c.cancelAt;
+        Command(IDM_EXPORT_BRANCH);
+
+        EXPECT_EQ(prompts.countedReports, c.cancelAt + 1);
+        EXPECT_TRUE(prompts.messages.empty());
+        EXPECT_EQ(Status(), L"  Export cancelled.");
+        if (c.older) {
+            EXPECT_EQ(FileBytes(path), older);
+        } else {
+            EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+        }
+        window.reset();
+        DeleteFileW(path.c_str());
+    }
 }
 
 }  // namespace
