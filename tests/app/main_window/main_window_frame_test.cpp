@@ -352,8 +352,9 @@ TEST_F(MainWindowTest, TheToolbarsColourListsOfferTheEditorsColours) {
     }
 }
 
-// A 700-pixel window, at 96 and at 144 dots per inch: the row ends inside
-// the toolbar with the overflow button, whose menu offers every list it hides
+// The narrowest windows, 700 pixels at 96 dots per inch and 960 (the
+// smallest the window gets at that scale) at 144: the row ends inside the
+// toolbar with the overflow button, whose menu offers every list it hides
 // and applies what is chosen there as the list would. A wide window needs no
 // such button.
 TEST_F(MainWindowTest, WhatTheToolbarCannotShowIsOfferedBehindItsOverflowButton) {
@@ -366,7 +367,7 @@ TEST_F(MainWindowTest, WhatTheToolbarCannotShowIsOfferedBehindItsOverflowButton)
         std::vector<std::wstring> menu;
     } cases[] = {
         {96, 700, 3, {L"Text colour", L"Highlight"}},
-        {144, 700, 0, {L"Font", L"Size", L"Line spacing", L"Text colour", L"Highlight"}},
+        {144, 960, 2, {L"Line spacing", L"Text colour", L"Highlight"}},
         {96, 1000, 5, {}},
     };
     auto inToolbar = [](HWND child, const FormatToolbar& toolbar) {
