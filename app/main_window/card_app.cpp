@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shobjidl.h>
 
+#include "app/frame/main_layout.h"
 #include "app/settings/app_settings.h"
 #include "app/settings/window_placement.h"
 #include "window/display_scale.h"
@@ -25,7 +26,8 @@ bool CardApp::InitInstance() {
     mainWindow.Create(nullptr, 0, 0);
     if (!mainWindow.GetHandle()) return false;
     // Back where it was, on the monitor it was on, as far as that monitor is still there.
-    const RECT placed = PlaceWindow(mainWindow.GetSettings().windowRect, MonitorWorkAreas());
+    const RECT placed = PlaceWindow(mainWindow.GetSettings().windowRect, MonitorWorkAreas(),
+                                    ComputeMinimumSize(kiln::qwin::scaleX, kiln::qwin::scaleY));
     SetWindowPos(mainWindow.GetHandle(), nullptr, placed.left, placed.top, placed.right - placed.left,
                  placed.bottom - placed.top, SWP_NOZORDER | SWP_NOACTIVATE);
     mainWindow.FollowMonitorScale();

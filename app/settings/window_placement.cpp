@@ -16,10 +16,12 @@ long OverlapArea(const RECT& a, const RECT& b) {
     return IntersectRect(&overlap, &a, &b) ? Width(overlap) * Height(overlap) : 0;
 }
 
-// A rectangle of this size at this place, inside area.
-RECT FitInto(const RECT& area, long left, long top, long width, long height) {
-    width = std::min(width, Width(area));
-    height = std::min(height, Height(area));
+// A rectangle of this size at this place, inside area, and no smaller than
+// the window can be (which the system would otherwise grow it to, past the
+// area's edge).
+RECT FitInto(const RECT& area, long left, long top, long width, long height, SIZE smallest) {
+    width = std::min(std::max(width, smallest.cx), Width(area));
+    height = std::min(std::max(height, smallest.cy), Height(area));
     left = std::clamp(left, area.left, area.right - width);
     top = std::clamp(top, area.top, area.bottom - height);
     return RECT{left, top, left + width, top + height};
@@ -40,7 +42,7 @@ BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, RECT*, LPARAM areas) {
 
 }  // namespace
 
-RECT PlaceWindow(const RECT& remembered, const std::vector<RECT>& workAreas) {
+RECT PlaceWindow(const RECT& remembered, const std::vector<RECT>& workAreas, SIZE smallest) {
     if (workAreas.empty()) return remembered;
     const bool rememberedAny = Width(remembered) > 0 && Height(remembered) > 0;
     const RECT* best = nullptr;
@@ -52,12 +54,14 @@ RECT PlaceWindow(const RECT& remembered, const std::vector<RECT>& workAreas) {
             bestOverlap = overlap;
         }
     }
-    if (best) return FitInto(*best, remembered.left, remembered.top, Width(remembered), Height(remembered));
+    if (best) return FitInto(*best, remembered.left, remembered.top, Width(remembered), Height(remembered), smallest);
     const RECT& primary = workAreas.front();
-    const long width = rememberedAny ? std::min(Width(remembered), Width(primary)) : Width(primary) / 2;
-    const long height = rememberedAny ? std::min(Height(remembered), Height(primary)) : Height(primary) / 2;
+    const long width = std::min(std::max(rememberedAny ? Width(remembered) : Width(primary) / 2, smallest.cx),
+                                Width(primary));
+    const long height = std::min(std::max(rememberedAny ? Height(remembered) : Height(primary) / 2, smallest.cy),
+                                 Height(primary));
     return FitInto(primary, primary.left + (Width(primary) - width) / 2, primary.top + (Height(primary) - height) / 2,
-                   width, height);
+                   width, height, smallest);
 }
 
 std::vector<RECT> MonitorWorkAreas() {

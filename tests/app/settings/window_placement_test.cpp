@@ -39,6 +39,31 @@ TEST(WindowPlacementTest, TheWindowReturnsToItsMonitorFittedIntoTheWorkArea) {
     }
 }
 
+// A window whose smallest size (it grows with the display's scale) exceeds
+// what was remembered is placed at that size inside the work area, not grown
+// by the system past the area's edge.
+TEST(WindowPlacementTest, TheWindowIsPlacedNoSmallerThanItsMinimum) {
+    const struct {
+        const char* what;
+        RECT remembered;
+        SIZE smallest;
+        RECT placed;
+    } cases[] = {
+        {"near the right edge", {1500, 100, 1900, 400}, {960, 720}, {960, 100, 1920, 820}},
+        {"nothing remembered: centred at the minimum", {0, 0, 0, 0}, {1200, 720}, {360, 160, 1560, 880}},
+        {"on a monitor no longer there", {3000, 100, 3400, 400}, {960, 720}, {480, 160, 1440, 880}},
+        {"larger than the minimum: as it was", {100, 100, 1300, 900}, {960, 720}, {100, 100, 1300, 900}},
+        {"a minimum beyond the monitor: the whole work area", {-1200, -100, -800, 300}, {1400, 1100},
+         {-1280, -200, 0, 824}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const RECT placed = PlaceWindow(c.remembered, kTwoMonitors, c.smallest);
+        EXPECT_TRUE(placed == c.placed) << placed.left << "," << placed.top << "," << placed.right << ","
+                                        << placed.bottom;
+    }
+}
+
 TEST(WindowPlacementTest, TheMonitorsOfThisSystemArePrimaryFirst) {
     const std::vector<RECT> areas = MonitorWorkAreas();
     ASSERT_FALSE(areas.empty());
