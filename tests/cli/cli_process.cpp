@@ -130,8 +130,15 @@ CliRun runCli(const std::vector<std::wstring>& arguments) {
     startup.hStdError = err.childEnd();
     PROCESS_INFORMATION process{};
     CliRun run{~0ul, "", ""};
-    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &process)) {
+    // Wine has been seen to refuse a process start now and then on a loaded
+    // machine (error 1359); a refused start is tried again, never counted.
+    bool started = false;
+    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+        if (attempt) Sleep(200);
+        started = CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                 nullptr, nullptr, &startup, &process) != FALSE;
+    }
+    if (!started) {
         ADD_FAILURE() << "cannot start " << utf8(program) << ": error " << GetLastError();
         return run;
     }
